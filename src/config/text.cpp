@@ -1,0 +1,120 @@
+#include "config/text.h"
+
+#include <climits>
+
+namespace tavelin {
+
+bool IsWhiteSpace(wchar_t c) {
+    switch (c) {
+        case L' ': case L'\t': case L'\n': case L'\v': case L'\f': case L'\r':
+        case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F:
+        case 0x3000:
+            return true;
+        default:
+            return c >= 0x2000 && c <= 0x200A;
+    }
+}
+
+std::wstring TrimWhiteSpace(std::wstring_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsWhiteSpace(text[begin])) ++begin;
+    while (end > begin && IsWhiteSpace(text[end - 1])) --end;
+    return std::wstring(text.substr(begin, end - begin));
+}
+
+bool TrimLineBreaks(std::wstring& text) {
+    auto isBreakOrBlank = [](wchar_t c) { return c == 10 || c == 13 || c == 32; };
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isBreakOrBlank(text[begin])) ++begin;
+    while (end > begin && isBreakOrBlank(text[end - 1])) --end;
+    if (begin == end) {
+        text.clear();
+        return false;
+    }
+    text = text.substr(begin, end - begin);
+    return true;
+}
+
+std::vector<std::wstring> SplitList(const std::wstring& text, const std::wstring& separator) {
+    std::vector<std::wstring> entries;
+    if (separator.empty() || text.find(separator) == std::wstring::npos) {
+        entries.push_back(text);
+        return entries;
+    }
+    std::size_t restStart = 0;
+    while (restStart < text.size()) {
+        const std::size_t hit = text.find(separator, restStart);
+        if (hit == std::wstring::npos) {
+            entries.push_back(TrimWhiteSpace(std::wstring_view(text).substr(restStart)));
+            break;
+        }
+        if (hit > restStart) {
+            entries.push_back(TrimWhiteSpace(std::wstring_view(text).substr(restStart, hit - restStart)));
+        }
+        restStart = hit + separator.size();
+    }
+    return entries;
+}
+
+int ParseLeadingInt(std::wstring_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhiteSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        value = value * 10 + (text[i] - L'0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+wchar_t ToUpperChar(wchar_t c) {
+    if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - 32);
+    if (c < 0x80) return c;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<wchar_t>(c - 32);  // Latin-1
+    if (c == 0xFF) return 0x178;
+    if (c >= 0x100 && c <= 0x17F) {  // Latin Extended-A: pairs, upper case first
+        const bool pairedEvenFirst = (c <= 0x137) || (c >= 0x14A && c <= 0x177);
+        if (pairedEvenFirst) return (c & 1) ? static_cast<wchar_t>(c - 1) : c;
+        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) {
+            return (c & 1) ? c : static_cast<wchar_t>(c - 1);
+        }
+        return c;
+    }
+    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<wchar_t>(c - 32);  // Greek
+    if (c >= 0x430 && c <= 0x44F) return static_cast<wchar_t>(c - 32);               // Cyrillic
+    if (c >= 0x450 && c <= 0x45F) return static_cast<wchar_t>(c - 80);
+    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<wchar_t>(c - 32);             // full width
+    return c;
+}
+
+std::wstring ToUpperText(std::wstring_view text) {
+    std::wstring upper(text);
+    for (wchar_t& c : upper) c = ToUpperChar(c);
+    return upper;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (ToUpperChar(a[i]) != ToUpperChar(b[i])) return false;
+    }
+    return true;
+}
+
+std::wstring DecimalText(long long value) {
+    return std::to_wstring(value);
+}
+
+}  // namespace tavelin

@@ -1,0 +1,42 @@
+// Text helpers shared by every part that reads the disc's configuration: value cleaning, the
+// list splitter, number reading and case handling. Portable: no Windows headers.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavelin {
+
+// White space as iswspace classifies it in the "C" locale (blank, tab, line breaks, vertical tab,
+// form feed), plus the Unicode spaces Windows' CRT also counts.
+bool IsWhiteSpace(wchar_t c);
+
+// Removes white space at both ends.
+std::wstring TrimWhiteSpace(std::wstring_view text);
+
+// Removes carriage returns, line feeds and blanks (13, 10, 32) at both ends, in place; tells whether
+// anything is left.
+bool TrimLineBreaks(std::wstring& text);
+
+// Comma lists and every other separated list of the program. A text without the separator is one
+// entry, unchanged and untrimmed; otherwise entries are trimmed and empty pieces between separators
+// are skipped (a blank piece after the last separator still gives one empty entry).
+std::vector<std::wstring> SplitList(const std::wstring& text, const std::wstring& separator);
+
+// The leading decimal integer as _wtoi reads it: optional white space and sign, then digits up to
+// the first other character; 0 when there are none. Saturates instead of overflowing.
+int ParseLeadingInt(std::wstring_view text);
+
+// Upper-casing used for values, hardware ids, models and versions: ASCII, Latin-1, Latin
+// Extended-A, Greek, Cyrillic and full-width Latin letters.
+wchar_t ToUpperChar(wchar_t c);
+std::wstring ToUpperText(std::wstring_view text);
+
+// Comparison of names and words without regard to letter case (same folding as ToUpperText).
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+
+// Decimal text of a number, as "%d" formats it.
+std::wstring DecimalText(long long value);
+
+}  // namespace tavelin
