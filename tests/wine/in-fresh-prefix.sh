@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs one command in a throw-away copy of a template Wine prefix, and removes the copy afterwards.
+#   in-fresh-prefix.sh [--arch 32|64] [--version winxp|winxp64|win2003|vista|win7|...] -- command...
+# The templates come from the test runner (TAVELIN_TEMPLATE_PREFIX64 / TAVELIN_TEMPLATE_PREFIX32);
+# when missing they are made here once (tests/wine/make-template.sh).
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+arch=64
+version=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --arch) arch="$2"; shift 2 ;;
+        --version) version="$2"; shift 2 ;;
+        --) shift; break ;;
+        *) break ;;
+    esac
+done
+
+template_var="TAVELIN_TEMPLATE_PREFIX${arch}"
+template="${!template_var:-}"
+if [ -z "$template" ] || [ ! -d "$template" ]; then
+    template="${TMPDIR:-/tmp}/tavelin-template-${arch}"
+    "$here/make-template.sh" "$arch" "$template" >&2
+fi
+
+prefix="$(mktemp -d "${TMPDIR:-/tmp}/tavelin-prefix.XXXXXX")"
+cleanup() {
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
+    rm -rf "$prefix"
+}
+trap cleanup EXIT
+cp -a "$template/." "$prefix/"
+export WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}"
+if [ "$arch" = 32 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
+wineserver -p
+if [ -n "$version" ]; then
+    wine winecfg /v "$version" >/dev/null 2>&1
+fi
+"$@"
