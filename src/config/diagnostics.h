@@ -23,3 +23,13 @@ public:
 };
 
 }  // namespace tavelin
+
+#include <vector>
+
+namespace tavelin {
+
+// Each switch is on when any argument, the program's own path (argument 0) included, equals its
+// name without regard to case. Unknown arguments are ignored.
+DiagnosticSwitches ParseDiagnosticSwitches(const std::vector<std::wstring>& arguments);
+
+}  // namespace tavelin

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs the program on the bundled demo disc (build/disc) under Wine: in a window when there is a
+# display; otherwise on a virtual display, saving a screenshot to build/artifacts/demo.png.
+# Extra arguments go to the program (for example ShowOS ShowModel).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" win >/dev/null
+
+had_display="${DISPLAY:-}"
+source "$root/scripts/wine-env.sh"
+wine_env_start demo
+trap wine_env_stop EXIT
+
+disc_setup="$(winepath -w "$root/build/disc/setup.exe")"
+if [ -n "$had_display" ]; then
+    echo "Running the demo disc on $DISPLAY; close the window to end."
+    wine "$disc_setup" "$@"
+else
+    mkdir -p "$root/build/artifacts"
+    wine "$disc_setup" "$@" &
+    program=$!
+    sleep "${TAVELIN_DEMO_SECONDS:-10}"
+    import -window root "$root/build/artifacts/demo.png"
+    echo "No display: ran the demo disc on a virtual display; screenshot saved to $root/build/artifacts/demo.png"
+    kill "$program" 2>/dev/null || true
+fi

@@ -1,0 +1,178 @@
+// The startup sequence of the main dialog. The order of the steps is fixed: each later step relies
+// on what the earlier ones found, and a machine the disc is not made for must be refused before
+// anything of the catalogue is read.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/tavelin_dlg.h"
+#include "config/text.h"
+#include "platform/handles.h"
+#include "ui/resource.h"
+
+namespace {
+const wchar_t kInitialCaption[] = L"Tave-LIN";
+}  // namespace
+
+BOOL CTavelinDlg::OnInitDialog() {
+    AddAboutMenuItem();
+    SetMainIcon();
+    ResetDialogState();
+    ParseDiagnosticSwitches();
+    LocateDisc();
+
+    IdentifyOperatingSystem();
+    if (m_switches.m_bShowOS) ShowMessage(L"OS Version = \"" + m_machine.m_szOSKey + L"\"");
+
+    if (!LoadVendorLibraries()) {
+        if (m_switches.m_bShowErrorMessage) ShowMessage(L"Load DLL error");
+        return QuitStartup();
+    }
+    m_bLanguageLibraryLoaded = LoadLanguageLibrary();
+
+    LoadUiTexts();
+    ApplyDiscTitle();
+    ApplySkin();
+    ApplyButtonCaptions();
+
+    if (!ReadModel()) {
+        if (m_switches.m_bShowErrorMessage) ShowMessage(L"Read BIOS error");
+        return QuitStartup();
+    }
+    if (m_switches.m_bShowModel) ShowMessage(L"Model = \"" + m_strBiosModel + L"\"");
+
+    if (!CheckMachineModel()) {
+        ShowMessage(m_texts.Get(IDS_NOT_SUITABLE_MACHINE));
+        return QuitStartup();
+    }
+    const std::wstring osRefusal = CheckOperatingSystem();
+    if (m_switches.m_bShowOS) ShowMessage(L"OS Display Version = \"" + m_szOSDisplayName + L"\"");
+    if (!osRefusal.empty()) {
+        ShowMessage(osRefusal);
+        return QuitStartup();
+    }
+
+    LoadCatalogue();
+    EvaluateItems();
+    SetupItemList();
+    PopulateItemList();
+    return TRUE;
+}
+
+BOOL CTavelinDlg::QuitStartup() {
+    UnloadVendorLibraries();
+    PostQuitMessage(0);
+    return FALSE;
+}
+
+void CTavelinDlg::AddAboutMenuItem() {
+    HMENU systemMenu = GetSystemMenu(Window(), FALSE);
+    if (systemMenu == nullptr) return;
+    const std::wstring about = tavelin::LoadStringText(Instance(), IDS_ABOUTBOX);
+    if (about.empty()) return;
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+}
+
+void CTavelinDlg::SetMainIcon() {
+    SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+}
+
+void CTavelinDlg::ResetDialogState() {
+    UnloadVendorLibraries();
+    m_machine = tavelin::MachineFacts();
+    m_szOSDisplayName.clear();
+    m_szLanguageTag.clear();
+    m_strBiosModel.clear();
+    m_nItemQuantity = 0;
+    m_hMainWindow = Window();
+    SetCaption(kInitialCaption);
+    m_bAdvancedView = false;
+    m_bLanguageLibraryLoaded = false;
+    m_bRescanRequested = false;
+    m_bResumeMode = false;
+    m_hInstallThread = nullptr;
+}
+
+void CTavelinDlg::ParseDiagnosticSwitches() {
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    tavelin::UniqueLocalMemory argv(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (argv) {
+        auto** values = static_cast<wchar_t**>(argv.Get());
+        for (int i = 0; i < count; ++i) arguments.emplace_back(values[i]);
+    }
+    m_switches = tavelin::ParseDiagnosticSwitches(arguments);
+}
+
+void CTavelinDlg::LocateDisc() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
+    std::wstring root = buffer;
+    const auto lastBackslash = root.rfind(L'\\');
+    if (!root.empty() && lastBackslash != std::wstring::npos) root.erase(lastBackslash);
+    m_strDiscRoot = root;
+
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetWindowsDirectoryW(folder, MAX_PATH + 1);
+    m_strWindowsDir = folder;
+    wchar_t systemFolder[MAX_PATH + 1] = {};
+    GetSystemDirectoryW(systemFolder, MAX_PATH + 1);
+    m_strSystemDir = systemFolder;
+
+    m_strIniPath = m_strDiscRoot + L"\\Lib\\TAVELIN.INI";
+    m_config = std::make_unique<tavelin::ConfigFile>(std::filesystem::path(m_strIniPath));
+    SetCurrentDirectoryW(m_strDiscRoot.c_str());
+}
+
+void CTavelinDlg::IdentifyOperatingSystem() {}
+
+bool CTavelinDlg::LoadVendorLibraries() {
+    return true;
+}
+
+bool CTavelinDlg::LoadLanguageLibrary() {
+    return false;
+}
+
+void CTavelinDlg::LoadUiTexts() {
+    m_texts.Load(nullptr, Instance());
+}
+
+void CTavelinDlg::ApplyDiscTitle() {}
+
+void CTavelinDlg::ApplySkin() {}
+
+void CTavelinDlg::ApplyButtonCaptions() {
+    struct Caption {
+        int control;
+        int text;
+    };
+    static const Caption kCaptions[] = {
+        {IDC_DEFAULT, IDS_DEFAULT},   {IDC_ADVANCE, IDS_ADVANCE},     {IDC_START, IDS_START},
+        {IDC_EXPLORER, IDS_EXPLORER}, {IDC_FILE_LIST, IDS_FILE_LIST}, {IDC_TECH_SUPPORT, IDS_TECH_SUPPORT},
+    };
+    for (const auto& c : kCaptions) SetWindowTextW(Item(c.control), m_texts.Get(c.text).c_str());
+}
+
+bool CTavelinDlg::ReadModel() {
+    return true;
+}
+
+bool CTavelinDlg::CheckMachineModel() {
+    return true;
+}
+
+std::wstring CTavelinDlg::CheckOperatingSystem() {
+    return std::wstring();
+}
+
+void CTavelinDlg::LoadCatalogue() {}
+
+void CTavelinDlg::EvaluateItems() {}
+
+void CTavelinDlg::SetupItemList() {}
+
+void CTavelinDlg::PopulateItemList() {}
+
+void CTavelinDlg::UnloadVendorLibraries() {}

@@ -1,0 +1,37 @@
+#include "app/tavelin_dlg.h"
+
+#include "ui/resource.h"
+
+CTavelinDlg::CTavelinDlg(HINSTANCE instance)
+    : DialogBase(instance, IDD_TAVELIN_DIALOG),
+      m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_messages(m_hMainWindow) {}
+
+CTavelinDlg::~CTavelinDlg() {
+    // A second unload after the quit path finds nothing loaded and does nothing.
+    UnloadVendorLibraries();
+}
+
+void CTavelinDlg::OnDestroy() {
+    UnloadVendorLibraries();
+}
+
+bool CTavelinDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    switch (message) {
+        case WM_QUERYDRAGICON:
+            result = reinterpret_cast<INT_PTR>(m_hIcon);
+            return true;
+        default:
+            break;
+    }
+    return DialogBase::HandleMessage(message, wParam, lParam, result);
+}
+
+void CTavelinDlg::ShowMessage(const std::wstring& text) {
+    tavelin::AppMessageBox(m_hMainWindow, text, MB_OK);
+}
+
+void CTavelinDlg::SetCaption(const std::wstring& caption) {
+    m_strCaption = caption;
+    SetWindowTextW(Window(), m_strCaption.c_str());
+}

@@ -1,0 +1,89 @@
+// The main dialog: the owner of all state of a run (disc paths, machine facts, diagnostic switches,
+// vendor libraries, catalogue, texts, list) and of the fixed startup sequence that ends either in
+// the item list or in the one quit path.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/config_file.h"
+#include "config/diagnostics.h"
+#include "probe/machine_facts.h"
+#include "ui/dialog_base.h"
+#include "ui/message_box_win.h"
+#include "ui/ui_texts.h"
+
+class CTavelinDlg : public tavelin::DialogBase {
+public:
+    explicit CTavelinDlg(HINSTANCE instance);
+    ~CTavelinDlg() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnDestroy() override;
+
+private:
+    // Startup, in the order OnInitDialog runs it.
+    void AddAboutMenuItem();
+    void SetMainIcon();
+    void ResetDialogState();
+    void ParseDiagnosticSwitches();
+    void LocateDisc();
+    void IdentifyOperatingSystem();
+    bool LoadVendorLibraries();
+    bool LoadLanguageLibrary();
+    void LoadUiTexts();
+    void ApplyDiscTitle();
+    void ApplySkin();
+    void ApplyButtonCaptions();
+    bool ReadModel();
+    bool CheckMachineModel();
+    std::wstring CheckOperatingSystem();
+    void LoadCatalogue();
+    void EvaluateItems();
+    void SetupItemList();
+    void PopulateItemList();
+    // Unloads the vendor libraries, posts the quit message and makes initialisation return false.
+    BOOL QuitStartup();
+
+    void UnloadVendorLibraries();
+    void ShowMessage(const std::wstring& text);
+    void SetCaption(const std::wstring& caption);
+
+    // Window state.
+    HICON m_hIcon;
+    HWND m_hMainWindow = nullptr;  // copy of the dialog's own window, kept at reset
+    std::wstring m_strCaption;
+
+    // Disc location.
+    std::wstring m_strDiscRoot;  // folder of the running program, no trailing backslash
+    std::wstring m_strWindowsDir;
+    std::wstring m_strSystemDir;
+    std::wstring m_strIniPath;
+    std::unique_ptr<tavelin::ConfigFile> m_config;  // TAVELIN.INI, parsed once
+
+    // Machine facts and the disc's names for them.
+    tavelin::MachineFacts m_machine;  // m_szOSKey, m_b64Bit, m_szLanguageCode
+    std::wstring m_szOSDisplayName;
+    std::wstring m_szLanguageTag;
+    std::wstring m_strMachineModel;  // upper-cased model for the model checks
+    std::wstring m_strBiosModel;     // the model name as read
+
+    // Catalogue and run state.
+    int m_nItemQuantity = 0;
+    int m_nDiscWaitTime = 0;
+    bool m_bAdvancedView = false;
+    bool m_bLanguageLibraryLoaded = false;
+    bool m_bRescanRequested = false;
+    bool m_bResumeMode = false;
+    HANDLE m_hInstallThread = nullptr;
+    std::wstring m_strWaitingList;
+
+    tavelin::DiagnosticSwitches m_switches;
+    tavelin::UiTexts m_texts;
+    tavelin::WindowMessageSink m_messages;
+};

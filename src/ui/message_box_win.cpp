@@ -1,0 +1,23 @@
+#include "ui/message_box_win.h"
+
+namespace tavelin {
+
+const std::wstring& ApplicationTitle() {
+    static const std::wstring title = [] {
+        wchar_t path[MAX_PATH + 1] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+        std::wstring name = path;
+        const auto slash = name.find_last_of(L"\\/");
+        if (slash != std::wstring::npos) name.erase(0, slash + 1);
+        const auto dot = name.find_last_of(L'.');
+        if (dot != std::wstring::npos && dot > 0) name.erase(dot);
+        return name;
+    }();
+    return title;
+}
+
+int AppMessageBox(HWND owner, const std::wstring& text, UINT type) {
+    return MessageBoxW(owner, text.c_str(), ApplicationTitle().c_str(), type);
+}
+
+}  // namespace tavelin

@@ -1,0 +1,117 @@
+// The program's startup as a user and another program see it: one copy at a time, the diagnostic
+// switches, the disc found beside the program, the caption before the disc's title is applied.
+#include <gtest/gtest.h>
+
+#include "driver/program_driver.h"
+
+namespace tavelin::testing {
+namespace {
+
+const char kPlainDisc[] =
+    "[Driver_CD]\r\n"
+    "Title_ENG=Spine Test Disc\r\n"
+    "[Items]\r\n"
+    "Item_Quantity=0\r\n";
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+TEST(StartupSpine, SecondCopyEndsAtOnceWithoutWindow) {
+    TestDisc disc(L"second-copy");
+    disc.WriteIni(kPlainDisc);
+    RunningProgram first(disc.ProgramPath(), L"setup.exe");
+    ASSERT_TRUE(first.Started());
+    HWND window = first.WaitForMainWindow();
+    ASSERT_NE(window, nullptr) << "the first copy shows its window";
+    SaveScreenshot(window, L"spine-first-copy");
+
+    RunningProgram second(disc.ProgramPath(), L"setup.exe");
+    ASSERT_TRUE(second.Started());
+    EXPECT_TRUE(second.WaitForExit(20000)) << "the second copy ends by itself";
+    EXPECT_EQ(second.FindMainWindow(), nullptr);
+    EXPECT_EQ(second.WaitForMessageBox(0), nullptr);
+
+    EXPECT_NE(first.FindMainWindow(), nullptr) << "the first copy is still running";
+    EXPECT_TRUE(first.Close());
+
+    // With the first copy gone, the name is free again.
+    RunningProgram third(disc.ProgramPath(), L"setup.exe");
+    EXPECT_NE(third.WaitForMainWindow(), nullptr);
+    EXPECT_TRUE(third.Close());
+}
+
+TEST(StartupSpine, SwitchesMatchAnyLetterCaseIncludingArgumentZero) {
+    TestDisc disc(L"switches");
+    disc.WriteIni(kPlainDisc);
+    struct Case {
+        const wchar_t* commandLine;
+        bool showOS;
+    };
+    const Case cases[] = {
+        {L"setup.exe sHoWoS", true},
+        {L"setup.exe SHOWOS unknown", true},
+        {L"ShowOS", true},  // argument 0, the program's own name as started, is compared too
+        {L"setup.exe ShowOSX", false},
+        {L"setup.exe", false},
+    };
+    for (const auto& c : cases) {
+        RunningProgram program(disc.ProgramPath(), c.commandLine);
+        ASSERT_TRUE(program.Started());
+        const auto messages = program.CollectMessagesUntilSettled();
+        if (c.showOS) {
+            ASSERT_EQ(messages.size(), 2u) << c.commandLine;
+            EXPECT_TRUE(StartsWith(messages[0], L"OS Version = \"")) << c.commandLine;
+            EXPECT_TRUE(StartsWith(messages[1], L"OS Display Version = \"")) << c.commandLine;
+        } else {
+            EXPECT_TRUE(messages.empty()) << c.commandLine;
+        }
+        EXPECT_NE(program.WaitForMainWindow(), nullptr) << c.commandLine;
+        EXPECT_TRUE(program.Close()) << c.commandLine;
+    }
+}
+
+TEST(StartupSpine, CaptionIsTheInitialOneUntilTheDiscTitleIsApplied) {
+    TestDisc disc(L"caption");
+    disc.WriteIni(kPlainDisc);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe ShowOS");
+    HWND box = program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    // The OS message comes before the title step: the window exists, hidden, with its first caption.
+    HWND window = program.FindMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowText(window), L"Tave-LIN");
+    EXPECT_FALSE(IsWindowVisible(window));
+    program.CollectMessagesUntilSettled();
+    EXPECT_TRUE(program.Close());
+}
+
+TEST(StartupSpine, DialogCarriesItsControlsAndButtonTexts) {
+    TestDisc disc(L"controls");
+    disc.WriteIni(kPlainDisc);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    struct Expected {
+        int id;
+        const wchar_t* text;
+    };
+    const Expected buttons[] = {
+        {1008, L"Start"}, {1009, L"Advance"}, {1015, L"Explorer"}, {1016, L"File List"}, {1017, L"Tech. Support"},
+    };
+    for (const auto& b : buttons) {
+        const ControlState state = ReadControl(window, b.id);
+        EXPECT_TRUE(state.exists) << b.id;
+        EXPECT_EQ(state.text, b.text) << b.id;
+        EXPECT_TRUE(state.enabled) << b.id;
+    }
+    EXPECT_TRUE(ReadControl(window, 1007).exists);
+    EXPECT_EQ(ClassName(GetDlgItem(window, 1007)), L"SysListView32");
+    EXPECT_TRUE(ReadControl(window, 1010).exists);
+    EXPECT_EQ(ReadControl(window, 1010).text, L"");
+    SaveScreenshot(window, L"spine-dialog");
+    EXPECT_TRUE(program.Close());
+}
+
+}  // namespace
+}  // namespace tavelin::testing
