@@ -4,7 +4,7 @@
 # captions in screenshots and a closed window does not wait for a window manager.
 set -euo pipefail
 arch="$1"
-dir="$2"
+dir="$(mkdir -p "$2" && cd "$2" && pwd)"
 if [ -f "$dir/.tavelin-template" ]; then exit 0; fi
 rm -rf "$dir"
 mkdir -p "$dir"
