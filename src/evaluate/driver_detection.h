@@ -1,0 +1,23 @@
+// Whether the disc's driver for one hardware id should replace the installed one.
+#pragma once
+
+#include <string>
+
+#include "config/catalogue.h"
+#include "config/diagnostics.h"
+#include "evaluate/driver_registry_lookup.h"
+
+namespace tavelin {
+
+// Reads the installed driver of the device (through the evaluation's cache) and compares it with
+// the disc's version and date; returns a version status. Sets item.m_bInstalled once an installed
+// version was read; changes nothing else. Errors are shown under "ShowErrorMessage", status texts
+// under "ShowItemVersionStatus".
+int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink, CItem& item,
+                          const std::wstring& iniVersion, const std::wstring& iniDate,
+                          const std::wstring& hardwareId, DriverKeyCache& drivers);
+
+// The message for a failed lookup, as "ShowErrorMessage" shows it.
+std::wstring DriverLookupErrorText(const InstalledDriverRecord& record);
+
+}  // namespace tavelin

@@ -1,0 +1,168 @@
+#include "evaluate/driver_registry_lookup.h"
+
+#include "config/text.h"
+#include "evaluate/substring_search.h"
+
+namespace tavelin {
+
+namespace {
+
+const std::wstring kEnumRoot = L"SYSTEM\\CurrentControlSet\\Enum\\";
+const std::wstring kClassRoot = L"SYSTEM\\CurrentControlSet\\Control\\Class\\";
+
+InstalledDriverRecord Failed(DriverLookupFailure failure, std::wstring path = {}) {
+    InstalledDriverRecord record;
+    record.failure = failure;
+    record.failedPath = std::move(path);
+    return record;
+}
+
+std::vector<std::wstring> UpperDeviceNames(RegistryKey& enumeratorKey) {
+    std::vector<std::wstring> names = EnumerateSubkeyNames(enumeratorKey);
+    for (std::wstring& name : names) name = ToUpperText(name);
+    return names;
+}
+
+int FirstContaining(const std::vector<std::wstring>& names, const std::wstring& pattern) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].find(pattern) != std::wstring::npos) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// From the device key to the class key's path, through the first instance's "Driver" value. On
+// success the record's failedPath holds the class key path.
+InstalledDriverRecord ReadClassPath(Registry& registry, const std::wstring& devicePath) {
+    std::unique_ptr<RegistryKey> device = registry.OpenKey(devicePath, RegistryView::Default);
+    if (!device) return Failed(DriverLookupFailure::DeviceKey, devicePath);
+    const std::vector<std::wstring> instances = EnumerateSubkeyNames(*device);
+    device.reset();
+    const std::wstring instancePath = devicePath + L"\\" + (instances.empty() ? L"" : instances.front());
+    if (instances.empty()) return Failed(DriverLookupFailure::InstanceKey, instancePath);
+
+    std::unique_ptr<RegistryKey> instance = registry.OpenKey(instancePath, RegistryView::Default);
+    if (!instance) return Failed(DriverLookupFailure::InstanceKey, instancePath);
+    const std::optional<std::wstring> driver = instance->QueryStringValue(L"Driver", kDriverValueBufferBytes);
+    if (!driver) return Failed(DriverLookupFailure::DriverValue);
+    InstalledDriverRecord record;
+    record.failedPath = kClassRoot + *driver;
+    return record;
+}
+
+InstalledDriverRecord ReadClassKey(Registry& registry, const std::wstring& classPath) {
+    std::unique_ptr<RegistryKey> key = registry.OpenKey(classPath, RegistryView::Default);
+    if (!key) return Failed(DriverLookupFailure::ClassKey, classPath);
+    InstalledDriverRecord record;
+    const std::optional<std::wstring> version = key->QueryStringValue(L"DriverVersion", kDriverValueBufferBytes);
+    if (!version) return Failed(DriverLookupFailure::DriverVersion);
+    const std::optional<std::wstring> date = key->QueryStringValue(L"DriverDate", kDriverValueBufferBytes);
+    if (!date) return Failed(DriverLookupFailure::DriverDate);
+    const std::optional<std::wstring> provider = key->QueryStringValue(L"ProviderName", kDriverValueBufferBytes);
+    if (!provider) return Failed(DriverLookupFailure::ProviderName);
+    record.version = TrimWhiteSpace(*version);
+    record.date = TrimWhiteSpace(*date);
+    record.provider = *provider;
+    return record;
+}
+
+}  // namespace
+
+HardwareIdParts SplitHardwareId(const std::wstring& hardwareId) {
+    HardwareIdParts parts;
+    const std::size_t slash = hardwareId.find(L'\\');
+    if (slash != std::wstring::npos) parts.enumerator = hardwareId.substr(0, slash);
+    const std::size_t patternStart = parts.enumerator.size() + 2;
+    if (patternStart < hardwareId.size()) parts.pattern = hardwareId.substr(patternStart);
+    return parts;
+}
+
+InstalledDriverRecord ReadInstalledDriver(Registry& registry, const std::wstring& hardwareId) {
+    const HardwareIdParts parts = SplitHardwareId(hardwareId);
+    const std::wstring enumeratorPath = kEnumRoot + parts.enumerator;
+    std::unique_ptr<RegistryKey> enumeratorKey = registry.OpenKey(enumeratorPath, RegistryView::Default);
+    if (!enumeratorKey) return Failed(DriverLookupFailure::EnumeratorKey, enumeratorPath);
+    const std::vector<std::wstring> names = UpperDeviceNames(*enumeratorKey);
+    enumeratorKey.reset();
+    const int match = FirstContaining(names, parts.pattern);
+    if (match < 0) return Failed(DriverLookupFailure::NoMatchingDevice);
+
+    InstalledDriverRecord classPath = ReadClassPath(registry, enumeratorPath + L"\\" + names[match]);
+    if (classPath.failure != DriverLookupFailure::None) return classPath;
+    return ReadClassKey(registry, classPath.failedPath);
+}
+
+struct DriverKeyCache::Enumerator {
+    std::wstring path;
+    bool opened = false;
+    std::vector<std::wstring> upperNames;
+    std::vector<std::wstring> expectedPatterns;  // not yet matched
+    std::unordered_map<std::wstring, int> firstMatchByPattern;
+};
+
+DriverKeyCache::DriverKeyCache(Registry& registry) : m_registry(registry) {}
+DriverKeyCache::~DriverKeyCache() = default;
+
+DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(const std::wstring& enumerator) {
+    auto& slot = m_enumerators[enumerator];
+    if (slot) return *slot;
+    slot = std::make_unique<Enumerator>();
+    slot->path = kEnumRoot + enumerator;
+    if (std::unique_ptr<RegistryKey> key = m_registry.OpenKey(slot->path, RegistryView::Default)) {
+        slot->opened = true;
+        slot->upperNames = UpperDeviceNames(*key);
+    }
+    return *slot;
+}
+
+void DriverKeyCache::Expect(const std::wstring& hardwareId) {
+    HardwareIdParts parts = SplitHardwareId(hardwareId);
+    Enumerator& entry = EnumeratorFor(parts.enumerator);
+    if (entry.opened && entry.firstMatchByPattern.count(parts.pattern) == 0) {
+        entry.firstMatchByPattern.emplace(parts.pattern, -2);  // -2: expected, not yet matched
+        entry.expectedPatterns.push_back(std::move(parts.pattern));
+    }
+}
+
+int DriverKeyCache::FirstDeviceContaining(Enumerator& entry, const std::wstring& pattern) {
+    const auto known = entry.firstMatchByPattern.find(pattern);
+    if (known != entry.firstMatchByPattern.end() && known->second != -2) return known->second;
+    if (known == entry.firstMatchByPattern.end()) {
+        const int match = FirstContaining(entry.upperNames, pattern);
+        entry.firstMatchByPattern.emplace(pattern, match);
+        return match;
+    }
+    // The first expected pattern asked for: match every expected pattern in one pass.
+    const std::vector<int> matches = FirstNamesContaining(entry.expectedPatterns, entry.upperNames);
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+        entry.firstMatchByPattern[entry.expectedPatterns[i]] = matches[i];
+    }
+    entry.expectedPatterns.clear();
+    return entry.firstMatchByPattern[pattern];
+}
+
+InstalledDriverRecord DriverKeyCache::DeviceRecord(const std::wstring& devicePath) {
+    const auto known = m_recordByDevicePath.find(devicePath);
+    if (known != m_recordByDevicePath.end()) return known->second;
+    InstalledDriverRecord record = ReadClassPath(m_registry, devicePath);
+    if (record.failure == DriverLookupFailure::None) {
+        const std::wstring classPath = record.failedPath;
+        auto cachedClass = m_recordByClassPath.find(classPath);
+        if (cachedClass == m_recordByClassPath.end()) {
+            cachedClass = m_recordByClassPath.emplace(classPath, ReadClassKey(m_registry, classPath)).first;
+        }
+        record = cachedClass->second;
+    }
+    m_recordByDevicePath.emplace(devicePath, record);
+    return record;
+}
+
+InstalledDriverRecord DriverKeyCache::Lookup(const std::wstring& hardwareId) {
+    const HardwareIdParts parts = SplitHardwareId(hardwareId);
+    Enumerator& entry = EnumeratorFor(parts.enumerator);
+    if (!entry.opened) return Failed(DriverLookupFailure::EnumeratorKey, entry.path);
+    const int match = FirstDeviceContaining(entry, parts.pattern);
+    if (match < 0) return Failed(DriverLookupFailure::NoMatchingDevice);
+    return DeviceRecord(entry.path + L"\\" + entry.upperNames[match]);
+}
+
+}  // namespace tavelin

@@ -1,0 +1,76 @@
+// Where the registry says a device's installed driver is: the hardware id's enumerator key, the
+// first device key whose name contains the id's device pattern, that key's first instance, its
+// "Driver" value, and the driver class key with the version, date and provider. The walk stops at
+// the first step that fails and says which one and on what path.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "evaluate/registry.h"
+
+namespace tavelin {
+
+enum class DriverLookupFailure {
+    None,
+    EnumeratorKey,     // SYSTEM\CurrentControlSet\Enum\<enumerator> did not open
+    NoMatchingDevice,  // no device key contains the pattern
+    DeviceKey,         // the matched device key did not open
+    InstanceKey,       // the device has no instance, or its first instance did not open
+    DriverValue,       // the instance has no readable "Driver" value
+    ClassKey,          // SYSTEM\CurrentControlSet\Control\Class\<Driver> did not open
+    DriverVersion,
+    DriverDate,
+    ProviderName,
+};
+
+struct InstalledDriverRecord {
+    DriverLookupFailure failure = DriverLookupFailure::None;
+    std::wstring failedPath;  // the key that did not open, for the *Key failures
+    std::wstring version;     // trimmed
+    std::wstring date;        // trimmed
+    std::wstring provider;    // as stored
+};
+
+// The enumerator is the text before the first "\" (empty without one); the pattern starts two
+// characters after the enumerator, so PCI\VEN_1 and PCI\\VEN_1 both look for device keys containing
+// EN_1 or VEN_1 respectively: both match VEN_1&SUBSYS_...
+struct HardwareIdParts {
+    std::wstring enumerator;
+    std::wstring pattern;
+};
+HardwareIdParts SplitHardwareId(const std::wstring& hardwareId);
+
+// The walk done from scratch, every key opened and enumerated anew.
+InstalledDriverRecord ReadInstalledDriver(Registry& registry, const std::wstring& hardwareId);
+
+// The same answers for a whole evaluation, with each enumerator key enumerated once, each device
+// and class key read once, and device patterns announced with Expect matched against an
+// enumerator's device keys in one pass. The registry must not change while the cache is in use.
+class DriverKeyCache {
+public:
+    explicit DriverKeyCache(Registry& registry);
+    ~DriverKeyCache();
+    DriverKeyCache(const DriverKeyCache&) = delete;
+    DriverKeyCache& operator=(const DriverKeyCache&) = delete;
+
+    // Announces a hardware id that Lookup will be asked for; optional, it only makes Lookup faster.
+    void Expect(const std::wstring& hardwareId);
+    InstalledDriverRecord Lookup(const std::wstring& hardwareId);
+
+private:
+    struct Enumerator;
+    Enumerator& EnumeratorFor(const std::wstring& enumerator);
+    int FirstDeviceContaining(Enumerator& entry, const std::wstring& pattern);
+    InstalledDriverRecord DeviceRecord(const std::wstring& devicePath);
+
+    Registry& m_registry;
+    std::map<std::wstring, std::unique_ptr<Enumerator>> m_enumerators;
+    std::unordered_map<std::wstring, InstalledDriverRecord> m_recordByDevicePath;
+    std::unordered_map<std::wstring, InstalledDriverRecord> m_recordByClassPath;
+};
+
+}  // namespace tavelin

@@ -1,0 +1,83 @@
+// The passes that ask the machine: which devices are present, and what is installed.
+#include <algorithm>
+
+#include "config/text.h"
+#include "evaluate/application_detection.h"
+#include "evaluate/driver_detection.h"
+#include "evaluate/evaluation_passes.h"
+
+namespace tavelin {
+
+namespace {
+
+bool HasHardwareIdChecks(const CItem& item) {
+    switch (item.m_nType) {
+    case ITEM_TYPE_DRIVER: return true;
+    case ITEM_TYPE_RECOMMENDED_APP:
+    case ITEM_TYPE_OPTIONAL_APP:
+    case ITEM_TYPE_HOTFIX: return item.m_nHwIdCount > 0;
+    default: return false;
+    }
+}
+
+bool IsApplicationOrHotfix(int type) {
+    return type == ITEM_TYPE_RECOMMENDED_APP || type == ITEM_TYPE_OPTIONAL_APP || type == ITEM_TYPE_HOTFIX;
+}
+
+}  // namespace
+
+void DetectDevicePresence(ItemList& items, HardwareQuery& hardware) {
+    for (auto& item : items) {
+        if (HasHardwareIdChecks(*item)) {
+            for (CHW_ID& id : item->m_pHwIdList) id.m_bFound = hardware.IsDevicePresent(id.m_strHwId);
+        } else if (IsApplicationOrHotfix(item->m_nType)) {
+            item->m_bHwFound = true;
+        }
+    }
+}
+
+void EvaluateInstalledState(ItemList& items, const MachineFacts& facts, Registry& registry,
+                            const DiagnosticSwitches& switches, MessageSink& sink) {
+    // One cache per evaluation: the registry is read as it is now, and a re-scan after an
+    // installation starts afresh.
+    DriverKeyCache drivers(registry);
+    for (const auto& item : items) {
+        if (item->m_nType != ITEM_TYPE_DRIVER) continue;
+        for (const CHW_ID& id : item->m_pHwIdList) drivers.Expect(id.m_strHwId);
+    }
+
+    int position = 0;
+    for (auto& item : items) {
+        ++position;
+        switch (item->m_nType) {
+        case ITEM_TYPE_DRIVER: {
+            const std::size_t count = std::min({item->m_pHwIdList.size(), item->m_pVersionList.size(),
+                                                item->m_pDateList.size()});
+            for (std::size_t i = 0; i < count; ++i) {
+                CVersion& version = item->m_pVersionList[i];
+                version.m_nCompare = DetectInstalledDriver(switches, sink, *item, version.m_strVersion,
+                                                           item->m_pDateList[i].m_strDate,
+                                                           item->m_pHwIdList[i].m_strHwId, drivers);
+            }
+            break;
+        }
+        case ITEM_TYPE_RECOMMENDED_APP:
+        case ITEM_TYPE_OPTIONAL_APP: {
+            const std::wstring version =
+                item->m_pVersionList.empty() ? std::wstring() : item->m_pVersionList.front().m_strVersion;
+            DetectInstalledApplication(switches, sink, facts.m_b64Bit, *item, item->m_strVersionPath, version,
+                                       registry);
+            break;
+        }
+        case ITEM_TYPE_HOTFIX:
+            DetectInstalledApplication(switches, sink, facts.m_b64Bit, *item, item->m_strVersionPath, L"",
+                                       registry);
+            break;
+        default:
+            sink.ShowMessage(L"#2 : Wrong item type, #item : " + DecimalText(position));
+            break;
+        }
+    }
+}
+
+}  // namespace tavelin

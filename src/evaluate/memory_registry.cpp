@@ -1,0 +1,103 @@
+#include "evaluate/memory_registry.h"
+
+#include <unordered_map>
+
+#include "config/text.h"
+
+namespace tavelin {
+
+struct MemoryRegistry::Node {
+    std::vector<std::pair<std::wstring, std::unique_ptr<Node>>> children;  // in the order added
+    std::unordered_map<std::wstring, Node*> childByUpperName;
+    std::map<std::wstring, std::wstring> valueByUpperName;
+};
+
+namespace {
+
+// Path pieces between backslashes; empty pieces (doubled or trailing separators) are skipped.
+std::vector<std::wstring> PathPieces(const std::wstring& path) {
+    std::vector<std::wstring> pieces;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) end = path.size();
+        if (end > start) pieces.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
+class MemoryKey : public RegistryKey {
+public:
+    MemoryKey(const MemoryRegistry::Node& node, std::size_t& enumCount)
+        : m_node(node), m_enumCount(enumCount) {}
+
+    std::optional<std::wstring> EnumSubkeyName(std::uint32_t index) override {
+        ++m_enumCount;
+        if (index >= m_node.children.size()) return std::nullopt;
+        const std::wstring& name = m_node.children[index].first;
+        if (name.size() >= kKeyNameBufferChars) return std::nullopt;
+        return name;
+    }
+
+    std::optional<std::wstring> QueryStringValue(const std::wstring& name,
+                                                std::size_t bufferBytes) override {
+        const auto found = m_node.valueByUpperName.find(ToUpperText(name));
+        if (found == m_node.valueByUpperName.end()) return std::nullopt;
+        const std::wstring& text = found->second;
+        if ((text.size() + 1) * sizeof(char16_t) > bufferBytes) return std::nullopt;
+        return text.substr(0, text.find(L'\0'));
+    }
+
+private:
+    const MemoryRegistry::Node& m_node;
+    std::size_t& m_enumCount;
+};
+
+}  // namespace
+
+MemoryRegistry::MemoryRegistry() : m_defaultRoot(std::make_unique<Node>()), m_root64(std::make_unique<Node>()) {}
+MemoryRegistry::~MemoryRegistry() = default;
+
+MemoryRegistry::Node* MemoryRegistry::Find(const std::wstring& path, RegistryView view) const {
+    Node* node = view == RegistryView::View64 ? m_root64.get() : m_defaultRoot.get();
+    for (const std::wstring& piece : PathPieces(path)) {
+        const auto found = node->childByUpperName.find(ToUpperText(piece));
+        if (found == node->childByUpperName.end()) return nullptr;
+        node = found->second;
+    }
+    return node;
+}
+
+MemoryRegistry::Node& MemoryRegistry::Create(const std::wstring& path, RegistryView view) {
+    Node* node = view == RegistryView::View64 ? m_root64.get() : m_defaultRoot.get();
+    for (const std::wstring& piece : PathPieces(path)) {
+        const std::wstring upper = ToUpperText(piece);
+        const auto found = node->childByUpperName.find(upper);
+        if (found != node->childByUpperName.end()) {
+            node = found->second;
+            continue;
+        }
+        node->children.emplace_back(piece, std::make_unique<Node>());
+        Node* child = node->children.back().second.get();
+        node->childByUpperName.emplace(upper, child);
+        node = child;
+    }
+    return *node;
+}
+
+void MemoryRegistry::AddKey(const std::wstring& path, RegistryView view) { Create(path, view); }
+
+void MemoryRegistry::SetValue(const std::wstring& path, const std::wstring& name, const std::wstring& text,
+                              RegistryView view) {
+    Create(path, view).valueByUpperName[ToUpperText(name)] = text;
+}
+
+std::unique_ptr<RegistryKey> MemoryRegistry::OpenKey(const std::wstring& path, RegistryView view) {
+    ++m_openCount;
+    const Node* node = Find(path, view);
+    if (node == nullptr) return nullptr;
+    return std::make_unique<MemoryKey>(*node, m_enumCount);
+}
+
+}  // namespace tavelin
