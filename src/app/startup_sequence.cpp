@@ -7,6 +7,7 @@
 #include "app/tavelin_dlg.h"
 #include "config/text.h"
 #include "platform/handles.h"
+#include "probe/os_facts_win.h"
 #include "ui/resource.h"
 
 namespace {
@@ -125,18 +126,20 @@ void CTavelinDlg::LocateDisc() {
     SetCurrentDirectoryW(m_strDiscRoot.c_str());
 }
 
-void CTavelinDlg::IdentifyOperatingSystem() {}
+void CTavelinDlg::IdentifyOperatingSystem() {
+    m_machine = tavelin::IdentifyOperatingSystem();
+}
 
 bool CTavelinDlg::LoadVendorLibraries() {
-    return true;
+    return m_vendor.Load(m_strDiscRoot, m_strSystemDir);
 }
 
 bool CTavelinDlg::LoadLanguageLibrary() {
-    return false;
+    return m_vendor.LoadLanguageLibrary(m_strDiscRoot, m_machine.m_szLanguageCode);
 }
 
 void CTavelinDlg::LoadUiTexts() {
-    m_texts.Load(nullptr, Instance());
+    m_texts.Load(m_bLanguageLibraryLoaded ? m_vendor.LanguageModule() : nullptr, Instance());
 }
 
 void CTavelinDlg::ApplyDiscTitle() {}
@@ -156,6 +159,9 @@ void CTavelinDlg::ApplyButtonCaptions() {
 }
 
 bool CTavelinDlg::ReadModel() {
+    const std::optional<std::wstring> model = m_vendor.ReadModel(m_hMainWindow, m_strCaption);
+    if (!model) return false;
+    m_strBiosModel = *model;
     return true;
 }
 
@@ -175,4 +181,6 @@ void CTavelinDlg::SetupItemList() {}
 
 void CTavelinDlg::PopulateItemList() {}
 
-void CTavelinDlg::UnloadVendorLibraries() {}
+void CTavelinDlg::UnloadVendorLibraries() {
+    m_vendor.Unload();
+}

@@ -12,6 +12,7 @@
 #include "config/config_file.h"
 #include "config/diagnostics.h"
 #include "probe/machine_facts.h"
+#include "probe/vendor_libraries_win.h"
 #include "ui/dialog_base.h"
 #include "ui/message_box_win.h"
 #include "ui/ui_texts.h"
@@ -83,6 +84,7 @@ private:
     HANDLE m_hInstallThread = nullptr;
     std::wstring m_strWaitingList;
 
+    tavelin::VendorLibraries m_vendor;  // DMI, ENUM, USB and language library records
     tavelin::DiagnosticSwitches m_switches;
     tavelin::UiTexts m_texts;
     tavelin::WindowMessageSink m_messages;

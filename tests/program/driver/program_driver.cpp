@@ -72,12 +72,18 @@ std::wstring PathFromEnvironment(const char* name) {
     return Widen(value);
 }
 
-TestDisc::TestDisc(const std::wstring& name, const std::wstring& programRelativePath)
+TestDisc::TestDisc(const std::wstring& name, const std::wstring& programRelativePath, Libraries libraries)
     : m_folder(L"C:\\tavelin-tests\\" + name), m_programPath(m_folder + L"\\" + programRelativePath) {
     CreateFolders(FolderOf(m_programPath));
     CreateFolders(DiscRoot() + L"\\Lib");
     const std::wstring setup = PathFromEnvironment("TAVELIN_SETUP_EXE");
     CopyFileW(setup.c_str(), m_programPath.c_str(), FALSE);
+    if (libraries == Libraries::StandIns) {
+        const std::wstring builtLib = PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\";
+        for (const wchar_t* file : {L"QVCDDMI.DLL", L"QVCDENUM.DLL", L"QVCDUSB.DLL", L"Quorvelhwio.sys"}) {
+            CopyIn(builtLib + file, std::wstring(L"Lib\\") + file);
+        }
+    }
 }
 
 std::wstring TestDisc::DiscRoot() const {

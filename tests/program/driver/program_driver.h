@@ -19,9 +19,13 @@ std::wstring Widen(const std::string& utf8);
 // A disc folder of its own under C:\tavelin-tests, with the program copied in.
 class TestDisc {
 public:
+    enum class Libraries { StandIns, None };
+
     // `programRelativePath` is where setup.exe goes, relative to the folder (the disc root is the
-    // program's folder).
-    explicit TestDisc(const std::wstring& name, const std::wstring& programRelativePath = L"setup.exe");
+    // program's folder). With StandIns, the disc's Lib gets the hardware-query stand-ins and the
+    // driver placeholder of the built demo disc (TAVELIN_DISC_DIR).
+    explicit TestDisc(const std::wstring& name, const std::wstring& programRelativePath = L"setup.exe",
+                      Libraries libraries = Libraries::StandIns);
 
     const std::wstring& Folder() const { return m_folder; }
     const std::wstring& ProgramPath() const { return m_programPath; }
