@@ -14,6 +14,11 @@ echo "== native tests"
 (cd build/native && ctest --output-on-failure -j 2) || status=1
 
 echo "== Windows tests under Wine"
+# A Japanese locale for the Japanese user-interface tests, generated privately.
+if [ ! -d build/win/locale/ja_JP.UTF-8 ]; then
+    mkdir -p build/win/locale
+    localedef -i ja_JP -f UTF-8 build/win/locale/ja_JP.UTF-8 >/dev/null 2>&1 || true
+fi
 source "$root/scripts/wine-env.sh"
 wine_env_start tests
 trap wine_env_stop EXIT

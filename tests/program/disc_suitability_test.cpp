@@ -1,0 +1,209 @@
+// Machines the disc is not made for are refused in the disc's own words; the libraries beside the
+// program are loaded, and the driver copy they need lives exactly as long as the program.
+// The group runs in a 64-bit prefix set to Windows XP x64 (OS key WNT_5.2_XP64).
+#include <gtest/gtest.h>
+
+#include "driver/program_driver.h"
+#include "platform/handles.h"
+
+namespace tavelin::testing {
+namespace {
+
+const wchar_t kMachineModel[] = L"Tavelin TestBook 14";
+
+// The stand-in reads the model from the registry where the firmware table has none (as here).
+void SetRegistryModel(const std::wstring& model) {
+    UniqueKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\BIOS", 0, nullptr, 0,
+                    KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.Receive(), nullptr);
+    RegSetValueExW(key.Get(), L"SystemProductName", 0, REG_SZ, reinterpret_cast<const BYTE*>(model.c_str()),
+                   static_cast<DWORD>((model.size() + 1) * sizeof(wchar_t)));
+}
+
+std::string Narrow(const std::wstring& wide) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
+    text.resize(text.size() - 1);
+    return text;
+}
+
+std::string DiscIni(const std::string& driverCdKeys) {
+    return "[Driver_CD]\r\n" + driverCdKeys +
+           "[OS_Language_Tag]\r\n"
+           "0409=ENG\r\n"
+           "WNT_5.2_XP64=Windows XP x64\r\n"
+           "WNT_5.1_XP=Windows XP\r\n"
+           "[Items]\r\n"
+           "Item_Quantity=0\r\n";
+}
+
+std::wstring DriverCopyPath() {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    return std::wstring(system) + L"\\DRIVERS\\Quorvelhwio.sys";
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct Outcome {
+    std::vector<std::wstring> messages;
+    bool windowShown = false;
+};
+
+Outcome Run(const TestDisc& disc, const std::wstring& arguments) {
+    RunningProgram program(disc.ProgramPath(), L"setup.exe" + arguments);
+    Outcome outcome;
+    outcome.messages = program.CollectMessagesUntilSettled();
+    if (HWND window = program.WaitForMainWindow(2000)) {
+        outcome.windowShown = true;
+        program.Close();
+    }
+    EXPECT_TRUE(program.WaitForExit());
+    return outcome;
+}
+
+class DiscSuitability : public ::testing::Test {
+protected:
+    void SetUp() override { SetRegistryModel(kMachineModel); }
+};
+
+TEST_F(DiscSuitability, ModelRefusalIsShownWithoutAnySwitchAndSkipsTheOsCheck) {
+    TestDisc disc(L"model-refused");
+    disc.WriteIni(DiscIni("Model=Other Book 1, Other Book 2\r\nSystem_Type=32BIT\r\n"));
+
+    Outcome plain = Run(disc, L"");
+    EXPECT_FALSE(plain.windowShown);
+    ASSERT_EQ(plain.messages.size(), 1u);
+    EXPECT_EQ(plain.messages[0], L"This is not a suitable machine for this driver disk");
+
+    // With ShowOS the OS display message would follow the OS check; it never comes.
+    Outcome withOs = Run(disc, L" ShowOS ShowModel ShowErrorMessage");
+    ASSERT_EQ(withOs.messages.size(), 3u);
+    EXPECT_EQ(withOs.messages[0], L"OS Version = \"WNT_5.2_XP64\"");
+    EXPECT_EQ(withOs.messages[1], L"Model = \"" + std::wstring(kMachineModel) + L"\"");
+    EXPECT_EQ(withOs.messages[2], L"This is not a suitable machine for this driver disk");
+}
+
+TEST_F(DiscSuitability, ModelListedInAnotherLetterCaseIsAllowed) {
+    TestDisc disc(L"model-allowed");
+    disc.WriteIni(DiscIni("Model=Other Book, tavelin testbook 14 \r\nTitle_ENG=Allowed Disc\r\n"));
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowText(window), L"Allowed Disc");
+    EXPECT_TRUE(FileExists(DriverCopyPath())) << "the driver copy lives while the program runs";
+    SaveScreenshot(window, L"suitability-allowed");
+    EXPECT_TRUE(program.Close());
+    EXPECT_FALSE(FileExists(DriverCopyPath())) << "and is deleted when it ends";
+}
+
+TEST_F(DiscSuitability, BitnessRefusalListsTheDiscsSystems) {
+    TestDisc disc(L"bitness-refused");
+    disc.WriteIni(DiscIni("System_Type=32BIT\r\nOS_VERSION=Windows XP x64, Windows XP\r\n"));
+    Outcome plain = Run(disc, L"");
+    EXPECT_FALSE(plain.windowShown);
+    ASSERT_EQ(plain.messages.size(), 1u);
+    EXPECT_EQ(plain.messages[0], L"Suitable OS for this driver disk :\n32 bit\nWindows XP x64\nWindows XP\n");
+
+    Outcome diagnosed = Run(disc, L" showerrormessage showos");
+    ASSERT_EQ(diagnosed.messages.size(), 4u);
+    EXPECT_EQ(diagnosed.messages[0], L"OS Version = \"WNT_5.2_XP64\"");
+    EXPECT_EQ(diagnosed.messages[1], L"Wrong system");
+    EXPECT_EQ(diagnosed.messages[2], L"OS Display Version = \"Windows XP x64\"");
+    EXPECT_EQ(diagnosed.messages[3], L"Suitable OS for this driver disk :\n32 bit\nWindows XP x64\nWindows XP\n");
+}
+
+TEST_F(DiscSuitability, OsRefusalComposesTheTextLineByLine) {
+    TestDisc disc(L"os-refused");
+    disc.WriteIni(DiscIni("System_Type=32BIT, 64BIT\r\nOS_VERSION=Windows XP,Windows Vista\r\n"));
+    Outcome diagnosed = Run(disc, L" ShowErrorMessage ShowOS");
+    EXPECT_FALSE(diagnosed.windowShown);
+    ASSERT_EQ(diagnosed.messages.size(), 4u);
+    EXPECT_EQ(diagnosed.messages[0], L"OS Version = \"WNT_5.2_XP64\"");
+    EXPECT_EQ(diagnosed.messages[1], L"Wrong OS");
+    // Shown before the refusal is acted on.
+    EXPECT_EQ(diagnosed.messages[2], L"OS Display Version = \"Windows XP x64\"");
+    EXPECT_EQ(diagnosed.messages[3], L"Suitable OS for this driver disk :\n32, 64 bit\nWindows XP\nWindows Vista\n");
+}
+
+TEST_F(DiscSuitability, MissingLibrariesEndSilentlyUnlessErrorsAreShown) {
+    TestDisc disc(L"no-libraries", L"setup.exe", TestDisc::Libraries::None);
+    disc.WriteIni(DiscIni(""));
+    Outcome plain = Run(disc, L"");
+    EXPECT_FALSE(plain.windowShown);
+    EXPECT_TRUE(plain.messages.empty());
+
+    Outcome diagnosed = Run(disc, L" ShowErrorMessage");
+    EXPECT_FALSE(diagnosed.windowShown);
+    ASSERT_EQ(diagnosed.messages.size(), 1u);
+    EXPECT_EQ(diagnosed.messages[0], L"Load DLL error");
+    EXPECT_FALSE(FileExists(DriverCopyPath()));
+}
+
+TEST_F(DiscSuitability, ModelLibraryWithoutItsEntryPointCannotReadTheModel) {
+    TestDisc disc(L"no-entry-point");
+    disc.WriteIni(DiscIni(""));
+    // A library that loads but exports nothing.
+    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\0407.DLL", L"Lib\\QVCDDMI.DLL");
+
+    Outcome plain = Run(disc, L"");
+    EXPECT_FALSE(plain.windowShown);
+    ASSERT_EQ(plain.messages.size(), 1u);
+    EXPECT_EQ(plain.messages[0], L"GetDMIInfo: QVCDMI.DLL Function is invalid");
+
+    Outcome diagnosed = Run(disc, L" ShowErrorMessage");
+    ASSERT_EQ(diagnosed.messages.size(), 2u);
+    EXPECT_EQ(diagnosed.messages[1], L"Read BIOS error");
+    EXPECT_FALSE(FileExists(DriverCopyPath()));
+}
+
+TEST_F(DiscSuitability, CaptionIsTheDiscTitleOrEmpty) {
+    struct Case {
+        const char* name;
+        const char* keys;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {
+        {"english", "Title_ENG=English Title\r\nTitle_JPN=Japanese Title\r\n", L"English Title"},
+        {"fallback", "Title_Eng=Fallback Title\r\n", L"Fallback Title"},
+        {"none", "Wait_Time=1\r\n", L""},
+    };
+    for (const auto& c : cases) {
+        TestDisc disc(L"title-" + Widen(c.name));
+        disc.WriteIni(DiscIni(c.keys));
+        RunningProgram program(disc.ProgramPath(), L"setup.exe");
+        HWND window = program.WaitForMainWindow();
+        ASSERT_NE(window, nullptr) << c.name;
+        EXPECT_EQ(WindowText(window), c.caption) << c.name;
+        EXPECT_TRUE(program.Close());
+    }
+}
+
+TEST(DiscSuitabilityJapanese, TitleAndTextsFollowTheJapaneseUserInterface) {
+    TestDisc disc(L"japanese");
+    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\0411.DLL", L"Lib\\0411.DLL");
+    disc.WriteIni(
+        "[Driver_CD]\r\n"
+        "Title_ENG=English Title\r\n"
+        "Title_JPN=\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xB9\xE3\x82\xAF\r\n"
+        "[OS_Language_Tag]\r\n"
+        "0409=ENG\r\n"
+        "0411=JPN\r\n"
+        "[Items]\r\n"
+        "Item_Quantity=0\r\n");
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Narrow(WindowText(window)), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xB9\xE3\x82\xAF");
+    // The Start button's text comes from the Japanese library, not the built-in English one.
+    EXPECT_NE(ReadControl(window, 1008).text, L"Start");
+    EXPECT_FALSE(ReadControl(window, 1008).text.empty());
+    SaveScreenshot(window, L"suitability-japanese");
+    EXPECT_TRUE(program.Close());
+}
+
+}  // namespace
+}  // namespace tavelin::testing
