@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/tavelin_dlg.h"
+#include "config/disc_checks.h"
 #include "config/text.h"
 #include "platform/handles.h"
 #include "probe/os_facts_win.h"
@@ -142,7 +143,9 @@ void CTavelinDlg::LoadUiTexts() {
     m_texts.Load(m_bLanguageLibraryLoaded ? m_vendor.LanguageModule() : nullptr, Instance());
 }
 
-void CTavelinDlg::ApplyDiscTitle() {}
+void CTavelinDlg::ApplyDiscTitle() {
+    SetCaption(tavelin::ReadDiscTitle(*m_config, m_machine.m_szLanguageCode));
+}
 
 void CTavelinDlg::ApplySkin() {}
 
@@ -166,11 +169,16 @@ bool CTavelinDlg::ReadModel() {
 }
 
 bool CTavelinDlg::CheckMachineModel() {
-    return true;
+    const tavelin::ModelCheck check = tavelin::CheckMachineModel(*m_config, m_strBiosModel);
+    m_strMachineModel = check.machineModel;
+    return check.allowed;
 }
 
 std::wstring CTavelinDlg::CheckOperatingSystem() {
-    return std::wstring();
+    tavelin::OsCheck check = tavelin::CheckOperatingSystem(*m_config, m_machine, m_switches.m_bShowErrorMessage,
+                                                           m_texts.Get(IDS_SUITABLE_OS), m_messages);
+    m_szOSDisplayName = check.osDisplayName;
+    return check.errorText;
 }
 
 void CTavelinDlg::LoadCatalogue() {}
