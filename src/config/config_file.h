@@ -1,8 +1,12 @@
 // Reading the disc's configuration values (TAVELIN.INI and the skin files): the raw value as the
 // private-profile reader gives it, cut at the first ";" and trimmed. The file is parsed once and
-// kept; it is parsed again only when its size or time stamp changes.
+// kept; it is parsed again only when its size or time stamp changes. A missing file reads as empty.
+//
+// Not thread-safe: every read happens on the user-interface thread.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,7 +17,13 @@ namespace tavelin {
 
 class ConfigFile {
 public:
-    explicit ConfigFile(std::filesystem::path path, AnsiDecoder decodeAnsi = DecodeWindows1252);
+    // How long a parse is trusted before the file's size and time stamp are looked at again. The
+    // catalogue loader reads tens of thousands of values in a burst; asking the file system for
+    // each one would cost more than the parse itself.
+    static constexpr std::chrono::milliseconds kDefaultRecheckInterval{200};
+
+    explicit ConfigFile(std::filesystem::path path, AnsiDecoder decodeAnsi = DecodeWindows1252,
+                        std::chrono::milliseconds recheckInterval = kDefaultRecheckInterval);
 
     const std::filesystem::path& Path() const { return m_path; }
 
@@ -26,18 +36,27 @@ public:
     std::wstring ReadIniValueUpper(const std::wstring& section, const std::wstring& key) const;
     // True exactly when ReadIniValueUpper gives "1".
     bool ReadIniFlag(const std::wstring& section, const std::wstring& key) const;
-    // ParseLeadingInt of ReadIniValue.
+    // The leading decimal integer of ReadIniValue, as _wtoi reads it; 0 when there is none.
     int ReadIniNumber(const std::wstring& section, const std::wstring& key) const;
 
 private:
+    struct FileStamp {
+        bool exists = false;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type time{};
+        bool operator==(const FileStamp& other) const {
+            return exists == other.exists && size == other.size && time == other.time;
+        }
+    };
+    FileStamp CurrentStamp() const;
     const ProfileFile& Profile() const;
 
     std::filesystem::path m_path;
     AnsiDecoder m_decodeAnsi;
-    mutable std::shared_ptr<const ProfileFile> m_profile;
-    mutable std::uintmax_t m_loadedSize = 0;
-    mutable std::filesystem::file_time_type m_loadedTime{};
-    mutable bool m_loaded = false;
+    std::chrono::milliseconds m_recheckInterval;
+    mutable std::unique_ptr<const ProfileFile> m_profile;
+    mutable FileStamp m_loadedStamp;
+    mutable std::chrono::steady_clock::time_point m_lastCheck{};
 };
 
 // Cleans one raw value the way ReadIniValue does (also used for the skin files).
@@ -49,7 +68,7 @@ std::wstring LookupLanguageTag(const ConfigFile& config, const std::wstring& lan
 // "Title_%s" / "Description_%s" with the tag, or "Title_ENG" / "Description_ENG" when it is empty.
 enum class LocalizedBase { Title, Description };
 std::wstring LocalizedKey(LocalizedBase base, const std::wstring& languageTag);
-// The fallback key read when the localized one is empty: "Title_Eng" or "Description_ENG".
+// The key read when the localized one gives an empty value: "Title_Eng" or "Description_ENG".
 std::wstring FallbackKey(LocalizedBase base);
 
 }  // namespace tavelin

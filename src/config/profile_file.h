@@ -1,8 +1,12 @@
-// A private-profile (INI) file parsed once, answering lookups the way GetPrivateProfileStringW
-// does: first matching section, first matching key in it, names compared without regard to case,
-// keys and values trimmed, matched surrounding quotes removed, at most 65535 characters of value.
-// Portable: the bytes are decoded here (UTF-16LE or UTF-8 with a byte-order mark, otherwise the
-// ANSI code page through the decoder the caller gives).
+// A private-profile (INI) file parsed once, answering lookups exactly as GetPrivateProfileStringW
+// (with "" as the default and a 65536-character buffer) answers them on the platforms we run on:
+// first matching section, first matching key in it, names compared without regard to ASCII case,
+// names and values trimmed, a value wrapped in matching quotes loses them, no comment stripping,
+// at most 65535 characters of value.
+//
+// Portable: the bytes are decoded here (UTF-8, UTF-16LE or UTF-16BE after a byte-order mark,
+// otherwise the ANSI code page through the decoder the caller gives). Wide text holds UTF-16 code
+// units on every platform, so lengths and the value limit count the same units as on Windows.
 #pragma once
 
 #include <cstddef>
@@ -19,26 +23,37 @@ namespace tavelin {
 using AnsiDecoder = std::wstring (*)(std::string_view bytes);
 std::wstring DecodeWindows1252(std::string_view bytes);
 
+// UTF-8 to UTF-16 code units as the system's converter does it: every ill-formed piece becomes one
+// U+FFFD, and a sequence cut off by the end of the input swallows what is left of it.
+std::wstring DecodeUtf8(std::string_view bytes);
+
+// The characters the profile reader trims: ASCII white space and ^Z (a DOS end-of-file mark).
+bool IsProfileSpace(wchar_t c);
+
 class ProfileFile {
 public:
     // The longest value a lookup returns, as with a 65536-character buffer.
     static constexpr std::size_t kMaxValueLength = 65535;
 
-    ProfileFile() = default;
+    ProfileFile();
     static ProfileFile Parse(std::string_view bytes, AnsiDecoder decodeAnsi = DecodeWindows1252);
 
     // The value of the first key named `key` in the first section named `section`; nothing when
-    // either is missing. Keys before any section belong to the section "".
-    std::optional<std::wstring> Find(std::wstring_view section, std::wstring_view key) const;
-
-    std::size_t SectionCount() const { return m_sections.size(); }
+    // either is missing or when that key's line has no "=". Keys before any section belong to the
+    // section "". The view stays valid as long as this object.
+    std::optional<std::wstring_view> Find(std::wstring_view section, std::wstring_view key) const;
 
 private:
-    struct Section {
-        std::unordered_map<std::wstring, std::wstring> values;  // folded key -> first value
+    struct Key {
+        std::wstring value;
+        bool hasValue = false;
     };
+    struct Section {
+        std::unordered_map<std::wstring, Key> keys;  // folded name -> first key of that name
+    };
+    // Sections reachable by lookups: the first of each name; later duplicates are never searched.
     std::vector<Section> m_sections;
-    std::unordered_map<std::wstring, std::size_t> m_firstSection;  // folded name -> index
+    std::unordered_map<std::wstring, std::size_t> m_sectionIndex;  // folded name -> m_sections index
 };
 
 }  // namespace tavelin

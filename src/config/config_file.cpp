@@ -1,0 +1,92 @@
+#include "config/config_file.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <utility>
+
+#include "config/text.h"
+
+namespace tavelin {
+
+namespace {
+
+std::string ReadAllBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+ConfigFile::ConfigFile(std::filesystem::path path, AnsiDecoder decodeAnsi, std::chrono::milliseconds recheckInterval)
+    : m_path(std::move(path)), m_decodeAnsi(decodeAnsi), m_recheckInterval(recheckInterval) {}
+
+ConfigFile::FileStamp ConfigFile::CurrentStamp() const {
+    FileStamp stamp;
+    std::error_code error;
+    stamp.size = std::filesystem::file_size(m_path, error);
+    if (error) return FileStamp{};
+    stamp.time = std::filesystem::last_write_time(m_path, error);
+    if (error) return FileStamp{};
+    stamp.exists = true;
+    return stamp;
+}
+
+const ProfileFile& ConfigFile::Profile() const {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_profile && now - m_lastCheck < m_recheckInterval) return *m_profile;
+    m_lastCheck = now;
+
+    const FileStamp stamp = CurrentStamp();
+    if (m_profile && stamp == m_loadedStamp) return *m_profile;
+    // A file that vanished or cannot be read gives an empty profile: every value reads as "".
+    const std::string bytes = stamp.exists ? ReadAllBytes(m_path) : std::string();
+    m_profile = std::make_unique<const ProfileFile>(ProfileFile::Parse(bytes, m_decodeAnsi));
+    m_loadedStamp = stamp;
+    return *m_profile;
+}
+
+std::wstring ConfigFile::ReadRaw(const std::wstring& section, const std::wstring& key) const {
+    const auto value = Profile().Find(section, key);
+    return value ? std::wstring(*value) : std::wstring();
+}
+
+std::wstring ConfigFile::ReadIniValue(const std::wstring& section, const std::wstring& key) const {
+    return CleanIniValue(ReadRaw(section, key));
+}
+
+std::wstring ConfigFile::ReadIniValueUpper(const std::wstring& section, const std::wstring& key) const {
+    return TrimWhiteSpace(ToUpperText(ReadIniValue(section, key)));
+}
+
+bool ConfigFile::ReadIniFlag(const std::wstring& section, const std::wstring& key) const {
+    return ReadIniValueUpper(section, key) == L"1";
+}
+
+int ConfigFile::ReadIniNumber(const std::wstring& section, const std::wstring& key) const {
+    return ParseLeadingInt(ReadIniValue(section, key));
+}
+
+std::wstring CleanIniValue(std::wstring raw) {
+    // A ";" always starts a comment: the disc's values never contain one.
+    const std::size_t comment = raw.find(L';');
+    if (comment != std::wstring::npos) raw.erase(comment);
+    TrimLineBreaks(raw);
+    return TrimWhiteSpace(raw);
+}
+
+std::wstring LookupLanguageTag(const ConfigFile& config, const std::wstring& languageCode) {
+    return config.ReadIniValue(L"OS_Language_Tag", languageCode);
+}
+
+std::wstring LocalizedKey(LocalizedBase base, const std::wstring& languageTag) {
+    const std::wstring prefix = base == LocalizedBase::Title ? L"Title_" : L"Description_";
+    return prefix + (languageTag.empty() ? std::wstring(L"ENG") : languageTag);
+}
+
+std::wstring FallbackKey(LocalizedBase base) {
+    return base == LocalizedBase::Title ? L"Title_Eng" : L"Description_ENG";
+}
+
+}  // namespace tavelin
