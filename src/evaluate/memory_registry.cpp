@@ -58,6 +58,8 @@ private:
 
 MemoryRegistry::MemoryRegistry() : m_defaultRoot(std::make_unique<Node>()), m_root64(std::make_unique<Node>()) {}
 MemoryRegistry::~MemoryRegistry() = default;
+MemoryRegistry::MemoryRegistry(MemoryRegistry&&) noexcept = default;
+MemoryRegistry& MemoryRegistry::operator=(MemoryRegistry&&) noexcept = default;
 
 MemoryRegistry::Node* MemoryRegistry::Find(const std::wstring& path, RegistryView view) const {
     Node* node = view == RegistryView::View64 ? m_root64.get() : m_defaultRoot.get();

@@ -17,6 +17,9 @@ class MemoryRegistry : public Registry {
 public:
     MemoryRegistry();
     ~MemoryRegistry() override;
+    // Moving is for building a registry in a helper; keys opened before the move must be gone.
+    MemoryRegistry(MemoryRegistry&&) noexcept;
+    MemoryRegistry& operator=(MemoryRegistry&&) noexcept;
 
     // Creates the key and every missing parent; path below HKEY_LOCAL_MACHINE.
     void AddKey(const std::wstring& path, RegistryView view = RegistryView::Default);
