@@ -32,7 +32,7 @@ constexpr int HWID_RULE_AND = 6;
 // are simply not looked for. A hardware-id count above its bound keeps m_nHwIdCount as read but
 // creates records only for i up to the bound. The catalogue-wide budget stops a file of many small
 // sections, each claiming the per-item maximum, from multiplying the two bounds.
-constexpr int kMaxCatalogueItems = 100000;
+constexpr int kMaxCatalogueItems = 10000;
 constexpr int kMaxHardwareIdsPerItem = 10000;
 constexpr long long kMaxHardwareIdsPerCatalogue = 1000000;
 
