@@ -89,14 +89,6 @@ std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
-std::wstring DecodeProfileText(std::string_view bytes, AnsiDecoder decodeAnsi) {
-    auto startsWith = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
-    if (startsWith("\xEF\xBB\xBF")) return DecodeUtf8(bytes.substr(3));
-    if (startsWith("\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
-    if (startsWith("\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
-    return decodeAnsi(bytes);
-}
-
 // Names and values are kept as C strings by the system's reader: a NUL ends them, after trimming.
 std::wstring_view UpToNul(std::wstring_view text) {
     const std::size_t nul = text.find(L'\0');
@@ -167,6 +159,14 @@ std::wstring DecodeUtf8(std::string_view bytes) {
         AppendCodePoint(out, codePoint.value_or(kReplacementChar));
     }
     return out;
+}
+
+std::wstring DecodeProfileText(std::string_view bytes, AnsiDecoder decodeAnsi) {
+    auto startsWith = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+    if (startsWith("\xEF\xBB\xBF")) return DecodeUtf8(bytes.substr(3));
+    if (startsWith("\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
+    if (startsWith("\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
+    return decodeAnsi(bytes);
 }
 
 bool IsProfileSpace(wchar_t c) {

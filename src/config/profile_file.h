@@ -27,6 +27,10 @@ std::wstring DecodeWindows1252(std::string_view bytes);
 // U+FFFD, and a sequence cut off by the end of the input swallows what is left of it.
 std::wstring DecodeUtf8(std::string_view bytes);
 
+// The file's text: UTF-8, UTF-16LE or UTF-16BE after its byte-order mark (which is dropped),
+// otherwise the ANSI code page.
+std::wstring DecodeProfileText(std::string_view bytes, AnsiDecoder decodeAnsi);
+
 // The characters the profile reader trims: ASCII white space and ^Z (a DOS end-of-file mark).
 bool IsProfileSpace(wchar_t c);
 
