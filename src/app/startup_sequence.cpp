@@ -8,6 +8,7 @@
 #include "config/disc_checks.h"
 #include "config/text.h"
 #include "platform/handles.h"
+#include "platform/text_encoding_win.h"
 #include "probe/os_facts_win.h"
 #include "ui/resource.h"
 
@@ -123,7 +124,7 @@ void CTavelinDlg::LocateDisc() {
     m_strSystemDir = systemFolder;
 
     m_strIniPath = m_strDiscRoot + L"\\Lib\\TAVELIN.INI";
-    m_config = std::make_unique<tavelin::ConfigFile>(std::filesystem::path(m_strIniPath));
+    m_config = std::make_unique<tavelin::ConfigFile>(std::filesystem::path(m_strIniPath), tavelin::DecodeAnsiCodePage);
     SetCurrentDirectoryW(m_strDiscRoot.c_str());
 }
 

@@ -53,11 +53,11 @@ struct Outcome {
     bool windowShown = false;
 };
 
-Outcome Run(const TestDisc& disc, const std::wstring& arguments) {
+Outcome RunToEnd(const TestDisc& disc, const std::wstring& arguments) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe" + arguments);
     Outcome outcome;
     outcome.messages = program.CollectMessagesUntilSettled();
-    if (HWND window = program.WaitForMainWindow(2000)) {
+    if (program.WaitForMainWindow(2000) != nullptr) {
         outcome.windowShown = true;
         program.Close();
     }
@@ -74,13 +74,13 @@ TEST_F(DiscSuitability, ModelRefusalIsShownWithoutAnySwitchAndSkipsTheOsCheck) {
     TestDisc disc(L"model-refused");
     disc.WriteIni(DiscIni("Model=Other Book 1, Other Book 2\r\nSystem_Type=32BIT\r\n"));
 
-    Outcome plain = Run(disc, L"");
+    Outcome plain = RunToEnd(disc, L"");
     EXPECT_FALSE(plain.windowShown);
     ASSERT_EQ(plain.messages.size(), 1u);
     EXPECT_EQ(plain.messages[0], L"This is not a suitable machine for this driver disk");
 
     // With ShowOS the OS display message would follow the OS check; it never comes.
-    Outcome withOs = Run(disc, L" ShowOS ShowModel ShowErrorMessage");
+    Outcome withOs = RunToEnd(disc, L" ShowOS ShowModel ShowErrorMessage");
     ASSERT_EQ(withOs.messages.size(), 3u);
     EXPECT_EQ(withOs.messages[0], L"OS Version = \"WNT_5.2_XP64\"");
     EXPECT_EQ(withOs.messages[1], L"Model = \"" + std::wstring(kMachineModel) + L"\"");
@@ -103,12 +103,12 @@ TEST_F(DiscSuitability, ModelListedInAnotherLetterCaseIsAllowed) {
 TEST_F(DiscSuitability, BitnessRefusalListsTheDiscsSystems) {
     TestDisc disc(L"bitness-refused");
     disc.WriteIni(DiscIni("System_Type=32BIT\r\nOS_VERSION=Windows XP x64, Windows XP\r\n"));
-    Outcome plain = Run(disc, L"");
+    Outcome plain = RunToEnd(disc, L"");
     EXPECT_FALSE(plain.windowShown);
     ASSERT_EQ(plain.messages.size(), 1u);
     EXPECT_EQ(plain.messages[0], L"Suitable OS for this driver disk :\n32 bit\nWindows XP x64\nWindows XP\n");
 
-    Outcome diagnosed = Run(disc, L" showerrormessage showos");
+    Outcome diagnosed = RunToEnd(disc, L" showerrormessage showos");
     ASSERT_EQ(diagnosed.messages.size(), 4u);
     EXPECT_EQ(diagnosed.messages[0], L"OS Version = \"WNT_5.2_XP64\"");
     EXPECT_EQ(diagnosed.messages[1], L"Wrong system");
@@ -119,7 +119,7 @@ TEST_F(DiscSuitability, BitnessRefusalListsTheDiscsSystems) {
 TEST_F(DiscSuitability, OsRefusalComposesTheTextLineByLine) {
     TestDisc disc(L"os-refused");
     disc.WriteIni(DiscIni("System_Type=32BIT, 64BIT\r\nOS_VERSION=Windows XP,Windows Vista\r\n"));
-    Outcome diagnosed = Run(disc, L" ShowErrorMessage ShowOS");
+    Outcome diagnosed = RunToEnd(disc, L" ShowErrorMessage ShowOS");
     EXPECT_FALSE(diagnosed.windowShown);
     ASSERT_EQ(diagnosed.messages.size(), 4u);
     EXPECT_EQ(diagnosed.messages[0], L"OS Version = \"WNT_5.2_XP64\"");
@@ -132,11 +132,11 @@ TEST_F(DiscSuitability, OsRefusalComposesTheTextLineByLine) {
 TEST_F(DiscSuitability, MissingLibrariesEndSilentlyUnlessErrorsAreShown) {
     TestDisc disc(L"no-libraries", L"setup.exe", TestDisc::Libraries::None);
     disc.WriteIni(DiscIni(""));
-    Outcome plain = Run(disc, L"");
+    Outcome plain = RunToEnd(disc, L"");
     EXPECT_FALSE(plain.windowShown);
     EXPECT_TRUE(plain.messages.empty());
 
-    Outcome diagnosed = Run(disc, L" ShowErrorMessage");
+    Outcome diagnosed = RunToEnd(disc, L" ShowErrorMessage");
     EXPECT_FALSE(diagnosed.windowShown);
     ASSERT_EQ(diagnosed.messages.size(), 1u);
     EXPECT_EQ(diagnosed.messages[0], L"Load DLL error");
@@ -149,12 +149,12 @@ TEST_F(DiscSuitability, ModelLibraryWithoutItsEntryPointCannotReadTheModel) {
     // A library that loads but exports nothing.
     disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\0407.DLL", L"Lib\\QVCDDMI.DLL");
 
-    Outcome plain = Run(disc, L"");
+    Outcome plain = RunToEnd(disc, L"");
     EXPECT_FALSE(plain.windowShown);
     ASSERT_EQ(plain.messages.size(), 1u);
     EXPECT_EQ(plain.messages[0], L"GetDMIInfo: QVCDMI.DLL Function is invalid");
 
-    Outcome diagnosed = Run(disc, L" ShowErrorMessage");
+    Outcome diagnosed = RunToEnd(disc, L" ShowErrorMessage");
     ASSERT_EQ(diagnosed.messages.size(), 2u);
     EXPECT_EQ(diagnosed.messages[1], L"Read BIOS error");
     EXPECT_FALSE(FileExists(DriverCopyPath()));
