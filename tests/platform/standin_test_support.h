@@ -16,10 +16,10 @@
 
 namespace tavelin::testing {
 
-// The folder with the built libraries (the disc's Lib folder), from TAVELIN_STANDIN_DIR; a Unix path
-// is taken as Wine's Z: drive. Empty when the variable is not set.
-inline std::wstring StandinDirectory() {
-    const wchar_t* setting = _wgetenv(L"TAVELIN_STANDIN_DIR");
+// A folder named by an environment variable; a Unix path is taken as Wine's Z: drive. Empty when
+// the variable is not set.
+inline std::wstring FolderFromEnvironment(const wchar_t* variable) {
+    const wchar_t* setting = _wgetenv(variable);
     if (setting == nullptr || *setting == L'\0') return {};
     std::wstring path = setting;
     if (path[0] == L'/') path = L"Z:" + path;
@@ -29,6 +29,10 @@ inline std::wstring StandinDirectory() {
     while (!path.empty() && path.back() == L'\\') path.pop_back();
     return path;
 }
+
+// The built libraries (the disc's Lib folder) and the built test doubles (tests/doubles).
+inline std::wstring StandinDirectory() { return FolderFromEnvironment(L"TAVELIN_STANDIN_DIR"); }
+inline std::wstring DoublesDirectory() { return FolderFromEnvironment(L"TAVELIN_DOUBLES_DIR"); }
 
 // The disc folder that holds the libraries' Lib folder.
 inline std::wstring StandinDiscRoot() {

@@ -44,13 +44,34 @@ public:
     TemporaryDisc(const TemporaryDisc&) = delete;
     TemporaryDisc& operator=(const TemporaryDisc&) = delete;
 
-    void CopyLibrary(const std::wstring& builtName, const std::wstring& discName) const {
-        CopyFileW((StandinDirectory() + L"\\" + builtName).c_str(), (Lib() / discName).c_str(), FALSE);
+    void CopyLibrary(const std::wstring& builtName, const std::wstring& discName,
+                     const std::wstring& from = StandinDirectory()) const {
+        CopyFileW((from + L"\\" + builtName).c_str(), (Lib() / discName).c_str(), FALSE);
     }
-    void CopyQueryLibraries() const {
+    void CopyQueryLibraries(const std::wstring& from = StandinDirectory()) const {
         for (const wchar_t* name : {vendor::kDmiLibraryName, vendor::kEnumLibraryName, vendor::kUsbLibraryName}) {
-            CopyLibrary(name, name);
+            CopyLibrary(name, name, from);
         }
+    }
+    void WriteScript(const std::string& script) const {
+        std::ofstream(Lib() / L"DOUBLES.TXT", std::ios::binary) << script;
+        std::error_code ignored;
+        fs::remove(Lib() / L"QUERIES.LOG", ignored);
+    }
+    // The calls the doubles saw, one per line joined with " | ".
+    std::string Queries() const {
+        std::string joined;
+        {
+            std::ifstream in(Lib() / L"QUERIES.LOG", std::ios::binary);
+            std::string line;
+            while (std::getline(in, line)) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                joined += (joined.empty() ? "" : " | ") + line;
+            }
+        }  // closed before the delete: an open file cannot be deleted
+        std::error_code ignored;
+        fs::remove(Lib() / L"QUERIES.LOG", ignored);
+        return joined;
     }
 
     std::wstring Root() const { return m_root.wstring(); }
@@ -185,6 +206,73 @@ TEST(VendorLibraries, LibrariesWithoutTheEntryPointAnswerNothing) {
     EXPECT_EQ(warnings, 1);
     EXPECT_EQ(Narrow(warning), "GetDMIInfo: QVCDMI.DLL Function is invalid");
     EXPECT_FALSE(libraries.IsDevicePresent(L"PCI\\CC_0300"));
+}
+
+#define TAVELIN_REQUIRE_DOUBLES()                    \
+    if (testing::DoublesDirectory().empty())         \
+    GTEST_SKIP() << "set TAVELIN_DOUBLES_DIR to the folder with the built test doubles"
+
+TEST(VendorLibrariesWithDoubles, ModelReadAsksTwoSixFourAndStopsAtTheFirstFailure) {
+    TAVELIN_REQUIRE_DOUBLES();
+    struct Case {
+        const char* failing;
+        bool read;
+        const char* queries;
+    };
+    const Case cases[] = {
+        {"", true, "DMI 2 | DMI 6 | DMI 4"},
+        {"2", false, "DMI 2"},
+        {"6", false, "DMI 2 | DMI 6"},
+        {"4", false, "DMI 2 | DMI 6 | DMI 4"},
+    };
+    for (const auto& c : cases) {
+        TemporaryDisc disc;
+        disc.CopyQueryLibraries(testing::DoublesDirectory());
+        disc.WriteScript(std::string("model=  <QV-9'1> \r\nfail=") + c.failing + "\r\n");
+        VendorLibraries libraries;
+        ASSERT_TRUE(libraries.Load(disc.Root(), disc.System().wstring()));
+        const auto model = libraries.ReadModel([](const std::wstring&) {});
+        EXPECT_EQ(model.has_value(), c.read) << "failing request " << c.failing;
+        if (model) {
+            EXPECT_EQ(Narrow(*model), "QV-91");
+        }
+        EXPECT_EQ(disc.Queries(), c.queries) << "failing request " << c.failing;
+    }
+}
+
+TEST(VendorLibrariesWithDoubles, DevicePresenceAsksEnumThenUsb) {
+    TAVELIN_REQUIRE_DOUBLES();
+    TemporaryDisc disc;
+    disc.CopyQueryLibraries(testing::DoublesDirectory());
+    disc.WriteScript("enum=PCI\\VEN_1&DEV_2\r\nusb=USB\\VID_3&PID_4\r\n");
+    VendorLibraries libraries;
+    ASSERT_TRUE(libraries.Load(disc.Root(), disc.System().wstring()));
+    struct Case {
+        const wchar_t* id;
+        bool present;
+        const char* queries;
+    };
+    const Case cases[] = {
+        {L"PCI\\VEN_1&DEV_2", true, "ENUM PCI\\VEN_1&DEV_2"},
+        {L"USB\\VID_3&PID_4", true, "ENUM USB\\VID_3&PID_4 | USB USB\\VID_3&PID_4"},
+        {L"ACPI\\QVC0001", false, "ENUM ACPI\\QVC0001 | USB ACPI\\QVC0001"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(libraries.IsDevicePresent(c.id), c.present) << Narrow(c.id);
+        EXPECT_EQ(disc.Queries(), c.queries) << Narrow(c.id);
+    }
+}
+
+TEST(VendorLibrariesWithDoubles, DmiLibraryWithoutEntryPointWarns) {
+    TAVELIN_REQUIRE_DOUBLES();
+    TemporaryDisc disc;
+    disc.CopyQueryLibraries(testing::DoublesDirectory());
+    disc.CopyLibrary(vendor::kDmiLibraryName, vendor::kDmiLibraryName, testing::DoublesDirectory() + L"\\noentry");
+    VendorLibraries libraries;
+    ASSERT_TRUE(libraries.Load(disc.Root(), disc.System().wstring()));
+    std::wstring warning;
+    EXPECT_FALSE(libraries.ReadModel([&warning](const std::wstring& text) { warning = text; }).has_value());
+    EXPECT_EQ(Narrow(warning), "GetDMIInfo: QVCDMI.DLL Function is invalid");
 }
 
 }  // namespace
