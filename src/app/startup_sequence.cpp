@@ -7,7 +7,9 @@
 #include "app/tavelin_dlg.h"
 #include "config/disc_checks.h"
 #include "config/text.h"
+#include "evaluate/evaluation_passes.h"
 #include "platform/handles.h"
+#include "platform/registry_win.h"
 #include "platform/text_encoding_win.h"
 #include "probe/os_facts_win.h"
 #include "ui/resource.h"
@@ -87,6 +89,7 @@ void CTavelinDlg::ResetDialogState() {
     m_szOSDisplayName.clear();
     m_szLanguageTag.clear();
     m_strBiosModel.clear();
+    m_pItemList.clear();
     m_nItemQuantity = 0;
     m_hMainWindow = Window();
     SetCaption(kInitialCaption);
@@ -182,9 +185,21 @@ std::wstring CTavelinDlg::CheckOperatingSystem() {
     return check.errorText;
 }
 
-void CTavelinDlg::LoadCatalogue() {}
+void CTavelinDlg::LoadCatalogue() {
+    tavelin::LoadedCatalogue loaded = tavelin::LoadCatalogue(*m_config, m_machine, m_strMachineModel);
+    m_szLanguageTag = loaded.m_szLanguageTag;
+    m_szOSDisplayName = loaded.m_szOSDisplayName;
+    m_nDiscWaitTime = loaded.m_nDiscWaitTime;
+    m_nItemQuantity = loaded.m_nItemQuantity;
+    m_pItemList = std::move(loaded.m_pItemList);
+}
 
-void CTavelinDlg::EvaluateItems() {}
+void CTavelinDlg::EvaluateItems() {
+    tavelin::Win32Registry registry;
+    const tavelin::EvaluationInputs inputs{m_machine, m_szOSDisplayName, m_szLanguageTag, registry,
+                                           m_vendor, m_switches, m_messages};
+    tavelin::RunEvaluationPasses(m_pItemList, inputs, tavelin::EvaluationRun::Startup);
+}
 
 void CTavelinDlg::SetupItemList() {}
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/catalogue.h"
 #include "config/config_file.h"
 #include "config/diagnostics.h"
 #include "probe/machine_facts.h"
@@ -75,6 +76,7 @@ private:
     std::wstring m_strBiosModel;     // the model name as read
 
     // Catalogue and run state.
+    tavelin::ItemList m_pItemList;  // items in file order, identified by their number n
     int m_nItemQuantity = 0;
     int m_nDiscWaitTime = 0;
     bool m_bAdvancedView = false;
