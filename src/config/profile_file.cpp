@@ -226,7 +226,7 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, AnsiDecoder decodeAnsi) {
     return profile;
 }
 
-std::optional<std::wstring_view> ProfileFile::Find(std::wstring_view section, std::wstring_view key) const {
+std::optional<std::wstring_view> ProfileFile::Find(std::wstring_view section, std::wstring_view key) const& {
     const auto sectionIt = m_sectionIndex.find(FoldLookupName(section));
     if (sectionIt == m_sectionIndex.end()) return std::nullopt;
     const Section& found = m_sections[sectionIt->second];

@@ -45,7 +45,9 @@ public:
     // The value of the first key named `key` in the first section named `section`; nothing when
     // either is missing or when that key's line has no "=". Keys before any section belong to the
     // section "". The view stays valid as long as this object.
-    std::optional<std::wstring_view> Find(std::wstring_view section, std::wstring_view key) const;
+    std::optional<std::wstring_view> Find(std::wstring_view section, std::wstring_view key) const&;
+    // A view into a temporary would dangle at the end of the statement.
+    std::optional<std::wstring_view> Find(std::wstring_view section, std::wstring_view key) const&& = delete;
 
 private:
     struct Key {
