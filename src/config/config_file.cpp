@@ -53,7 +53,7 @@ std::wstring ConfigFile::ReadRaw(const std::wstring& section, const std::wstring
 }
 
 std::wstring ConfigFile::ReadIniValue(const std::wstring& section, const std::wstring& key) const {
-    return CleanIniValue(ReadRaw(section, key));
+    return CleanIniValue(Profile().Find(section, key).value_or(std::wstring_view()));
 }
 
 std::wstring ConfigFile::ReadIniValueUpper(const std::wstring& section, const std::wstring& key) const {
@@ -68,12 +68,12 @@ int ConfigFile::ReadIniNumber(const std::wstring& section, const std::wstring& k
     return ParseLeadingInt(ReadIniValue(section, key));
 }
 
-std::wstring CleanIniValue(std::wstring raw) {
+std::wstring CleanIniValue(std::wstring_view raw) {
     // A ";" always starts a comment: the disc's values never contain one.
-    const std::size_t comment = raw.find(L';');
-    if (comment != std::wstring::npos) raw.erase(comment);
-    TrimLineBreaks(raw);
-    return TrimWhiteSpace(raw);
+    const std::wstring_view value = raw.substr(0, raw.find(L';'));
+    // TrimLineBreaks then TrimWhiteSpace: the line breaks and blanks of the first are white space
+    // to the second, so the one trim gives the same text without the intermediate copy.
+    return TrimWhiteSpace(value);
 }
 
 std::wstring LookupLanguageTag(const ConfigFile& config, const std::wstring& languageCode) {

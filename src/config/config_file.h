@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "config/profile_file.h"
 
@@ -60,7 +61,7 @@ private:
 };
 
 // Cleans one raw value the way ReadIniValue does (also used for the skin files).
-std::wstring CleanIniValue(std::wstring raw);
+std::wstring CleanIniValue(std::wstring_view raw);
 
 // The disc's tag for a user-interface language: ReadIniValue("OS_Language_Tag", languageCode).
 std::wstring LookupLanguageTag(const ConfigFile& config, const std::wstring& languageCode);

@@ -112,9 +112,14 @@ std::wstring FoldName(std::wstring_view name) {
     return folded;
 }
 
-// A lookup name is a C string, trimmed before it is compared.
-std::wstring FoldLookupName(std::wstring_view name) {
-    return FoldName(TrimProfileSpace(UpToNul(name)));
+// A lookup name is a C string, trimmed before it is compared. The loader looks up tens of thousands
+// of names, so the folded copy goes to a buffer that is reused instead of a new allocation.
+const std::wstring& FoldLookupName(std::wstring_view name, std::wstring& buffer) {
+    buffer.assign(TrimProfileSpace(UpToNul(name)));
+    for (wchar_t& c : buffer) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return buffer;
 }
 
 // The value as a 65536-character buffer receives it. Quotes are removed after the copy, so a
@@ -227,10 +232,11 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, AnsiDecoder decodeAnsi) {
 }
 
 std::optional<std::wstring_view> ProfileFile::Find(std::wstring_view section, std::wstring_view key) const& {
-    const auto sectionIt = m_sectionIndex.find(FoldLookupName(section));
+    thread_local std::wstring folded;
+    const auto sectionIt = m_sectionIndex.find(FoldLookupName(section, folded));
     if (sectionIt == m_sectionIndex.end()) return std::nullopt;
     const Section& found = m_sections[sectionIt->second];
-    const auto keyIt = found.keys.find(FoldLookupName(key));
+    const auto keyIt = found.keys.find(FoldLookupName(key, folded));
     if (keyIt == found.keys.end() || !keyIt->second.hasValue) return std::nullopt;
     return std::wstring_view(keyIt->second.value);
 }
