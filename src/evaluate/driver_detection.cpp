@@ -27,7 +27,7 @@ std::wstring DriverLookupErrorText(const InstalledDriverRecord& record) {
 int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink, CItem& item,
                           const std::wstring& iniVersion, const std::wstring& iniDate,
                           const std::wstring& hardwareId, DriverKeyCache& drivers) {
-    const InstalledDriverRecord installed = drivers.Lookup(hardwareId);
+    const InstalledDriverRecord& installed = drivers.Lookup(hardwareId);
     if (installed.failure != DriverLookupFailure::None) {
         if (switches.m_bShowErrorMessage) sink.ShowMessage(DriverLookupErrorText(installed));
         return VERSION_STATUS_ERROR;

@@ -30,23 +30,37 @@ int FirstContaining(const std::vector<std::wstring>& names, const std::wstring& 
     return -1;
 }
 
-// From the device key to the class key's path, through the first instance's "Driver" value. On
-// success the record's failedPath holds the class key path.
-InstalledDriverRecord ReadClassPath(Registry& registry, const std::wstring& devicePath) {
+// Where the walk from a device key ends: the class key's path, or the failure on the way there.
+struct ClassKeyPath {
+    std::wstring path;               // set when the walk got there
+    InstalledDriverRecord failure;   // set when it did not
+    bool Found() const { return failure.failure == DriverLookupFailure::None; }
+};
+
+// From the device key through its first instance's "Driver" value to the class key's path.
+ClassKeyPath ReadClassKeyPath(Registry& registry, const std::wstring& devicePath) {
+    ClassKeyPath result;
     std::unique_ptr<RegistryKey> device = registry.OpenKey(devicePath, RegistryView::Default);
-    if (!device) return Failed(DriverLookupFailure::DeviceKey, devicePath);
+    if (!device) {
+        result.failure = Failed(DriverLookupFailure::DeviceKey, devicePath);
+        return result;
+    }
     const std::vector<std::wstring> instances = EnumerateSubkeyNames(*device);
     device.reset();
     const std::wstring instancePath = devicePath + L"\\" + (instances.empty() ? L"" : instances.front());
-    if (instances.empty()) return Failed(DriverLookupFailure::InstanceKey, instancePath);
-
-    std::unique_ptr<RegistryKey> instance = registry.OpenKey(instancePath, RegistryView::Default);
-    if (!instance) return Failed(DriverLookupFailure::InstanceKey, instancePath);
+    std::unique_ptr<RegistryKey> instance;
+    if (!instances.empty()) instance = registry.OpenKey(instancePath, RegistryView::Default);
+    if (!instance) {
+        result.failure = Failed(DriverLookupFailure::InstanceKey, instancePath);
+        return result;
+    }
     const std::optional<std::wstring> driver = instance->QueryStringValue(L"Driver", kDriverValueBufferBytes);
-    if (!driver) return Failed(DriverLookupFailure::DriverValue);
-    InstalledDriverRecord record;
-    record.failedPath = kClassRoot + *driver;
-    return record;
+    if (!driver) {
+        result.failure = Failed(DriverLookupFailure::DriverValue);
+        return result;
+    }
+    result.path = kClassRoot + *driver;
+    return result;
 }
 
 InstalledDriverRecord ReadClassKey(Registry& registry, const std::wstring& classPath) {
@@ -86,20 +100,22 @@ InstalledDriverRecord ReadInstalledDriver(Registry& registry, const std::wstring
     const int match = FirstContaining(names, parts.pattern);
     if (match < 0) return Failed(DriverLookupFailure::NoMatchingDevice);
 
-    InstalledDriverRecord classPath = ReadClassPath(registry, enumeratorPath + L"\\" + names[match]);
-    if (classPath.failure != DriverLookupFailure::None) return classPath;
-    return ReadClassKey(registry, classPath.failedPath);
+    const ClassKeyPath classKey = ReadClassKeyPath(registry, enumeratorPath + L"\\" + names[match]);
+    if (!classKey.Found()) return classKey.failure;
+    return ReadClassKey(registry, classKey.path);
 }
 
 struct DriverKeyCache::Enumerator {
     std::wstring path;
     bool opened = false;
+    InstalledDriverRecord openFailure;
     std::vector<std::wstring> upperNames;
     std::vector<std::wstring> expectedPatterns;  // not yet matched
     std::unordered_map<std::wstring, int> firstMatchByPattern;
 };
 
-DriverKeyCache::DriverKeyCache(Registry& registry) : m_registry(registry) {}
+DriverKeyCache::DriverKeyCache(Registry& registry)
+    : m_registry(registry), m_noMatchingDevice(Failed(DriverLookupFailure::NoMatchingDevice)) {}
 DriverKeyCache::~DriverKeyCache() = default;
 
 DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(const std::wstring& enumerator) {
@@ -110,6 +126,8 @@ DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(const std::wstring& en
     if (std::unique_ptr<RegistryKey> key = m_registry.OpenKey(slot->path, RegistryView::Default)) {
         slot->opened = true;
         slot->upperNames = UpperDeviceNames(*key);
+    } else {
+        slot->openFailure = Failed(DriverLookupFailure::EnumeratorKey, slot->path);
     }
     return *slot;
 }
@@ -140,28 +158,30 @@ int DriverKeyCache::FirstDeviceContaining(Enumerator& entry, const std::wstring&
     return entry.firstMatchByPattern[pattern];
 }
 
-InstalledDriverRecord DriverKeyCache::DeviceRecord(const std::wstring& devicePath) {
+const InstalledDriverRecord& DriverKeyCache::DeviceRecord(const std::wstring& devicePath) {
     const auto known = m_recordByDevicePath.find(devicePath);
-    if (known != m_recordByDevicePath.end()) return known->second;
-    InstalledDriverRecord record = ReadClassPath(m_registry, devicePath);
-    if (record.failure == DriverLookupFailure::None) {
-        const std::wstring classPath = record.failedPath;
-        auto cachedClass = m_recordByClassPath.find(classPath);
+    if (known != m_recordByDevicePath.end()) return *known->second;
+    ClassKeyPath classKey = ReadClassKeyPath(m_registry, devicePath);
+    const InstalledDriverRecord* record = nullptr;
+    if (!classKey.Found()) {
+        record = &m_failures.emplace_back(std::move(classKey.failure));
+    } else {
+        auto cachedClass = m_recordByClassPath.find(classKey.path);
         if (cachedClass == m_recordByClassPath.end()) {
-            cachedClass = m_recordByClassPath.emplace(classPath, ReadClassKey(m_registry, classPath)).first;
+            cachedClass = m_recordByClassPath.emplace(classKey.path, ReadClassKey(m_registry, classKey.path)).first;
         }
-        record = cachedClass->second;
+        record = &cachedClass->second;
     }
     m_recordByDevicePath.emplace(devicePath, record);
-    return record;
+    return *record;
 }
 
-InstalledDriverRecord DriverKeyCache::Lookup(const std::wstring& hardwareId) {
+const InstalledDriverRecord& DriverKeyCache::Lookup(const std::wstring& hardwareId) {
     const HardwareIdParts parts = SplitHardwareId(hardwareId);
     Enumerator& entry = EnumeratorFor(parts.enumerator);
-    if (!entry.opened) return Failed(DriverLookupFailure::EnumeratorKey, entry.path);
+    if (!entry.opened) return entry.openFailure;
     const int match = FirstDeviceContaining(entry, parts.pattern);
-    if (match < 0) return Failed(DriverLookupFailure::NoMatchingDevice);
+    if (match < 0) return m_noMatchingDevice;
     return DeviceRecord(entry.path + L"\\" + entry.upperNames[match]);
 }
 

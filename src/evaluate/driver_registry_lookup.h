@@ -4,6 +4,7 @@
 // the first step that fails and says which one and on what path.
 #pragma once
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -59,18 +60,21 @@ public:
 
     // Announces a hardware id that Lookup will be asked for; optional, it only makes Lookup faster.
     void Expect(const std::wstring& hardwareId);
-    InstalledDriverRecord Lookup(const std::wstring& hardwareId);
+    // The record stays valid as long as the cache.
+    const InstalledDriverRecord& Lookup(const std::wstring& hardwareId);
 
 private:
     struct Enumerator;
     Enumerator& EnumeratorFor(const std::wstring& enumerator);
     int FirstDeviceContaining(Enumerator& entry, const std::wstring& pattern);
-    InstalledDriverRecord DeviceRecord(const std::wstring& devicePath);
+    const InstalledDriverRecord& DeviceRecord(const std::wstring& devicePath);
 
     Registry& m_registry;
     std::map<std::wstring, std::unique_ptr<Enumerator>> m_enumerators;
-    std::unordered_map<std::wstring, InstalledDriverRecord> m_recordByDevicePath;
+    std::unordered_map<std::wstring, const InstalledDriverRecord*> m_recordByDevicePath;
     std::unordered_map<std::wstring, InstalledDriverRecord> m_recordByClassPath;
+    std::deque<InstalledDriverRecord> m_failures;  // device walks that stopped before a class key
+    const InstalledDriverRecord m_noMatchingDevice;
 };
 
 }  // namespace tavelin
