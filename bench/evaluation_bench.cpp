@@ -8,7 +8,8 @@
 // into the real registry (HKLM\SYSTEM\CurrentControlSet\Enum\TAVBENCH, ...\Control\Class\<bench
 // class>, HKLM\SOFTWARE\TavelinBench) and measures against that.
 //   evaluation_bench            both timings and the ratio
-//   evaluation_bench --once     one evaluation only (for an instruction count under callgrind)
+//   evaluation_bench --once     each measured step once (for instruction counts under callgrind,
+//                               scripts/bench-evaluation.sh)
 //   evaluation_bench --uncached also time the walk from scratch for every hardware id
 #include <algorithm>
 #include <chrono>
@@ -191,6 +192,7 @@ int Run(Registry& registry, const char* where, bool once, bool uncached) {
     std::size_t result = 0;
     if (once) {
         ItemList items = MakeDisc();
+        std::printf("enumerate once (%s): %zu characters read\n", where, EnumerateOnce(registry));
         std::printf("evaluation (%s): %zu items to install\n", where, Evaluate(registry, items));
         return 0;
     }
