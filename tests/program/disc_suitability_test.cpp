@@ -160,6 +160,33 @@ TEST_F(DiscSuitability, ModelLibraryWithoutItsEntryPointCannotReadTheModel) {
     EXPECT_FALSE(FileExists(DriverCopyPath()));
 }
 
+TEST_F(DiscSuitability, FailedModelQueryEndsStartupAndSaysSoOnlyWithTheSwitch) {
+    TestDisc disc(L"model-query-fails");
+    disc.WriteIni(DiscIni(""));
+    const std::wstring doubles = PathFromEnvironment("TAVELIN_BUILD_DIR") + L"\\doubles\\";
+    for (const wchar_t* file : {L"QVCDDMI.DLL", L"QVCDENUM.DLL", L"QVCDUSB.DLL"}) {
+        disc.CopyIn(doubles + file, std::wstring(L"Lib\\") + file);
+    }
+    disc.WriteFile(L"Lib\\DOUBLES.TXT", "model=Scripted Book\r\nfail=6\r\n");
+
+    Outcome plain = RunToEnd(disc, L"");
+    EXPECT_FALSE(plain.windowShown);
+    EXPECT_TRUE(plain.messages.empty());
+
+    Outcome diagnosed = RunToEnd(disc, L" ShowErrorMessage ShowModel");
+    EXPECT_FALSE(diagnosed.windowShown);
+    ASSERT_EQ(diagnosed.messages.size(), 1u);
+    EXPECT_EQ(diagnosed.messages[0], L"Read BIOS error");
+    EXPECT_FALSE(FileExists(DriverCopyPath()));
+
+    // The same libraries answering every request give the scripted model.
+    disc.WriteFile(L"Lib\\DOUBLES.TXT", "model=Scripted <Book> 'X'\r\n");
+    Outcome answered = RunToEnd(disc, L" ShowModel");
+    EXPECT_TRUE(answered.windowShown);
+    ASSERT_EQ(answered.messages.size(), 1u);
+    EXPECT_EQ(answered.messages[0], L"Model = \"Scripted Book X\"");
+}
+
 TEST_F(DiscSuitability, CaptionIsTheDiscTitleOrEmpty) {
     struct Case {
         const char* name;
