@@ -72,13 +72,39 @@ bool DialogBase::HandleMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& res
     return false;
 }
 
+void DialogBase::CenterIfUnplaced() {
+    RECT bounds = {};
+    GetWindowRect(m_hWnd, &bounds);
+    if (bounds.left != 0 || bounds.top != 0) return;
+    if ((GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD) != 0) return;
+
+    RECT area = {};
+    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) {
+        GetWindowRect(owner, &area);
+    } else {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    }
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    int x = area.left + ((area.right - area.left) - width) / 2;
+    int y = area.top + ((area.bottom - area.top) - height) / 2;
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
+    SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK DialogBase::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DialogBase* self = nullptr;
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<DialogBase*>(lParam);
         self->m_hWnd = window;
         SetWindowLongPtrW(window, DWLP_USER, lParam);
-        return self->OnInitDialog();
+        const BOOL result = self->OnInitDialog();
+        // Like the framework, centre a dialog that its template and initialisation left at the
+        // origin; this runs after initialisation so that a dialog resized there is centred as shown.
+        if (IsWindow(window)) self->CenterIfUnplaced();
+        return result;
     }
     self = reinterpret_cast<DialogBase*>(GetWindowLongPtrW(window, DWLP_USER));
     if (self == nullptr) return FALSE;

@@ -39,6 +39,7 @@ protected:
     void SetMessageResult(LONG_PTR value) { SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, value); }
 
 private:
+    void CenterIfUnplaced();
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE m_hInstance;
