@@ -1,0 +1,123 @@
+// Random text as TAVELIN.INI through the real loader and every evaluation pass, on a fixed machine
+// with a small in-memory registry. Checks that the loader keeps its bounds and that the cached
+// driver lookup answers exactly as the walk from scratch.
+#include <unistd.h>
+
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "config/catalogue.h"
+#include "evaluate/driver_registry_lookup.h"
+#include "evaluate/evaluation_passes.h"
+#include "evaluate/memory_registry.h"
+
+namespace {
+
+using namespace tavelin;
+
+MemoryRegistry MakeMachine() {
+    MemoryRegistry r;
+    const std::wstring enumRoot = L"SYSTEM\\CurrentControlSet\\Enum\\";
+    const std::wstring classRoot = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{C}\\";
+    r.SetValue(enumRoot + L"PCI\\VEN_8086&DEV_27D8&SUBSYS_1\\3&1", L"Driver", L"{C}\\0000");
+    r.SetValue(enumRoot + L"PCI\\VEN_8086&DEV_27D8&SUBSYS_2\\3&2", L"Driver", L"{C}\\0001");
+    r.SetValue(enumRoot + L"PCI\\VEN_8086&DEV_27DA\\3&3", L"Driver", L"{C}\\0002");
+    r.AddKey(enumRoot + L"PCI\\VEN_10EC&DEV_8168");
+    r.SetValue(enumRoot + L"USB\\VID_174F&PID_A311\\6&0", L"Driver", L"{C}\\0001");
+    for (const wchar_t* number : {L"0000", L"0001"}) {
+        r.SetValue(classRoot + number, L"DriverVersion", L"6.14.10.6555");
+        r.SetValue(classRoot + number, L"DriverDate", L"6-21-2006");
+        r.SetValue(classRoot + number, L"ProviderName", number[3] == L'0' ? L"Maker" : L"Microsoft");
+    }
+    r.SetValue(classRoot + L"0002", L"DriverVersion", L" ");
+    r.SetValue(L"SOFTWARE\\Maker\\App", L"Version", L"2.0");
+    r.AddKey(L"SOFTWARE\\Maker\\Suite\\1.0");
+    r.AddKey(L"SOFTWARE\\Maker\\Suite\\Common");
+    r.AddKey(L"SOFTWARE\\Maker\\Only64\\3.0", RegistryView::View64);
+    return r;
+}
+
+class OddLengthPresent : public HardwareQuery {
+public:
+    bool IsDevicePresent(const std::wstring& hardwareId) override { return hardwareId.size() % 2 == 1; }
+};
+
+class Discard : public MessageSink {
+public:
+    void ShowMessage(const std::wstring&) override {}
+};
+
+// Counts far above any real disc are within the loader's bounds but take seconds each; the bounds
+// themselves are covered by the unit tests, so such inputs are left out here.
+bool AsksForHugeCounts(const std::uint8_t* data, std::size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), size);
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (std::size_t at = text.find("quantity"); at != std::string::npos; at = text.find("quantity", at + 1)) {
+        std::size_t digits = text.find_first_of("0123456789\n", at);
+        if (digits == std::string::npos || text[digits] == '\n') continue;
+        if (std::strtoll(text.c_str() + digits, nullptr, 10) > 300 || text.find_first_not_of("0123456789", digits) - digits > 3) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (AsksForHugeCounts(data, size)) return 0;
+    static const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tavelin_catalogue_fuzz_" + std::to_string(getpid()) + ".ini");
+    {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+
+    for (bool is64Bit : {false, true}) {
+        MachineFacts facts;
+        facts.m_szOSKey = L"WNT_5.1_XP";
+        facts.m_b64Bit = is64Bit;
+        facts.m_szLanguageCode = L"0409";
+        LoadedCatalogue catalogue = LoadCatalogue(ConfigFile(path), facts, L"TV-1000");
+        if (catalogue.m_szLanguageTag.size() > kMaxTagLength) __builtin_trap();
+        if (catalogue.m_pItemList.size() > static_cast<std::size_t>(kMaxCatalogueItems)) __builtin_trap();
+
+        MemoryRegistry registry = MakeMachine();
+        DriverKeyCache cached(registry);
+        for (const auto& item : catalogue.m_pItemList) {
+            if (item->m_pHwIdList.size() > static_cast<std::size_t>(kMaxHardwareIdsPerItem)) __builtin_trap();
+            if (item->m_nType == ITEM_TYPE_DRIVER &&
+                (item->m_pVersionList.size() != item->m_pHwIdList.size() ||
+                 item->m_pDateList.size() != item->m_pHwIdList.size())) {
+                __builtin_trap();
+            }
+            for (const CHW_ID& id : item->m_pHwIdList) cached.Expect(id.m_strHwId);
+        }
+        for (const auto& item : catalogue.m_pItemList) {
+            for (const CHW_ID& id : item->m_pHwIdList) {
+                const InstalledDriverRecord& fromCache = cached.Lookup(id.m_strHwId);
+                const InstalledDriverRecord direct = ReadInstalledDriver(registry, id.m_strHwId);
+                if (fromCache.failure != direct.failure || fromCache.failedPath != direct.failedPath ||
+                    fromCache.version != direct.version || fromCache.date != direct.date ||
+                    fromCache.provider != direct.provider) {
+                    __builtin_trap();
+                }
+            }
+        }
+
+        OddLengthPresent hardware;
+        Discard sink;
+        DiagnosticSwitches switches;
+        switches.m_bShowErrorMessage = switches.m_bShowItemVersionStatus = true;
+        RunEvaluationPasses(catalogue.m_pItemList,
+                            {facts, catalogue.m_szOSDisplayName, catalogue.m_szLanguageTag, registry, hardware,
+                             switches, sink},
+                            is64Bit ? EvaluationRun::Startup : EvaluationRun::Rescan);
+    }
+    return 0;
+}
