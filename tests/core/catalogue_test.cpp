@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -298,11 +297,10 @@ TEST(LoadCatalogue, ItemCountBound) {
         EXPECT_EQ(catalogue.m_nItemQuantity, c.quantity);
         EXPECT_EQ(catalogue.m_pItemList.size(), c.lastItemLoaded ? 2u : 1u) << c.quantity;
     }
-    const auto start = std::chrono::steady_clock::now();
+    // Unbounded, this would read two billion sections.
     const LoadedCatalogue huge = Load("[Items]\nItem_Quantity=2147483647\n[Item_1]\nTitle_ENG=A\n");
     EXPECT_EQ(huge.m_nItemQuantity, 2147483647);
     EXPECT_EQ(huge.m_pItemList.size(), 1u);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60)) << "the loop is bounded";
 }
 
 TEST(LoadCatalogue, HardwareIdCountBound) {
