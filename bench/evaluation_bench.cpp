@@ -27,9 +27,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
-// The bench target links only the portable core; the adapter is compiled in here so the same
-// measurement runs against the real registry.
-#include "platform/registry_win.cpp"
+#include "platform/handles.h"
+#include "platform/registry_win.h"
 #endif
 
 namespace {
