@@ -86,6 +86,26 @@ TEST(StartupSpine, CaptionIsTheInitialOneUntilTheDiscTitleIsApplied) {
     EXPECT_TRUE(program.Close());
 }
 
+TEST(StartupSpine, DiscIsTheFolderOfTheProgramEvenInASubFolder) {
+    // A disc whose program sits two folders down: its Lib is beside the program, not at the top.
+    TestDisc disc(L"sub-folder", L"Tools\\Disc\\setup.exe");
+    disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Disc Beside The Program\r\n");
+    CreateDirectoryW((disc.Folder() + L"\\Lib").c_str(), nullptr);
+    const std::wstring topIni = disc.Folder() + L"\\Lib\\TAVELIN.INI";
+    HANDLE file = CreateFileW(topIni.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const char top[] = "[Driver_CD]\r\nTitle_ENG=Wrong Disc\r\n";
+    DWORD written = 0;
+    WriteFile(file, top, sizeof(top) - 1, &written, nullptr);
+    CloseHandle(file);
+
+    // Started from another current folder, as a shortcut or autorun would.
+    RunningProgram program(disc.ProgramPath(), L"setup.exe", L"C:\\");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowText(window), L"Disc Beside The Program");
+    EXPECT_TRUE(program.Close());
+}
+
 TEST(StartupSpine, DialogCarriesItsControlsAndButtonTexts) {
     TestDisc disc(L"controls");
     disc.WriteIni(kPlainDisc);
