@@ -7,7 +7,7 @@ namespace tavelin {
 bool IsWhiteSpace(wchar_t c) {
     switch (c) {
         case L' ': case L'\t': case L'\n': case L'\v': case L'\f': case L'\r':
-        case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F:
+        case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F:
         case 0x3000:
             return true;
         default:
@@ -58,6 +58,25 @@ std::vector<std::wstring> SplitList(const std::wstring& text, const std::wstring
     return entries;
 }
 
+namespace {
+
+// The zeros of the scripts whose decimal digits the CRT's number reading accepts besides ASCII:
+// Arabic-Indic, extended Arabic-Indic, Devanagari, Bengali, Gurmukhi, Gujarati, Oriya, Telugu,
+// Kannada, Malayalam, Thai, Lao, Tibetan, Myanmar, Khmer, Mongolian, full-width. A disc written on a
+// Japanese system may well carry full-width numbers.
+constexpr wchar_t kDigitZeros[] = {0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66, 0x0AE6, 0x0B66, 0x0C66, 0x0CE6,
+                                   0x0D66, 0x0E50, 0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10};
+
+int DecimalDigitValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    for (const wchar_t zero : kDigitZeros) {
+        if (c >= zero && c <= zero + 9) return c - zero;
+    }
+    return -1;
+}
+
+}  // namespace
+
 int ParseLeadingInt(std::wstring_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsWhiteSpace(text[i])) ++i;
@@ -67,8 +86,8 @@ int ParseLeadingInt(std::wstring_view text) {
         ++i;
     }
     long long value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = value * 10 + (text[i] - L'0');
+    for (int digit = 0; i < text.size() && (digit = DecimalDigitValue(text[i])) >= 0; ++i) {
+        value = value * 10 + digit;
         if (value > static_cast<long long>(INT_MAX) + 1) {
             value = static_cast<long long>(INT_MAX) + 1;
         }

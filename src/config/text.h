@@ -8,8 +8,8 @@
 
 namespace tavelin {
 
-// White space as iswspace classifies it in the "C" locale (blank, tab, line breaks, vertical tab,
-// form feed), plus the Unicode spaces Windows' CRT also counts.
+// White space as the Windows CRT's iswspace classifies it: blank, tab, line breaks, vertical tab,
+// form feed and the Unicode spaces (no-break, ideographic, ...), but not next-line (U+0085).
 bool IsWhiteSpace(wchar_t c);
 
 // Removes white space at both ends.
@@ -24,8 +24,9 @@ bool TrimLineBreaks(std::wstring& text);
 // are skipped (a blank piece after the last separator still gives one empty entry).
 std::vector<std::wstring> SplitList(const std::wstring& text, const std::wstring& separator);
 
-// The leading decimal integer as _wtoi reads it: optional white space and sign, then digits up to
-// the first other character; 0 when there are none. Saturates instead of overflowing.
+// The leading decimal integer as _wtoi reads it: optional white space and sign, then digits (ASCII
+// or the decimal digits of the other scripts the CRT knows, full-width among them) up to the first
+// other character; 0 when there are none. Saturates instead of overflowing.
 int ParseLeadingInt(std::wstring_view text);
 
 // Upper-casing used for values, hardware ids, models and versions: ASCII, Latin-1, Latin
