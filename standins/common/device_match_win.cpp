@@ -8,13 +8,19 @@
 namespace standin {
 namespace {
 
-// Hardware ids are ASCII; the invariant locale keeps the comparison the same on every system.
-bool EqualsIgnoringCase(const wchar_t* a, const std::wstring& b) {
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, -1, b.c_str(), static_cast<int>(b.size())) ==
-           CSTR_EQUAL;
+std::wstring UpperCase(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
 }
 
-bool PropertyListContains(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property, const std::wstring& id) {
+// Character by character after upper-casing, as Plug and Play compares ids. A linguistic
+// comparison would not do: it passes over characters without sort weight (soft hyphen, zero-width
+// no-break space), so an id with a stray one of them would match a device it does not name.
+bool EqualsIgnoringCase(const wchar_t* a, const std::wstring& upperB) {
+    return UpperCase(a) == upperB;
+}
+
+bool PropertyListContains(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property, const std::wstring& upperId) {
     DWORD size = 0;
     SetupDiGetDeviceRegistryPropertyW(devices, &device, property, nullptr, nullptr, 0, &size);
     if (size == 0) return false;
@@ -25,7 +31,7 @@ bool PropertyListContains(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD prope
         return false;
     }
     for (const wchar_t* entry = list.data(); *entry != L'\0'; entry += lstrlenW(entry) + 1) {
-        if (EqualsIgnoringCase(entry, id)) return true;
+        if (EqualsIgnoringCase(entry, upperId)) return true;
     }
     return false;
 }
@@ -50,11 +56,12 @@ bool IsDeviceWithIdPresent(const std::wstring& id) {
     if (id.empty()) return false;
     DeviceList devices;
     if (devices.Get() == INVALID_HANDLE_VALUE) return false;
+    const std::wstring upperId = UpperCase(id);
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof(device);
     for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.Get(), index, &device); ++index) {
-        if (PropertyListContains(devices.Get(), device, SPDRP_HARDWAREID, id) ||
-            PropertyListContains(devices.Get(), device, SPDRP_COMPATIBLEIDS, id)) {
+        if (PropertyListContains(devices.Get(), device, SPDRP_HARDWAREID, upperId) ||
+            PropertyListContains(devices.Get(), device, SPDRP_COMPATIBLEIDS, upperId)) {
             return true;
         }
     }

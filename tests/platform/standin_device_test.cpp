@@ -54,6 +54,10 @@ const PresenceCase kPresenceCases[] = {
     {L"PCI\\VEN_5A5A&DEV_0C01&SUBSYS", false, false},
     {L"USB\\VID_5A5A&PID_0000", false, false},
     {L"", false, false},
+    // Characters without sort weight still make another id.
+    {L"PCI\\CC_0300\u00AD", false, false},
+    {L"PCI\\CC_03\uFEFF00", false, false},
+    {L"USB\\CLASS_0E\u00AD", false, false},
 };
 
 TEST_F(StandinDevices, AnswerByHardwareAndCompatibleIdsInAnyCase) {
