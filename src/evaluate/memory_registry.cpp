@@ -62,6 +62,10 @@ MemoryRegistry::MemoryRegistry(MemoryRegistry&&) noexcept = default;
 MemoryRegistry& MemoryRegistry::operator=(MemoryRegistry&&) noexcept = default;
 
 MemoryRegistry::Node* MemoryRegistry::Find(const std::wstring& path, RegistryView view) const {
+    // The registry refuses a path that starts with a separator (ERROR_BAD_PATHNAME) while it
+    // accepts doubled and trailing ones; a Version_Path written as \SOFTWARE\... is therefore never
+    // found on Windows, and must not be found here either.
+    if (!path.empty() && path.front() == L'\\') return nullptr;
     Node* node = view == RegistryView::View64 ? m_root64.get() : m_defaultRoot.get();
     for (const std::wstring& piece : PathPieces(path)) {
         const auto found = node->childByUpperName.find(ToUpperText(piece));

@@ -110,6 +110,11 @@ TEST(DetectInstalledApplication, Table) {
         {"value form, ignore version on newer installed", kApp, L"SOFTWARE\\Maker\\AppA\\Version", L"1.0", true,
          true, true, true, {kRegistryNewer, kIgnored}},
         {"empty path with a disc version", kApp, L"", L"1.0", false, true, false, true, {kOpen64Failed}},
+        // The registry does not open a path that begins with a separator.
+        {"hotfix path with a leading separator", kHotfix, L"\\SOFTWARE\\Microsoft\\Updates\\KB100", L"", false,
+         true, false, true, {L"Version status : Hotfix failed to open VersionPath in 32 and 64 bit registry"}},
+        {"key form with a leading separator", kApp, L"\\SOFTWARE\\Maker\\AppC\\", L"2.0", false, false, false,
+         true, {kOpen32Failed}},
     };
     MemoryRegistry registry = MakeMachine();
     for (const AppCase& c : cases) {

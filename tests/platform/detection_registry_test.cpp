@@ -11,6 +11,7 @@
 #include "evaluate/application_detection.h"
 #include "evaluate/driver_detection.h"
 #include "evaluate/evaluation_passes.h"
+#include "evaluate/memory_registry.h"
 #include "evaluate/version_compare.h"
 #include "platform/handles.h"
 #include "platform/registry_win.h"
@@ -166,6 +167,29 @@ TEST_F(RealRegistry, ThirtyTwoBitWindowsHasNoSecondAttempt) {
     } else {
         EXPECT_EQ(counting.views, std::vector<RegistryView>{RegistryView::Default});
         EXPECT_EQ(sink.messages, std::vector<std::wstring>{L"Error : Failed to open VersionPath in 32 bit registry"});
+    }
+}
+
+// The in-memory registry of the core tests must open exactly the path spellings that the real one
+// opens, or the core tests judge paths that the program never finds.
+TEST_F(RealRegistry, MemoryRegistryOpensThePathSpellingsTheRegistryOpens) {
+    AddKey(Software(L"Maker\\Tool"));
+    MemoryRegistry memory;
+    memory.AddKey(Software(L"Maker\\Tool"));
+    struct Case {
+        const char* name;
+        std::wstring path;
+    } const cases[] = {
+        {"plain", Software(L"Maker\\Tool")},
+        {"trailing separator", Software(L"Maker\\Tool\\")},
+        {"doubled separator", m_software + L"\\\\Maker\\Tool"},
+        {"leading separator", L"\\" + Software(L"Maker\\Tool")},
+        {"other letter case", Software(L"MAKER\\tool")},
+        {"missing", Software(L"Maker\\Other")},
+    };
+    for (const Case& c : cases) {
+        const bool real = m_registry.OpenKey(c.path, RegistryView::Default) != nullptr;
+        EXPECT_EQ(memory.OpenKey(c.path, RegistryView::Default) != nullptr, real) << c.name;
     }
 }
 
