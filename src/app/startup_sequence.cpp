@@ -2,7 +2,8 @@
 // on what the earlier ones found, and a machine the disc is not made for must be refused before
 // anything of the catalogue is read.
 #include <windows.h>
-#include <shellapi.h>
+
+#include <cstdlib>
 
 #include "app/tavelin_dlg.h"
 #include "config/disc_checks.h"
@@ -84,7 +85,7 @@ void CTavelinDlg::SetMainIcon() {
 }
 
 void CTavelinDlg::ResetDialogState() {
-    UnloadVendorLibraries();
+    // The library records start empty with the dialog; nothing is loaded before this step.
     m_machine = tavelin::MachineFacts();
     m_szOSDisplayName.clear();
     m_szLanguageTag.clear();
@@ -101,12 +102,10 @@ void CTavelinDlg::ResetDialogState() {
 }
 
 void CTavelinDlg::ParseDiagnosticSwitches() {
+    // The C runtime's own split of the command line, argument 0 included.
     std::vector<std::wstring> arguments;
-    int count = 0;
-    tavelin::UniqueLocalMemory argv(CommandLineToArgvW(GetCommandLineW(), &count));
-    if (argv) {
-        auto** values = static_cast<wchar_t**>(argv.Get());
-        for (int i = 0; i < count; ++i) arguments.emplace_back(values[i]);
+    for (int i = 0; i < __argc && __wargv != nullptr; ++i) {
+        if (__wargv[i] != nullptr) arguments.emplace_back(__wargv[i]);
     }
     m_switches = tavelin::ParseDiagnosticSwitches(arguments);
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/tavelin_dlg.h"
+#include "probe/os_facts_win.h"
 
 namespace {
 const wchar_t kMainWindowClass[] = L"CTavelinDlg";
@@ -10,6 +11,8 @@ const wchar_t kInstanceMutexName[] = L"Tave-Lin";
 }  // namespace
 
 bool CTavelinApp::InitInstance() {
+    tavelin::LookUpOptionalEntryPoints();
+
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);  // 8
     controls.dwICC = 0xFF;               // list view, tree view, bar, tab, up-down, progress, hot key, animate

@@ -35,6 +35,14 @@ const OptionalKernelEntryPoints& KernelEntryPoints() {
     return entryPoints;
 }
 
+}  // namespace
+
+void LookUpOptionalEntryPoints() {
+    KernelEntryPoints();
+}
+
+namespace {
+
 void GatherWow64(OsFacts& facts) {
     const auto isWow64Process = KernelEntryPoints().isWow64Process;
     if (isWow64Process == nullptr) return;

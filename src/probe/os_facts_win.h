@@ -11,6 +11,11 @@ namespace tavelin {
 // unanswered.
 OsFacts GatherOsFacts();
 
+// Looks up the optional kernel entry points the identification uses (IsWow64Process,
+// GetProductInfo). The program does this once at its start, before any window exists; later calls
+// reuse what was found.
+void LookUpOptionalEntryPoints();
+
 // The startup step: the OS key, 64-bit Windows and the language code of this machine.
 MachineFacts IdentifyOperatingSystem();
 
