@@ -7,29 +7,12 @@
 #include <fstream>
 #include <string>
 
+#include "temp_ini_file.h"
+
 namespace tavelin {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A TAVELIN.INI written for one case and removed afterwards.
-class IniFile {
-public:
-    explicit IniFile(const std::string& content) {
-        static std::atomic<int> counter{0};
-        m_path = fs::temp_directory_path() / ("tavelin_catalogue_" + std::to_string(counter++) + "_" +
-                                              std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".ini");
-        std::ofstream(m_path, std::ios::binary) << content;
-    }
-    ~IniFile() {
-        std::error_code ignored;
-        fs::remove(m_path, ignored);
-    }
-    ConfigFile Config() const { return ConfigFile(m_path); }
-
-private:
-    fs::path m_path;
-};
 
 MachineFacts Machine(bool is64Bit, const wchar_t* languageCode = L"0409") {
     MachineFacts facts;
@@ -41,7 +24,7 @@ MachineFacts Machine(bool is64Bit, const wchar_t* languageCode = L"0409") {
 
 LoadedCatalogue Load(const std::string& ini, bool is64Bit = false, const wchar_t* model = L"NB-100",
                      const wchar_t* languageCode = L"0409") {
-    const IniFile file(ini);
+    const TempIniFile file(ini);
     return LoadCatalogue(file.Config(), Machine(is64Bit, languageCode), model);
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "temp_ini_file.h"
+
 namespace tavelin {
 namespace {
 
@@ -18,25 +20,6 @@ std::string Narrow(const std::wstring& text) {
     for (wchar_t c : text) narrow += c == L'\n' ? std::string("\\n") : std::string(1, static_cast<char>(c));
     return narrow;
 }
-
-// A TAVELIN.INI written for one case and removed afterwards.
-class IniFile {
-public:
-    explicit IniFile(const std::string& content) {
-        static std::atomic<int> counter{0};
-        m_path = fs::temp_directory_path() /
-                 ("tavelin_disc_checks_" + std::to_string(counter++) + "_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".ini");
-        std::ofstream(m_path, std::ios::binary) << content;
-    }
-    ~IniFile() {
-        std::error_code ignored;
-        fs::remove(m_path, ignored);
-    }
-    ConfigFile Config() const { return ConfigFile(m_path); }
-
-private:
-    fs::path m_path;
-};
 
 class RecordedMessages : public MessageSink {
 public:
@@ -69,7 +52,7 @@ TEST(ReadDiscTitle, UsesTheLanguageTagThenTheEnglishFallback) {
         {"only the lower-case fallback name", "title_eng=Lower\r\n", L"0411", L"Lower"},
     };
     for (const auto& c : cases) {
-        const IniFile ini(kTags + "[Driver_CD]\r\n" + c.driverCd);
+        const TempIniFile ini(kTags + "[Driver_CD]\r\n" + c.driverCd);
         EXPECT_EQ(Narrow(ReadDiscTitle(ini.Config(), c.languageCode)), Narrow(c.expected)) << c.name;
     }
 }
@@ -94,7 +77,7 @@ TEST(CheckMachineModel, AllowsListedModelsIgnoringCase) {
         {"empty model against a blank entry", "Model=QV-100, ,QV-200\r\n", L"", true, L""},
     };
     for (const auto& c : cases) {
-        const IniFile ini("[Driver_CD]\r\n" + c.driverCd);
+        const TempIniFile ini("[Driver_CD]\r\n" + c.driverCd);
         const ModelCheck check = CheckMachineModel(ini.Config(), c.model);
         EXPECT_EQ(check.allowed, c.allowed) << c.name;
         EXPECT_EQ(Narrow(check.machineModel), Narrow(c.machineModel)) << c.name;
@@ -143,7 +126,7 @@ TEST(CheckOperatingSystem, RefusesWithTheSystemsTheDiscIsFor) {
          L"WNT_6.0_HOME_PREMIUM", false, true, L"64, 32 bit\nWindows XP\n", L"Wrong OS"},
     };
     for (const auto& c : cases) {
-        const IniFile ini(kTags + "[Driver_CD]\r\n" + c.driverCd);
+        const TempIniFile ini(kTags + "[Driver_CD]\r\n" + c.driverCd);
         MachineFacts facts;
         facts.m_szOSKey = c.osKey;
         facts.m_b64Bit = c.is64Bit;
@@ -172,7 +155,7 @@ TEST(CheckOperatingSystem, GivesTheDisplayNameOfTheOsKey) {
          std::wstring(kMaxOsDisplayNameLength, L'N')},
     };
     for (const auto& c : cases) {
-        const IniFile ini(c.tags);
+        const TempIniFile ini(c.tags);
         MachineFacts facts;
         facts.m_szOSKey = c.osKey;
         RecordedMessages messages;
