@@ -103,6 +103,8 @@ wchar_t ToUpperChar(wchar_t c) {
     if (c < 0x80) return c;
     if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<wchar_t>(c - 32);  // Latin-1
     if (c == 0xFF) return 0x178;
+    if (c == 0xB5) return 0x39C;  // micro sign -> Greek capital mu
+    if (c == 0x3C2) return 0x3A3;  // final sigma
     if (c >= 0x100 && c <= 0x17F) {  // Latin Extended-A: pairs, upper case first
         const bool pairedEvenFirst = (c <= 0x137) || (c >= 0x14A && c <= 0x177);
         if (pairedEvenFirst) return (c & 1) ? static_cast<wchar_t>(c - 1) : c;
@@ -111,7 +113,7 @@ wchar_t ToUpperChar(wchar_t c) {
         }
         return c;
     }
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<wchar_t>(c - 32);  // Greek
+    if (c >= 0x3B1 && c <= 0x3C9) return static_cast<wchar_t>(c - 32);  // Greek
     if (c >= 0x430 && c <= 0x44F) return static_cast<wchar_t>(c - 32);               // Cyrillic
     if (c >= 0x450 && c <= 0x45F) return static_cast<wchar_t>(c - 80);
     if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<wchar_t>(c - 32);             // full width

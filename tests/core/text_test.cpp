@@ -153,6 +153,7 @@ TEST(CaseHandling, UpperCasesAndComparesBeyondAscii) {
     EXPECT_EQ(ToUpperText(L"pci\\ven_8086&dev_27d8"), L"PCI\\VEN_8086&DEV_27D8");
     EXPECT_EQ(ToUpperText(L"\u00e9t\u00e9 \u00ff"), L"\u00c9T\u00c9 \u0178");
     EXPECT_EQ(ToUpperText(L"\u0436\u0451"), L"\u0416\u0401");
+    EXPECT_EQ(ToUpperText(L"\u03c3\u03c2\u00b5"), L"\u03a3\u03a3\u039c");
     EXPECT_TRUE(EqualsNoCase(L"ShowOS", L"showos"));
     EXPECT_TRUE(EqualsNoCase(L"Microsoft", L"MICROSOFT"));
     EXPECT_FALSE(EqualsNoCase(L"32BIT", L"32BITS"));
