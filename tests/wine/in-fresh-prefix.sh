@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Runs one command in a throw-away copy of a template Wine prefix, and removes the copy afterwards.
-#   in-fresh-prefix.sh [--arch 32|64] [--version winxp|winxp64|win2003|vista|win7|...] -- command...
+#   in-fresh-prefix.sh [--arch 32|64] [--version winxp|winxp64|win2003|vista|win7|...]
+#                      [--desktop WIDTHxHEIGHT] -- command...
+# --desktop sets the size of the prefix's virtual desktop, which is the screen the program sees
+# (1024x768 by default).
 # The templates come from the test runner (TAVELIN_TEMPLATE_PREFIX64 / TAVELIN_TEMPLATE_PREFIX32);
 # when missing they are made here once (tests/wine/make-template.sh).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 arch=64
 version=""
+desktop=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --arch) arch="$2"; shift 2 ;;
         --version) version="$2"; shift 2 ;;
+        --desktop) desktop="$2"; shift 2 ;;
         --) shift; break ;;
         *) break ;;
     esac
@@ -34,6 +39,9 @@ cp -a "$template/." "$prefix/"
 export WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}"
 if [ "$arch" = 32 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 wineserver -p
+if [ -n "$desktop" ]; then
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tavelin /d "$desktop" /f >/dev/null 2>&1
+fi
 if [ -n "$version" ]; then
     wine winecfg /v "$version" >/dev/null 2>&1
 fi
