@@ -1,0 +1,115 @@
+// Startup evaluates the disc's items against the machine: a device created in the registry is
+// found through the stand-in libraries and its installed driver compared with the disc's, an
+// application's registry location is read, and an item of unknown type is reported whatever the
+// switches.
+#include <gtest/gtest.h>
+
+#include "driver/program_driver.h"
+#include "platform/handles.h"
+
+namespace tavelin::testing {
+namespace {
+
+// Wine keeps the system's own PCI and display-class keys volatile, and a volatile key takes no
+// ordinary subkeys: the devices of these tests sit on a bus and in a device class of their own.
+const wchar_t kDisplayClass[] = L"{7d9c3f0a-5a1b-4c39-9a0e-2d5f7d1c0e11}";
+const wchar_t kClassInstance[] = L"0000";
+
+void SetString(const std::wstring& path, const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ) {
+    UniqueKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr);
+    RegSetValueExW(key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+// A present display adapter with its installed driver, as the system records them.
+void AddInstalledDisplayAdapter() {
+    const std::wstring instance =
+        L"SYSTEM\\CurrentControlSet\\Enum\\TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03\\3&21436425&0&10";
+    SetString(instance, L"ClassGUID", kDisplayClass);
+    // Hardware ids: a list of strings, the second one the short form the disc names.
+    const std::wstring ids = std::wstring(L"TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03") + L'\0' +
+                             L"TAVPCI\\VEN_8086&DEV_27A2" + L'\0';
+    SetString(instance, L"HardwareID", ids, REG_MULTI_SZ);
+    SetString(instance, L"Driver", std::wstring(kDisplayClass) + L"\\" + kClassInstance);
+    const std::wstring classKey =
+        L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::wstring(kDisplayClass) + L"\\" + kClassInstance;
+    SetString(classKey, L"DriverVersion", L"6.14.10.4764");
+    SetString(classKey, L"DriverDate", L"6-21-2006");
+    SetString(classKey, L"ProviderName", L"Tavelin Graphics");
+}
+
+const char kDisc[] =
+    "[Driver_CD]\r\n"
+    "Title_ENG=Evaluation Disc\r\n"
+    "[Items]\r\n"
+    "Item_Quantity=4\r\n"
+    "[Item_1]\r\n"
+    "Type=DRIVER\r\n"
+    "Title_ENG=Display Driver\r\n"
+    "HW_ID_Quantity=1\r\n"
+    "HW_ID_1=tavpci\\ven_8086&dev_27a2\r\n"
+    "Version_1=6.14.10.4764\r\n"
+    "Date_1=6-21-2006\r\n"
+    "[Item_2]\r\n"
+    "Type=RECOMMENDED_APPLICATION\r\n"
+    "Title_ENG=Power Manager\r\n"
+    "Version=2.0\r\n"
+    "Version_Path=SOFTWARE\\TavelinEvaluationTest\\Power Manager\\Version\r\n"
+    "[Item_3]\r\n"
+    "Type=Gadget\r\n"
+    "Title_ENG=Unknown Kind\r\n"
+    "[Item_4]\r\n"
+    "Type=HOTFIX\r\n"
+    "Title_ENG=Missing Hotfix\r\n"
+    "Version_Path=SOFTWARE\\TavelinEvaluationTest\\Hotfix\\KB000001\r\n";
+
+std::vector<std::wstring> StartupMessages(const TestDisc& disc, const std::wstring& arguments) {
+    RunningProgram program(disc.ProgramPath(), L"setup.exe" + arguments);
+    std::vector<std::wstring> messages = program.CollectMessagesUntilSettled();
+    EXPECT_NE(program.WaitForMainWindow(), nullptr);
+    EXPECT_TRUE(program.Close());
+    return messages;
+}
+
+TEST(EvaluationAtStartup, ItemsAreJudgedAgainstTheRegistryAndTheDevices) {
+    AddInstalledDisplayAdapter();
+    SetString(L"SOFTWARE\\TavelinEvaluationTest\\Power Manager", L"Version", L"1.0");
+    TestDisc disc(L"evaluation");
+    disc.WriteIni(kDisc);
+
+    // Without switches only the unknown item is reported, by its position in the catalogue.
+    const auto quiet = StartupMessages(disc, L"");
+    ASSERT_EQ(quiet.size(), 1u);
+    EXPECT_EQ(quiet[0], L"#2 : Wrong item type, #item : 3");
+
+    // With the version diagnostics, each item's comparison in catalogue order.
+    const auto verbose = StartupMessages(disc, L" ShowItemVersionStatus");
+    const std::vector<std::wstring> expected = {
+        L"Version status : Same",
+        L"Version Status : Ini newer",
+        L"#2 : Wrong item type, #item : 3",
+        L"Version status : Hotfix failed to open VersionPath in 32 and 64 bit registry",
+    };
+    EXPECT_EQ(verbose, expected);
+}
+
+TEST(EvaluationAtStartup, DeviceAbsentFromTheRegistryIsReportedUnderTheErrorSwitch) {
+    AddInstalledDisplayAdapter();  // the bus exists, the card reader does not
+    TestDisc disc(L"evaluation-absent");
+    disc.WriteIni(
+        "[Items]\r\n"
+        "Item_Quantity=1\r\n"
+        "[Item_1]\r\n"
+        "Type=DRIVER\r\n"
+        "Title_ENG=Card Reader\r\n"
+        "HW_ID_Quantity=1\r\n"
+        "HW_ID_1=TAVPCI\\VEN_1180&DEV_0832\r\n"
+        "Version_1=1.0\r\n");
+    const auto messages = StartupMessages(disc, L" ShowErrorMessage");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], L"Not found HW_ID in registry");
+}
+
+}  // namespace
+}  // namespace tavelin::testing
