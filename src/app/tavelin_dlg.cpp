@@ -1,6 +1,8 @@
 #include "app/tavelin_dlg.h"
 
+#include "ui/about_dlg.h"
 #include "ui/resource.h"
+#include "ui/skin_paint.h"
 
 CTavelinDlg::CTavelinDlg(HINSTANCE instance)
     : DialogBase(instance, IDD_TAVELIN_DIALOG),
@@ -18,6 +20,18 @@ void CTavelinDlg::OnDestroy() {
 
 bool CTavelinDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
+        case WM_PAINT:
+            tavelin::PaintSkinnedDialog(Window(), static_cast<HBITMAP>(m_hSkinBitmap.Get()), m_hIcon);
+            result = TRUE;
+            return true;
+        case WM_ERASEBKGND:
+            if (!tavelin::SkinCoversBackground(Window(), static_cast<HBITMAP>(m_hSkinBitmap.Get()))) break;
+            SetMessageResult(TRUE);
+            result = TRUE;
+            return true;
+        case WM_CTLCOLORSTATIC:
+            result = reinterpret_cast<INT_PTR>(tavelin::TransparentStaticBrush(reinterpret_cast<HDC>(wParam)));
+            return true;
         case WM_QUERYDRAGICON:
             result = reinterpret_cast<INT_PTR>(m_hIcon);
             return true;

@@ -35,6 +35,7 @@ INT_PTR DialogBase::DoModal(HWND owner) {
             break;
         }
         if (got == -1) break;
+        if (IsWindow(window) && PreTranslateMessage(msg)) continue;
         if (!IsWindow(window) || !IsDialogMessageW(window, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

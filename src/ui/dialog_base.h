@@ -30,6 +30,9 @@ protected:
     virtual BOOL OnInitDialog() { return TRUE; }
     // Every message; return true when handled, with the dialog procedure's result in `result`.
     virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+    // Sees every message of the modal loop before the dialog manager does; true when it was
+    // handled and must not be processed further.
+    virtual bool PreTranslateMessage(MSG&) { return false; }
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // WM_DESTROY, while the window and its controls still exist.
