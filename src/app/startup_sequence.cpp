@@ -14,6 +14,7 @@
 #include "platform/text_encoding_win.h"
 #include "probe/os_facts_win.h"
 #include "ui/resource.h"
+#include "ui/skin.h"
 
 namespace {
 const wchar_t kInitialCaption[] = L"Tave-LIN";
@@ -150,7 +151,9 @@ void CTavelinDlg::ApplyDiscTitle() {
     SetCaption(tavelin::ReadDiscTitle(*m_config, m_machine.m_szLanguageCode));
 }
 
-void CTavelinDlg::ApplySkin() {}
+void CTavelinDlg::ApplySkin() {
+    m_hSkinBitmap = tavelin::ApplySkinLayout(Window(), m_strDiscRoot);
+}
 
 void CTavelinDlg::ApplyButtonCaptions() {
     struct Caption {

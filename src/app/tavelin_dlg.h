@@ -12,6 +12,7 @@
 #include "config/catalogue.h"
 #include "config/config_file.h"
 #include "config/diagnostics.h"
+#include "platform/handles.h"
 #include "probe/machine_facts.h"
 #include "probe/vendor_libraries_win.h"
 #include "ui/dialog_base.h"
@@ -58,6 +59,7 @@ private:
 
     // Window state.
     HICON m_hIcon;
+    tavelin::UniqueGdiObject m_hSkinBitmap;  // background picture of the skin; empty when none
     HWND m_hMainWindow = nullptr;  // copy of the dialog's own window, kept at reset
     std::wstring m_strCaption;
 
