@@ -1,0 +1,673 @@
+#include "controls/xlist_ctrl.h"
+
+#include <windowsx.h>
+
+#include <functional>
+#include <memory>
+#include <new>
+
+#include "controls/xlist_paint.h"
+
+namespace tavelin {
+
+const UINT WM_XLISTCTRL_CHECKBOX_CLICKED = RegisterWindowMessageW(L"WM_XLISTCTRL_CHECKBOX_CLICKED");
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x584C;
+// lParam: a std::function<void()> to run on the window's thread; the sender waits for it.
+const UINT kOwnerThreadCall = RegisterWindowMessageW(L"Tavelin.XListCtrl.OwnerThreadCall");
+
+constexpr COLORREF kGreyCellText = RGB(190, 190, 190);
+constexpr COLORREF kGreyCellBack = RGB(255, 255, 255);
+// Tool ids encode the cell: row * kToolRowStride + column + 1.
+constexpr int kToolRowStride = 1000;
+constexpr int kToolTipTextLength = 80;
+
+using RowRecords = std::vector<CellData>;
+
+}  // namespace
+
+template <typename Result, typename Operation>
+Result CXListCtrl::OnOwnerThread(Result fallback, Operation operation) const {
+    if (m_hWnd == nullptr || GetWindowThreadProcessId(m_hWnd, nullptr) == GetCurrentThreadId()) return operation();
+    Result result = fallback;
+    std::function<void()> call = [&result, &operation] { result = operation(); };
+    SendMessageW(m_hWnd, kOwnerThreadCall, 0, reinterpret_cast<LPARAM>(&call));
+    return result;
+}
+
+CXListCtrl::CXListCtrl() { ReadColours(); }
+
+CXListCtrl::~CXListCtrl() { Detach(); }
+
+void CXListCtrl::ReadColours() {
+    m_colours.grayText = GetSysColor(COLOR_GRAYTEXT);
+    m_colours.highlight = GetSysColor(COLOR_HIGHLIGHT);
+    m_colours.highlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    m_colours.window = GetSysColor(COLOR_WINDOW);
+    m_colours.windowText = GetSysColor(COLOR_WINDOWTEXT);
+    m_colours.face = GetSysColor(COLOR_BTNFACE);
+    m_colours.shadow = GetSysColor(COLOR_BTNSHADOW);
+}
+
+bool CXListCtrl::Attach(HWND list) {
+    if (m_hWnd != nullptr || !IsWindow(list)) return false;
+    if (!SetWindowSubclass(list, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+    m_hWnd = list;
+    TakeOverHeader();
+    return true;
+}
+
+void CXListCtrl::Detach() {
+    if (m_hWnd == nullptr) return;
+    FreeAllCellData();
+    if (m_hToolTip != nullptr) DestroyWindow(m_hToolTip);
+    m_hToolTip = nullptr;
+    m_nToolId = -1;
+    m_header.Detach();
+    m_bHeaderSubclassed = false;
+    RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+    m_hWnd = nullptr;
+}
+
+void CXListCtrl::TakeOverHeader() {
+    if (m_bHeaderSubclassed) return;
+    HWND header = HeaderWindow();
+    if (header != nullptr && m_header.Attach(header)) m_bHeaderSubclassed = true;
+}
+
+HWND CXListCtrl::HeaderWindow() const {
+    return m_hWnd != nullptr ? reinterpret_cast<HWND>(SendMessageW(m_hWnd, LVM_GETHEADER, 0, 0)) : nullptr;
+}
+
+int CXListCtrl::RowCount() const {
+    return m_hWnd != nullptr ? static_cast<int>(SendMessageW(m_hWnd, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+int CXListCtrl::ColumnCount() const {
+    HWND header = HeaderWindow();
+    if (header == nullptr) return 0;
+    const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    return count > 0 ? count : 0;
+}
+
+RowRecords* CXListCtrl::RowCells(int row) const {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageW(m_hWnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<RowRecords*>(item.lParam);
+}
+
+CellData* CXListCtrl::Cell(int row, int column) const {
+    RowRecords* cells = RowCells(row);
+    if (cells == nullptr || column < 0 || column >= static_cast<int>(cells->size())) return nullptr;
+    return &(*cells)[column];
+}
+
+void CXListCtrl::FreeAllCellData() {
+    const int count = RowCount();
+    for (int row = 0; row < count; ++row) {
+        RowRecords* cells = RowCells(row);
+        if (cells == nullptr) continue;
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        item.lParam = 0;
+        SendMessageW(m_hWnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        delete cells;
+    }
+}
+
+int CXListCtrl::InsertRow(int row, COLORREF text, COLORREF back) {
+    return OnOwnerThread(-1, [&]() -> int {
+        if (row < 0 || m_hWnd == nullptr) return -1;
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        wchar_t empty[] = L"";
+        item.pszText = empty;
+        const int index = static_cast<int>(SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        if (index < 0) return -1;
+
+        // A row whose records cannot be allocated stays in the list without them: it is painted as
+        // plain text and clicks on it are discarded.
+        std::unique_ptr<RowRecords> cells;
+        try {
+            cells = std::make_unique<RowRecords>(static_cast<size_t>(ColumnCount()));
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+        if (!cells->empty()) {
+            (*cells)[0].m_crCellText = text;
+            (*cells)[0].m_crCellBack = back;
+        }
+        LVITEMW data{};
+        data.mask = LVIF_PARAM;
+        data.iItem = index;
+        data.lParam = reinterpret_cast<LPARAM>(cells.get());
+        if (!SendMessageW(m_hWnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data))) return -1;
+        cells.release();
+        return index;
+    });
+}
+
+bool CXListCtrl::SetCellText(int row, int column, const std::wstring& text) {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row) || !IsValidColumn(column)) return false;
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = const_cast<wchar_t*>(text.c_str());
+        const bool changed = SendMessageW(m_hWnd, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)) != 0;
+        RedrawCell(row, column);
+        return changed;
+    });
+}
+
+bool CXListCtrl::SetCellTextGrey(int row, int column, const wchar_t* text) {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row) || !IsValidColumn(column)) return false;
+        bool changed = true;
+        if (text != nullptr) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = const_cast<wchar_t*>(text);
+            changed = SendMessageW(m_hWnd, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)) != 0;
+        }
+        if (CellData* cell = Cell(row, column)) {
+            cell->m_crCellText = kGreyCellText;
+            cell->m_crCellBack = kGreyCellBack;
+        }
+        RedrawCell(row, column);
+        return changed;
+    });
+}
+
+void CXListCtrl::DeleteAllRows() {
+    OnOwnerThread(false, [&]() -> bool {
+        if (m_hWnd == nullptr) return false;
+        FreeAllCellData();
+        SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);
+        return true;
+    });
+}
+
+void CXListCtrl::MirrorRowCheck(int row) {
+    const CellData* cell = Cell(row, 0);
+    const int image = cell == nullptr || cell->m_nCheck == CHECK_NONE ? 0 : cell->m_nCheck == CHECK_ON ? 2 : 1;
+    LVITEMW item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(image);
+    SendMessageW(m_hWnd, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void CXListCtrl::RecomputeHeaderCheck(int column) {
+    SetHeaderCheck(column, CountCheckedRows(column) == RowCount() ? HEADER_CHECK_ON : HEADER_CHECK_OFF);
+}
+
+bool CXListCtrl::SetRowCheck(int row, int check) {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row) || ColumnCount() < 1) return false;
+        if (CellData* cell = Cell(row, 0)) {
+            cell->m_nCheck = check;
+            MirrorRowCheck(row);
+        }
+        RedrawCell(row, 0);
+        if (GetHeaderCheck(0) != HEADER_CHECK_NONE) RecomputeHeaderCheck(0);
+        return true;
+    });
+}
+
+int CXListCtrl::GetRowCheck(int row) const {
+    return OnOwnerThread(-1, [&]() -> int {
+        if (!IsValidRow(row) || ColumnCount() < 1) return -1;
+        const CellData* cell = Cell(row, 0);
+        return cell != nullptr ? cell->m_nCheck : -1;
+    });
+}
+
+void CXListCtrl::SetRowEnabled(int row, bool enabled) {
+    OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row)) return false;
+        CellData* cell = Cell(row, 0);
+        if (cell == nullptr) return false;
+        cell->m_bRowEnabled = enabled;
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        SendMessageW(m_hWnd, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+        InvalidateRect(m_hWnd, &bounds, TRUE);
+        UpdateWindow(m_hWnd);
+        return true;
+    });
+}
+
+bool CXListCtrl::StartRowProgress(int row, const wchar_t* format) {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row) || ColumnCount() <= PROGRESS_COLUMN) return false;
+        if (CellData* cell = Cell(row, PROGRESS_COLUMN)) {
+            cell->m_bProgressVisible = true;
+            cell->m_nProgress = 0;
+            cell->m_bProgressTextVisible = true;
+            cell->m_strProgressFormat = format != nullptr ? format : L"";
+        }
+        RedrawCell(row, PROGRESS_COLUMN);
+        return true;
+    });
+}
+
+bool CXListCtrl::SetRowProgress(int row, int percent) {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row) || ColumnCount() <= PROGRESS_COLUMN) return false;
+        if (CellData* cell = Cell(row, PROGRESS_COLUMN)) cell->m_nProgress = percent;
+        RedrawCell(row, PROGRESS_COLUMN);
+        return true;
+    });
+}
+
+bool CXListCtrl::StopRowProgress(int row) {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row) || ColumnCount() <= PROGRESS_COLUMN) return false;
+        if (CellData* cell = Cell(row, PROGRESS_COLUMN)) {
+            cell->m_bProgressVisible = false;
+            cell->m_nProgress = 0;
+        }
+        RedrawCell(row, PROGRESS_COLUMN);
+        return true;
+    });
+}
+
+bool CXListCtrl::SetCellBold(int row, int column) {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row) || !IsValidColumn(column)) return false;
+        CellData* cell = Cell(row, column);
+        if (cell == nullptr) return false;
+        cell->m_bBoldText = true;
+        RedrawCell(row, column);
+        return true;
+    });
+}
+
+void CXListCtrl::SetEmptyMessage(const std::wstring& text) {
+    OnOwnerThread(false, [&]() -> bool {
+        m_strEmptyMessage = text;
+        return true;
+    });
+}
+
+bool CXListCtrl::GetCellRect(int row, int column, int area, RECT& rect) const {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidRow(row) || !IsValidColumn(column)) return false;
+        RECT cell{};
+        cell.top = column;
+        cell.left = area;
+        bool found = SendMessageW(m_hWnd, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell)) != 0;
+        // Column 0's own bounds span the whole row; the cell ends where column 1 begins.
+        if (column == 0 && ColumnCount() >= 2) {
+            RECT next{};
+            next.top = 1;
+            next.left = LVIR_BOUNDS;
+            found = SendMessageW(m_hWnd, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&next)) != 0;
+            cell.right = next.left;
+        }
+        rect = cell;
+        return found;
+    });
+}
+
+void CXListCtrl::RedrawCell(int row, int column) {
+    OnOwnerThread(false, [&]() -> bool {
+        RECT cell;
+        if (!GetCellRect(row, column, LVIR_BOUNDS, cell)) return false;
+        InvalidateRect(m_hWnd, &cell, TRUE);
+        UpdateWindow(m_hWnd);
+        return true;
+    });
+}
+
+int CXListCtrl::CountCheckedRows(int column) const {
+    return OnOwnerThread(0, [&]() -> int {
+        if (!IsValidColumn(column)) return 0;
+        const int rows = RowCount();
+        int checked = 0;
+        for (int row = 0; row < rows; ++row) {
+            const CellData* cell = Cell(row, column);
+            if (cell != nullptr && cell->m_nCheck == CHECK_ON) ++checked;
+        }
+        return checked;
+    });
+}
+
+int CXListCtrl::GetHeaderCheck(int column) const {
+    return OnOwnerThread(-1, [&]() -> int {
+        if (!IsValidColumn(column)) return -1;
+        HDITEMW item{};
+        item.mask = HDI_IMAGE;
+        SendMessageW(HeaderWindow(), HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
+        return item.iImage;
+    });
+}
+
+bool CXListCtrl::SetHeaderCheck(int column, int state) {
+    return OnOwnerThread(false, [&]() -> bool {
+        if (!IsValidColumn(column)) return false;
+        HDITEMW item{};
+        item.mask = HDI_IMAGE;
+        item.iImage = state;
+        SendMessageW(HeaderWindow(), HDM_SETITEMW, column, reinterpret_cast<LPARAM>(&item));
+        return true;
+    });
+}
+
+int CXListCtrl::ToolHitTest(POINT point) const {
+    return OnOwnerThread(-1, [&]() -> int {
+        LVHITTESTINFO hit{};
+        hit.pt = point;
+        SendMessageW(m_hWnd, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (hit.iItem < 0 || (hit.flags & LVHT_ONITEMLABEL) == 0) return -1;
+        return hit.iItem * kToolRowStride + hit.iSubItem + 1;
+    });
+}
+
+void CXListCtrl::EnableToolTips(bool enable) {
+    OnOwnerThread(false, [&]() -> bool {
+        if (!enable) {
+            if (m_hToolTip != nullptr) DestroyWindow(m_hToolTip);
+            m_hToolTip = nullptr;
+            m_nToolId = -1;
+            return true;
+        }
+        if (m_hToolTip != nullptr || m_hWnd == nullptr) return true;
+        m_hToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
+                                     reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_hWnd, GWLP_HINSTANCE)), nullptr);
+        return m_hToolTip != nullptr;
+    });
+}
+
+// One tool at a time, for the cell under the mouse: its text is asked for when the tip would show.
+void CXListCtrl::TrackToolTip(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_hToolTip == nullptr) return;
+    const int id = ToolHitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (id != m_nToolId) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = m_hWnd;
+        if (m_nToolId >= 0) {
+            tool.uId = static_cast<UINT_PTR>(m_nToolId);
+            SendMessageW(m_hToolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
+        if (id >= 0) {
+            tool.uId = static_cast<UINT_PTR>(id);
+            GetClientRect(m_hWnd, &tool.rect);
+            tool.lpszText = LPSTR_TEXTCALLBACKW;
+            SendMessageW(m_hToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
+        m_nToolId = id;
+    }
+    MSG relayed{m_hWnd, message, wParam, lParam, 0, {0, 0}};
+    SendMessageW(m_hToolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+LRESULT CXListCtrl::OnToolTipText(NMHDR* notify) {
+    const int id = static_cast<int>(notify->idFrom) - 1;
+    if (id < 0) return 0;
+    const CellData* cell = Cell(id / kToolRowStride, id % kToolRowStride);
+    if (cell == nullptr || cell->m_strTipText.empty()) return 0;
+    if (notify->code == TTN_NEEDTEXTW) {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(notify);
+        lstrcpynW(info->szText, cell->m_strTipText.c_str(), kToolTipTextLength);
+    } else {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(notify);
+        const int written = WideCharToMultiByte(CP_ACP, 0, cell->m_strTipText.c_str(), -1, info->szText,
+                                                kToolTipTextLength, nullptr, nullptr);
+        if (written == 0) info->szText[kToolTipTextLength - 1] = '\0';
+    }
+    return 0;
+}
+
+bool CXListCtrl::HandleParentNotify(const NMHDR* notify, LRESULT& result) {
+    if (notify == nullptr || m_hWnd == nullptr || notify->hwndFrom != m_hWnd) return false;
+    switch (notify->code) {
+    case NM_CUSTOMDRAW:
+        result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(notify)));
+        return true;
+    case LVN_COLUMNCLICK:
+        OnColumnClick(reinterpret_cast<const NMLISTVIEW*>(notify)->iSubItem);
+        return false;
+    default:
+        return false;
+    }
+}
+
+LRESULT CXListCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+        break;
+    default:
+        return CDRF_DODEFAULT;
+    }
+
+    const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+    const int column = draw->iSubItem;
+    const CellData* cell = Cell(row, column);
+    const CellData* first = Cell(row, 0);
+    CellColours colours{m_colours.windowText, m_colours.window};
+    if (cell != nullptr) colours = {cell->m_crCellText, cell->m_crCellBack};
+    const bool rowEnabled = first == nullptr || first->m_bRowEnabled;
+    if (!rowEnabled) colours.text = m_colours.grayText;
+    draw->clrText = colours.text;
+    draw->clrTextBk = colours.back;
+
+    RECT area{};
+    GetCellRect(row, column, LVIR_BOUNDS, area);
+    HDC dc = draw->nmcd.hdc;
+
+    if (cell != nullptr && cell->m_bProgressVisible) {
+        PaintProgressCell(dc, area, cell->m_nProgress, cell->m_bProgressTextVisible, cell->m_strProgressFormat,
+                          colours, m_colours.shadow, m_colours.highlight);
+        return CDRF_SKIPDEFAULT;
+    }
+
+    // Selection colours: a selected cell is highlighted when the whole row selects or it is the
+    // first cell, and only while the list has the focus, unless it shows its selection always.
+    const bool selected = (SendMessageW(m_hWnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    const bool fullRow = (SendMessageW(m_hWnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT) != 0;
+    if (selected && (fullRow || column == 0)) {
+        if (GetFocus() == m_hWnd) {
+            colours = {m_colours.highlightText, m_colours.highlight};
+        } else if ((GetWindowLongPtrW(m_hWnd, GWL_STYLE) & LVS_SHOWSELALWAYS) != 0) {
+            colours = {m_colours.windowText, m_colours.face};
+        }
+    }
+
+    std::wstring text;
+    {
+        std::vector<wchar_t> buffer(260);
+        for (;;) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = buffer.data();
+            item.cchTextMax = static_cast<int>(buffer.size());
+            const size_t length =
+                static_cast<size_t>(SendMessageW(m_hWnd, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
+            if (length + 1 < buffer.size()) {
+                text.assign(buffer.data(), length);
+                break;
+            }
+            buffer.resize(buffer.size() * 2);
+        }
+    }
+
+    if (cell != nullptr && cell->m_nCheck != CHECK_NONE) {
+        PaintCheckBoxCell(dc, area, text, cell->m_nCheck, rowEnabled, colours, m_colours.window, m_colours.grayText);
+        return CDRF_SKIPDEFAULT;
+    }
+
+    HDITEMW header{};
+    header.mask = HDI_FORMAT;
+    SendMessageW(HeaderWindow(), HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&header));
+    const int justify = header.fmt & HDF_JUSTIFYMASK;
+    const UINT alignment = justify == HDF_CENTER ? DT_CENTER : justify == HDF_RIGHT ? DT_RIGHT : DT_LEFT;
+    PaintTextCell(dc, area, text, alignment, cell != nullptr && cell->m_bBoldText, colours);
+    return CDRF_SKIPDEFAULT;
+}
+
+bool CXListCtrl::OnLButtonDown(WPARAM, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const int rows = RowCount();
+    int row = -1;
+    for (int candidate = 0; candidate < rows && row < 0; ++candidate) {
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        if (SendMessageW(m_hWnd, LVM_GETITEMRECT, candidate, reinterpret_cast<LPARAM>(&bounds)) &&
+            PtInRect(&bounds, point)) {
+            row = candidate;
+        }
+    }
+    if (row < 0) return false;
+
+    // A disabled row swallows the click whole: no selection, no focus and no NM_CLICK, so the
+    // owner never acts on a row it has locked (the rows of a running installation).
+    const CellData* first = Cell(row, 0);
+    if (first == nullptr || !first->m_bRowEnabled) return true;
+
+    const int columns = ColumnCount();
+    int column = -1;
+    for (int candidate = 0; candidate < columns && column < 0; ++candidate) {
+        RECT cell;
+        if (GetCellRect(row, candidate, LVIR_BOUNDS, cell) && PtInRect(&cell, point)) column = candidate;
+    }
+    if (column < 0) return false;
+
+    CellData* cell = Cell(row, column);
+    if (cell != nullptr && cell->m_nCheck != CHECK_NONE) {
+        cell->m_nCheck = cell->m_nCheck == CHECK_OFF ? CHECK_ON : CHECK_OFF;
+        if (column == 0) MirrorRowCheck(row);
+        RedrawCell(row, column);
+        const bool isChild = (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_CHILD) != 0;
+        HWND receiver = isChild ? GetParent(m_hWnd) : GetWindow(m_hWnd, GW_OWNER);
+        if (receiver != nullptr && IsWindow(receiver)) {
+            SendMessageW(receiver, WM_XLISTCTRL_CHECKBOX_CLICKED, static_cast<WPARAM>(row), column);
+        }
+        if (GetHeaderCheck(column) != HEADER_CHECK_NONE) RecomputeHeaderCheck(column);
+    }
+    return false;
+}
+
+void CXListCtrl::OnColumnClick(int column) {
+    const int current = GetHeaderCheck(column);
+    if (current == HEADER_CHECK_NONE || current < 0) return;
+    const int state = current == HEADER_CHECK_OFF ? HEADER_CHECK_ON : HEADER_CHECK_OFF;
+    SetHeaderCheck(column, state);
+    if (HWND header = HeaderWindow()) UpdateWindow(header);
+
+    // Disabled rows follow too: the header box speaks for the whole column.
+    const int rows = RowCount();
+    for (int row = 0; row < rows; ++row) {
+        CellData* cell = Cell(row, column);
+        if (cell == nullptr || cell->m_nCheck == CHECK_NONE) continue;
+        cell->m_nCheck = state - 1;
+        if (column == 0) MirrorRowCheck(row);
+        RedrawCell(row, column);
+    }
+}
+
+void CXListCtrl::PaintEmptyMessage() {
+    HDC dc = GetDC(m_hWnd);
+    if (dc == nullptr) return;
+    // The window rectangle, not the client one, so that the message is centred on the list as
+    // the user sees it, border included.
+    RECT area;
+    GetWindowRect(m_hWnd, &area);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&area), 2);
+    if (HWND header = HeaderWindow()) {
+        RECT item{};
+        if (SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item))) area.top += item.bottom;
+    }
+    area.top += 10;
+    tavelin::PaintEmptyMessage(dc, area, m_strEmptyMessage, {m_colours.windowText, m_colours.window});
+    ReleaseDC(m_hWnd, dc);
+}
+
+LRESULT CXListCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kOwnerThreadCall && lParam != 0) {
+        (*reinterpret_cast<std::function<void()>*>(lParam))();
+        return 0;
+    }
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        TrackToolTip(message, wParam, lParam);
+        if (OnLButtonDown(wParam, lParam)) return 0;
+        break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        TrackToolTip(message, wParam, lParam);
+        break;
+    case WM_PAINT: {
+        const LRESULT result = DefSubclassProc(m_hWnd, message, wParam, lParam);
+        if (RowCount() == 0) PaintEmptyMessage();
+        return result;
+    }
+    case WM_NOTIFY: {
+        auto* notify = reinterpret_cast<NMHDR*>(lParam);
+        if (m_hToolTip != nullptr && notify->hwndFrom == m_hToolTip &&
+            (notify->code == TTN_NEEDTEXTW || notify->code == TTN_NEEDTEXTA)) {
+            return OnToolTipText(notify);
+        }
+        break;
+    }
+    case WM_SYSCOLORCHANGE: {
+        const LRESULT result = DefSubclassProc(m_hWnd, message, wParam, lParam);
+        ReadColours();
+        // Only top-level windows hear of colour changes; the header is ours to tell.
+        if (HWND header = HeaderWindow()) SendMessageW(header, WM_SYSCOLORCHANGE, wParam, lParam);
+        return result;
+    }
+    case LVM_DELETEITEM: {
+        // Rows deleted one by one take their records with them.
+        const int row = static_cast<int>(wParam);
+        if (RowRecords* cells = RowCells(row)) {
+            LVITEMW item{};
+            item.mask = LVIF_PARAM;
+            item.iItem = row;
+            SendMessageW(m_hWnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            delete cells;
+        }
+        break;
+    }
+    case LVM_DELETEALLITEMS:
+        FreeAllCellData();
+        break;
+    case WM_DESTROY:
+        FreeAllCellData();
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CXListCtrl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self) {
+    auto* list = reinterpret_cast<CXListCtrl*>(self);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, SubclassProc, id);
+        list->m_hWnd = nullptr;
+        list->m_hToolTip = nullptr;
+        list->m_nToolId = -1;
+        list->m_bHeaderSubclassed = false;
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+    return list->HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace tavelin
