@@ -1,0 +1,23 @@
+// Check marks pushed along the items' "Dependence" links when the user checks or clears a row:
+// checking an item also checks, transitively, everything it depends on that still needs
+// installing; clearing an item clears, transitively, every shown item that depends on it.
+#pragma once
+
+#include "config/catalogue.h"
+
+namespace tavelin {
+
+// The check boxes of the list's rows, as the propagation sees them.
+class CheckRows {
+public:
+    virtual ~CheckRows() = default;
+    virtual int GetRowCheck(int row) = 0;  // 0 clear, 1 checked, -1 unreadable
+    virtual void SetRowCheck(int row, int state) = 0;
+};
+
+// Pushes the check state of `selectedRow` (negative: none) along the links. Links may form a
+// cycle on a badly made disc; every row is followed at most once per call, which changes nothing
+// for links without cycles because setting a check state twice is the same as setting it once.
+void ApplyDependences(const ItemList& items, CheckRows& rows, int selectedRow);
+
+}  // namespace tavelin
