@@ -1,0 +1,82 @@
+// The Start decision, the worker's run over the checked rows, and the progress animation, as
+// functions over the list and the run services, so that the same steps run in the program and in
+// tests.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "config/catalogue.h"
+#include "config/diagnostics.h"
+#include "install/install_list.h"
+#include "install/run_services.h"
+
+namespace tavelin {
+
+// UM_INTERNAL (WM_USER+1) is posted to the dialog with one of these codes in wParam and 0 in lParam.
+constexpr unsigned kUmInternal = 0x0400 + 1;
+constexpr int WM_DEPENDENCE_CHANGED = 1026;
+constexpr int WM_LIST_REFRESH = 1027;
+constexpr int WM_INSTALLATION_COMPLETE = 1028;
+constexpr int WM_INSTALLATION_RESTART = 1029;
+
+constexpr wchar_t kInstallMarkerValueName[] = L"alu7501e157-4b4a-4850-b6ea-3bea55826ba9";
+constexpr std::size_t kMaxMarkerVersionLength = 159;
+constexpr unsigned kWaitSliceMs = 1000;
+constexpr unsigned kPauseAfterUninstallMs = 3000;
+constexpr unsigned kPauseBetweenItemsMs = 1000;
+
+enum class StartDecision {
+    NothingChecked,  // rows enabled again; the dialog shows "Please choose one of item to install"
+    Declined,        // rows enabled again, nothing else changes
+    StartWorker,     // rows stay disabled; the dialog disables Default, Start and Advance and starts the worker
+};
+const wchar_t* StartDecisionName(StartDecision decision);
+
+// Disables every row, then decides. confirmInstall asks "Install now?" and is not called in resume
+// mode or when no row is checked.
+StartDecision DecideStart(InstallList& list, bool resumeMode, const std::function<bool()>& confirmInstall);
+
+// The user-interface texts the run writes into the status cell.
+struct RunTexts {
+    std::wstring installing;  // "Installing"
+    std::wstring done;        // "Done"
+    std::wstring failed;      // "Failed"
+};
+
+struct RunServices {
+    InstallList& list;
+    ProcessLauncher& launcher;
+    Sleeper& sleeper;
+    ProgressTimer& timer;
+    ProgressState& progress;
+    InstallMarkerWriter& marker;
+    DescriptionText& description;
+    MessageSink& sink;
+};
+
+struct RunOutcome {
+    int code = WM_INSTALLATION_COMPLETE;  // or WM_INSTALLATION_RESTART
+    bool m_bRescanRequested = false;      // an installed item asked for a re-scan; never cleared here
+    std::wstring m_strWaitingList;        // item numbers still to install, "4@7@12"; restart only
+};
+
+// The worker's run: the checked rows top to bottom (the row count is read again before each row),
+// each item's uninstall (when installed) and install, the pauses, the status cell, the marker, and
+// the end of the run. The catalogue is only read. Shows "Post WM_INSTALLATION_COMPLETE" under the
+// ShowErrorMessage switch before a normal end; the caller posts the outcome's code.
+RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
+                           const DiagnosticSwitches& switches, const RunServices& services);
+
+// The item listed in a row, or null.
+const CItem* ItemAtRow(const ItemList& items, int row);
+
+// "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\" and the GUID.
+std::wstring UninstallKeyPathOf(const std::wstring& guid);
+
+// One tick of timer 1: 99 or more wraps to 0, anything else moves on by one.
+int NextProgressPosition(int position);
+// The timer handler's work: advances the shared position and shows it in the current row.
+void AdvanceProgress(ProgressState& progress, InstallList& list);
+
+}  // namespace tavelin

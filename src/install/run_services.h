@@ -1,0 +1,70 @@
+// What the installation run needs from the system besides the list: starting and awaiting
+// installers, pausing, the progress timer, the install marker and the description text. The
+// program implements them over Win32 (install/*_win.h); tests record the calls.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+namespace tavelin {
+
+enum class WaitResult {
+    Ended,         // the process has ended
+    StillRunning,  // the slice passed
+    Failed,        // the process cannot be waited for; treated as ended so the run cannot spin forever
+};
+
+// A started installer. Its handles are released when it is destroyed.
+class StartedProcess {
+public:
+    virtual ~StartedProcess() = default;
+    virtual WaitResult WaitSlice(unsigned milliseconds) = 0;
+};
+
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    // Starts the command line in the current directory; null when it could not be started.
+    virtual std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) = 0;
+    // Process-wide; a folder that does not exist leaves the current directory as it is.
+    virtual void SetCurrentDirectory(const std::wstring& folder) = 0;
+};
+
+class Sleeper {
+public:
+    virtual ~Sleeper() = default;
+    virtual void Sleep(unsigned milliseconds) = 0;
+};
+
+// Timer 1 of the dialog (500 ms), whose ticks advance the bar of the row being installed.
+class ProgressTimer {
+public:
+    virtual ~ProgressTimer() = default;
+    virtual void StartProgressTimer() = 0;
+    virtual void StopProgressTimer() = 0;
+};
+
+// The value an installed application's uninstall key gets, so that the maker's tools can tell the
+// application came from the disc. Only an existing key gets it.
+class InstallMarkerWriter {
+public:
+    virtual ~InstallMarkerWriter() = default;
+    virtual void WriteInstallMarker(const std::wstring& uninstallKeyPath, const std::wstring& versionText) = 0;
+};
+
+class DescriptionText {
+public:
+    virtual ~DescriptionText() = default;
+    virtual void SetDescription(const std::wstring& text) = 0;
+};
+
+// Shared between the worker and the timer handler on the user-interface thread: the worker writes
+// the row and resets the position, the handler advances the position. Whole integers only; a
+// stale value only moves the bar.
+struct ProgressState {
+    std::atomic<int> m_nCurrentRow{0};
+    std::atomic<int> m_nProgressPos{0};
+};
+
+}  // namespace tavelin

@@ -1,0 +1,29 @@
+#include "install/waiting_list.h"
+
+#include "config/text.h"
+
+namespace tavelin {
+
+std::wstring FormatWaitingList(const std::vector<int>& itemNumbers) {
+    std::wstring text;
+    for (int number : itemNumbers) {
+        if (!text.empty()) text += L'@';
+        text += DecimalText(number);
+    }
+    return text;
+}
+
+std::vector<std::wstring> SplitWaitingList(const std::wstring& waitingList) {
+    if (waitingList.empty()) return {};
+    return SplitList(waitingList, L"@");
+}
+
+bool IsListedForResume(int itemNo, const std::vector<std::wstring>& pieces) {
+    const std::wstring number = DecimalText(itemNo);
+    for (const std::wstring& piece : pieces) {
+        if (EqualsNoCase(number, piece)) return true;
+    }
+    return false;
+}
+
+}  // namespace tavelin

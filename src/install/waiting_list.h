@@ -1,0 +1,18 @@
+// The waiting list stored across a restart: the numbers of the items still to install, in list
+// order, in decimal, joined by "@" ("4@7@12"). The list population checks exactly these items.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tavelin {
+
+std::wstring FormatWaitingList(const std::vector<int>& itemNumbers);
+
+// The pieces of a stored list (empty for an empty text).
+std::vector<std::wstring> SplitWaitingList(const std::wstring& waitingList);
+
+// Whether the item's number, written as "%d", equals one of the pieces (ignoring case).
+bool IsListedForResume(int itemNo, const std::vector<std::wstring>& pieces);
+
+}  // namespace tavelin

@@ -1,0 +1,398 @@
+#include "install/installation_run.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tavelin {
+namespace {
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// Every call of every service, in order, as one line each, so that tests can check sequences.
+using Log = std::vector<std::string>;
+
+std::string Joined(const Log& log) {
+    std::string text;
+    for (const std::string& line : log) text += line + "\n";
+    return text;
+}
+
+bool Contains(const Log& log, const std::string& line) {
+    for (const std::string& entry : log) {
+        if (entry == line) return true;
+    }
+    return false;
+}
+
+class FakeList : public InstallList {
+public:
+    FakeList(Log& log, std::vector<int> checks) : m_log(log), m_checks(std::move(checks)), m_enabled(m_checks.size(), true) {}
+
+    int RowCount() override { return static_cast<int>(m_checks.size()); }
+    int GetRowCheck(int row) override { return m_checks.at(row); }
+    void SetRowEnabled(int row, bool enabled) override { m_enabled.at(row) = enabled; }
+    void StartRowProgress(int row, const std::wstring& caption) override {
+        m_log.push_back("progress " + std::to_string(row) + " " + Narrow(caption));
+    }
+    void SetRowProgress(int row, int position) override {
+        m_log.push_back("position " + std::to_string(row) + " " + std::to_string(position));
+    }
+    void StopRowProgress(int row) override { m_log.push_back("stop progress " + std::to_string(row)); }
+    void SetCellText(int row, int column, const std::wstring& text) override {
+        m_log.push_back("text " + std::to_string(row) + "," + std::to_string(column) + " " + Narrow(text));
+    }
+    void SetCellBold(int row, int column) override {
+        m_log.push_back("bold " + std::to_string(row) + "," + std::to_string(column));
+    }
+
+    Log& m_log;
+    std::vector<int> m_checks;
+    std::vector<bool> m_enabled;
+};
+
+class FakeProcess : public StartedProcess {
+public:
+    FakeProcess(Log& log, std::vector<WaitResult> slices) : m_log(log), m_slices(std::move(slices)) {}
+    ~FakeProcess() override { m_log.push_back("release"); }
+    WaitResult WaitSlice(unsigned milliseconds) override {
+        m_log.push_back("wait " + std::to_string(milliseconds));
+        if (m_next >= m_slices.size()) return WaitResult::Ended;
+        return m_slices[m_next++];
+    }
+
+private:
+    Log& m_log;
+    std::vector<WaitResult> m_slices;
+    std::size_t m_next = 0;
+};
+
+class FakeLauncher : public ProcessLauncher {
+public:
+    explicit FakeLauncher(Log& log) : m_log(log) {}
+    std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override {
+        m_log.push_back("start " + Narrow(commandLine));
+        if (m_failing.count(commandLine) != 0) return nullptr;
+        return std::make_unique<FakeProcess>(m_log, m_slices);
+    }
+    void SetCurrentDirectory(const std::wstring& folder) override { m_log.push_back("cd " + Narrow(folder)); }
+
+    Log& m_log;
+    std::set<std::wstring> m_failing;
+    std::vector<WaitResult> m_slices{WaitResult::Ended};
+};
+
+class FakeServices : public Sleeper, public ProgressTimer, public InstallMarkerWriter, public DescriptionText,
+                     public MessageSink {
+public:
+    explicit FakeServices(Log& log) : m_log(log) {}
+    void Sleep(unsigned milliseconds) override { m_log.push_back("sleep " + std::to_string(milliseconds)); }
+    void StartProgressTimer() override { m_log.push_back("timer on"); }
+    void StopProgressTimer() override { m_log.push_back("timer off"); }
+    void WriteInstallMarker(const std::wstring& keyPath, const std::wstring& version) override {
+        m_log.push_back("marker " + Narrow(keyPath) + " = " + Narrow(version));
+    }
+    void SetDescription(const std::wstring& text) override { m_log.push_back("description " + Narrow(text)); }
+    void ShowMessage(const std::wstring& text) override { m_log.push_back("message " + Narrow(text)); }
+
+    Log& m_log;
+};
+
+std::unique_ptr<CItem> Item(int number, int row, const wchar_t* installCmd) {
+    auto item = std::make_unique<CItem>();
+    item->m_nItemNo = number;
+    item->m_nListRow = row;
+    item->m_nType = ITEM_TYPE_DRIVER;
+    item->m_strInstallCmd = installCmd;
+    item->m_strDescription = L"Item " + std::to_wstring(number);
+    item->m_pVersionList.emplace_back(1, L"1.0");
+    return item;
+}
+
+// One run over a list and a catalogue, with everything it did in log.
+struct RunBench {
+    explicit RunBench(std::vector<int> checks) : list(log, std::move(checks)), launcher(log), services(log) {}
+
+    RunOutcome Go() {
+        const RunServices run{list, launcher, services, services, progress, services, services, services};
+        return RunInstallation(items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, switches, run);
+    }
+    CItem& Add(int number, int row, const wchar_t* installCmd) {
+        items.push_back(Item(number, row, installCmd));
+        return *items.back();
+    }
+
+    Log log;
+    ItemList items;
+    FakeList list;
+    FakeLauncher launcher;
+    FakeServices services;
+    ProgressState progress;
+    DiagnosticSwitches switches;
+};
+
+TEST(DecideStart, DisablesRowsThenDecides) {
+    struct Case {
+        const char* name;
+        std::vector<int> checks;
+        bool resume;
+        bool answerYes;
+        StartDecision expected;
+        bool asked;
+        bool rowsEnabledAfter;
+    };
+    const Case cases[] = {
+        {"empty list", {}, false, true, StartDecision::NothingChecked, false, true},
+        {"nothing checked", {0, 0}, false, true, StartDecision::NothingChecked, false, true},
+        {"nothing checked in resume mode", {0}, true, true, StartDecision::NothingChecked, false, true},
+        {"checked, answered Yes", {0, 1}, false, true, StartDecision::StartWorker, true, false},
+        {"checked, answered No", {1, 0}, false, false, StartDecision::Declined, true, true},
+        {"unreadable state counts as checked", {0, -1}, false, true, StartDecision::StartWorker, true, false},
+        {"resume mode does not ask", {1}, true, false, StartDecision::StartWorker, false, false},
+    };
+    for (const Case& c : cases) {
+        Log log;
+        FakeList list(log, c.checks);
+        bool asked = false;
+        const StartDecision decision = DecideStart(list, c.resume, [&] {
+            asked = true;
+            // The question comes while every row is disabled.
+            for (bool enabled : list.m_enabled) EXPECT_FALSE(enabled) << c.name;
+            return c.answerYes;
+        });
+        EXPECT_EQ(Narrow(StartDecisionName(decision)), Narrow(StartDecisionName(c.expected))) << c.name;
+        EXPECT_EQ(asked, c.asked) << c.name;
+        for (bool enabled : list.m_enabled) EXPECT_EQ(enabled, c.rowsEnabledAfter) << c.name;
+    }
+}
+
+TEST(InstallationRun, NoCheckedRowStartsNothingAndCompletes) {
+    RunBench run({0, 0});
+    run.Add(1, 0, L"\\A\\Setup.exe");
+    run.Add(2, 1, L"\\B\\Setup.exe");
+    run.switches.m_bShowErrorMessage = true;
+    const RunOutcome outcome = run.Go();
+    EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE);
+    EXPECT_EQ(Joined(run.log), "message Post WM_INSTALLATION_COMPLETE\n");
+}
+
+TEST(InstallationRun, OneItemStepByStep) {
+    RunBench run({1});
+    CItem& item = run.Add(3, 0, L"\\Drivers\\VGA\\Setup.exe%%-s -f");
+    item.m_nWaitTime = 5000;
+    run.launcher.m_slices = {WaitResult::StillRunning, WaitResult::StillRunning, WaitResult::Ended};
+    const RunOutcome outcome = run.Go();
+    EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE);
+    EXPECT_FALSE(outcome.m_bRescanRequested);
+    EXPECT_EQ(Joined(run.log),
+              "progress 0 Installing\n"
+              "position 0 0\n"
+              "timer on\n"
+              "description Item 3\n"
+              "cd D:\\Drivers\\VGA\n"
+              "start \"D:\\Drivers\\VGA\\Setup.exe\" -s -f\n"
+              "wait 1000\nwait 1000\nwait 1000\n"
+              "release\n"
+              "sleep 5000\n"  // the item's own wait, before "Done"
+              "timer off\n"
+              "stop progress 0\n"
+              "text 0,3 Done\n"
+              "bold 0,3\n"
+              "sleep 1000\n");
+}
+
+TEST(InstallationRun, InstalledItemIsUninstalledFirst) {
+    RunBench run({1});
+    CItem& item = run.Add(2, 0, L"\\Drivers\\Audio\\Setup.exe%%-s");
+    item.m_strUninstallCmd = L"\\Drivers\\Audio\\Setup.exe%%-u -s";
+    item.m_bInstalled = true;
+    run.Go();
+    EXPECT_EQ(Joined(run.log),
+              "progress 0 Installing\nposition 0 0\ntimer on\ndescription Item 2\n"
+              "cd D:\\Drivers\\Audio\n"
+              "start \"D:\\Drivers\\Audio\\Setup.exe\" -u -s\nwait 1000\nrelease\n"
+              "sleep 3000\n"
+              "start \"D:\\Drivers\\Audio\\Setup.exe\" -s\nwait 1000\nrelease\n"
+              "timer off\nstop progress 0\ntext 0,3 Done\nbold 0,3\nsleep 1000\n");
+}
+
+TEST(InstallationRun, UninstallThatCannotStartIsSkipped) {
+    struct Case {
+        const char* name;
+        const wchar_t* uninstallCmd;
+        bool failsToStart;
+        bool launched;
+    };
+    const Case cases[] = {
+        {"failing uninstaller", L"\\U.exe", true, true},
+        {"no uninstall command", L"", false, false},  // never launches the bare disc root
+        {"blank uninstall command", L"  ", false, false},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1});
+        CItem& item = run.Add(2, 0, L"\\I.exe");
+        item.m_strUninstallCmd = c.uninstallCmd;
+        item.m_bInstalled = true;
+        if (c.failsToStart) run.launcher.m_failing.insert(L"\"D:\\U.exe\"");
+        run.Go();
+        EXPECT_EQ(Contains(run.log, "start \"D:\\U.exe\""), c.launched) << c.name;
+        EXPECT_EQ(Contains(run.log, "start \"D:" + Narrow(c.uninstallCmd) + "\""), c.launched) << c.name;
+        EXPECT_FALSE(Contains(run.log, "sleep 3000")) << c.name;
+        EXPECT_TRUE(Contains(run.log, "text 0,3 Done")) << c.name;
+    }
+}
+
+TEST(InstallationRun, FailedStartIsMarkedAndTheRunGoesOn) {
+    RunBench run({1, 1});
+    CItem& failing = run.Add(5, 0, L"\\Apps\\A\\Setup.exe");
+    failing.m_nType = ITEM_TYPE_RECOMMENDED_APP;
+    failing.m_strGUID = L"{A}";
+    failing.m_bRescan = true;
+    failing.m_bRestart = true;
+    failing.m_nWaitTime = 5000;
+    run.Add(6, 1, L"\\Apps\\B\\Setup.exe");
+    run.launcher.m_failing.insert(L"\"D:\\Apps\\A\\Setup.exe\"");
+    const RunOutcome outcome = run.Go();
+    EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE);
+    EXPECT_FALSE(outcome.m_bRescanRequested);
+    EXPECT_TRUE(outcome.m_strWaitingList.empty());
+    EXPECT_TRUE(Contains(run.log, "text 0,3 Failed"));
+    EXPECT_TRUE(Contains(run.log, "text 1,3 Done"));
+    EXPECT_FALSE(Contains(run.log, "sleep 5000"));
+    EXPECT_FALSE(Contains(run.log, "marker SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A} = 1.0"));
+}
+
+TEST(InstallationRun, RestartStoresTheCheckedItemsBelow) {
+    struct Case {
+        const char* name;
+        std::vector<int> checks;
+        int restartRow;
+        const wchar_t* waitingList;
+    };
+    // Rows 0..4 hold items 9, 4, 7, 12, 2; the restart item's row is given.
+    const Case cases[] = {
+        {"items 4, 7 and 12 below", {1, 1, 1, 1, 0}, 0, L"4@7@12"},
+        {"restart on the last checked row", {1, 1, 0, 0, 0}, 1, L""},
+        {"restart on the last row", {1, 1, 1, 1, 1}, 4, L""},
+        {"unreadable state counts as checked", {1, 0, -1, 0, 1}, 0, L"7@2"},
+    };
+    for (const Case& c : cases) {
+        RunBench run(c.checks);
+        const int numbers[] = {9, 4, 7, 12, 2};
+        for (int row = 0; row < 5; ++row) run.Add(numbers[row], row, L"\\S.exe");
+        run.items[c.restartRow]->m_bRestart = true;
+        const RunOutcome outcome = run.Go();
+        EXPECT_EQ(outcome.code, WM_INSTALLATION_RESTART) << c.name;
+        EXPECT_EQ(Narrow(outcome.m_strWaitingList), Narrow(c.waitingList)) << c.name;
+        // The run ends at once: no pause after the restart item, nothing below it installed.
+        EXPECT_EQ(run.log.back(), "bold " + std::to_string(c.restartRow) + ",3") << c.name;
+    }
+}
+
+TEST(InstallationRun, MarkerOnlyForApplicationsWithGuid) {
+    struct Case {
+        int type;
+        const wchar_t* guid;
+        bool marked;
+    };
+    const Case cases[] = {
+        {ITEM_TYPE_RECOMMENDED_APP, L"{G}", true}, {ITEM_TYPE_OPTIONAL_APP, L"{G}", true},
+        {ITEM_TYPE_RECOMMENDED_APP, L"", false},   {ITEM_TYPE_OPTIONAL_APP, L"", false},
+        {ITEM_TYPE_DRIVER, L"{G}", false},         {ITEM_TYPE_HOTFIX, L"{G}", false},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1});
+        CItem& item = run.Add(1, 0, L"\\S.exe");
+        item.m_nType = c.type;
+        item.m_strGUID = c.guid;
+        item.m_pVersionList.front().m_strVersion = L"2.1.0";
+        run.Go();
+        EXPECT_EQ(Contains(run.log, "marker SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{G} = 2.1.0"),
+                  c.marked)
+            << "type " << c.type << " guid '" << Narrow(c.guid) << "'\n"
+            << Joined(run.log);
+    }
+}
+
+TEST(InstallationRun, MarkerVersionIsCutAt159Characters) {
+    RunBench run({1});
+    CItem& item = run.Add(1, 0, L"\\S.exe");
+    item.m_nType = ITEM_TYPE_OPTIONAL_APP;
+    item.m_strGUID = L"{G}";
+    item.m_pVersionList.front().m_strVersion = std::wstring(200, L'9');
+    run.Go();
+    EXPECT_TRUE(Contains(run.log, "marker SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{G} = " +
+                                      std::string(159, '9')));
+}
+
+TEST(InstallationRun, RescanRequestedByAnInstalledItem) {
+    RunBench run({1, 1});
+    run.Add(1, 0, L"\\A.exe").m_bRescan = true;
+    run.Add(2, 1, L"\\B.exe");
+    EXPECT_TRUE(run.Go().m_bRescanRequested);
+}
+
+TEST(InstallationRun, RowsAreCountedAgainBeforeEachRow) {
+    RunBench run({1});
+    run.Add(1, 0, L"\\A.exe");
+    run.Add(2, 1, L"\\B.exe");
+    // The list gains a checked row while the first installer runs.
+    struct GrowingLauncher : FakeLauncher {
+        GrowingLauncher(Log& log, FakeList& list) : FakeLauncher(log), m_list(list) {}
+        std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override {
+            m_list.m_checks.push_back(1);
+            return FakeLauncher::Start(commandLine);
+        }
+        FakeList& m_list;
+    } launcher(run.log, run.list);
+    const RunServices services{run.list, launcher, run.services, run.services, run.progress,
+                               run.services, run.services, run.services};
+    RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services);
+    EXPECT_TRUE(Contains(run.log, "start \"D:\\B.exe\"")) << Joined(run.log);
+}
+
+TEST(InstallationRun, RowWithoutItemIsPassedOver) {
+    RunBench run({1, 1});
+    run.Add(2, 1, L"\\B.exe");
+    run.Go();
+    EXPECT_EQ(run.log.front(), "progress 0 Installing");
+    EXPECT_TRUE(Contains(run.log, "text 1,3 Done"));
+    EXPECT_FALSE(Contains(run.log, "text 0,3 Done"));
+}
+
+TEST(InstallationRun, WaitThatFailsEndsTheWait) {
+    RunBench run({1});
+    run.Add(1, 0, L"\\A.exe");
+    run.launcher.m_slices = {WaitResult::Failed, WaitResult::StillRunning, WaitResult::Ended};
+    run.Go();
+    int waits = 0;
+    for (const std::string& line : run.log) waits += line == "wait 1000" ? 1 : 0;
+    EXPECT_EQ(waits, 1);
+}
+
+TEST(ProgressTimer, TickRule) {
+    struct Case {
+        int before;
+        int after;
+    };
+    const Case cases[] = {{0, 1}, {1, 2}, {98, 99}, {99, 0}, {100, 0}, {-1, 0}};
+    for (const Case& c : cases) EXPECT_EQ(NextProgressPosition(c.before), c.after) << "from " << c.before;
+}
+
+TEST(ProgressTimer, HundredTicksComeBackToZeroInTheCurrentRow) {
+    Log log;
+    FakeList list(log, {1, 1, 1});
+    ProgressState progress;
+    progress.m_nCurrentRow = 2;
+    for (int tick = 0; tick < 100; ++tick) AdvanceProgress(progress, list);
+    EXPECT_EQ(progress.m_nProgressPos.load(), 0);
+    EXPECT_EQ(log.back(), "position 2 0");
+    EXPECT_EQ(log[98], "position 2 99");
+}
+
+}  // namespace
+}  // namespace tavelin

@@ -1,0 +1,48 @@
+#include "install/waiting_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tavelin {
+namespace {
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+TEST(WaitingList, FormatsNumbersJoinedByAt) {
+    struct Case {
+        std::vector<int> numbers;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {{4, 7, 12}, L"4@7@12"},
+        {{5}, L"5"},
+        {{}, L""},
+        {{100, 0}, L"100@0"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Narrow(FormatWaitingList(c.numbers)), Narrow(c.expected)) << "for " << c.numbers.size() << " items";
+    }
+}
+
+TEST(WaitingList, MatchesItemNumbersAgainstThePieces) {
+    struct Case {
+        const wchar_t* stored;
+        int itemNo;
+        bool listed;
+    };
+    const Case cases[] = {
+        {L"4@7@12", 4, true},   {L"4@7@12", 7, true},  {L"4@7@12", 12, true},
+        {L"4@7@12", 1, false},  {L"4@7@12", 2, false}, {L"04@7", 4, false},  // compared as text, not as numbers
+        {L" 4 @ 7 ", 7, true},  {L"", 0, false},       {L"7", 7, true},
+        {L"4@7@", 7, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsListedForResume(c.itemNo, SplitWaitingList(c.stored)), c.listed)
+            << "item " << c.itemNo << " in '" << Narrow(c.stored) << "'";
+    }
+}
+
+}  // namespace
+}  // namespace tavelin
