@@ -335,5 +335,223 @@ TEST_F(ListTest, ToolIdsNameTheCellUnderALabel) {
     EXPECT_EQ(m_list.ToolHitTest({client.right - 2, client.bottom - 2}), -1) << "below the rows";
 }
 
+
+// ---- painting ---------------------------------------------------------------------------------
+
+int TextWidth(HWND list, const wchar_t* text) {
+    HDC dc = GetDC(list);
+    SIZE size{};
+    {
+        SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    }
+    ReleaseDC(list, dc);
+    return size.cx;
+}
+
+TEST_F(ListTest, TickIsSevenStrokesInBlackOrGrey) {
+    AddRow(CHECK_ON);
+    AddRow(CHECK_ON);
+    m_list.SetRowEnabled(1, false);
+    const Screenshot shot = Shot();
+    const COLORREF tick[] = {RGB(0, 0, 0), GetSysColor(COLOR_GRAYTEXT)};
+    for (int row = 0; row < 2; ++row) {
+        const RECT cell = Cell(row, 0);
+        // The box of a cell without text, centred; the mark starts 9 px right of its edge.
+        const int side = cell.bottom - 1 - cell.top;
+        const int frameLeft = cell.left + (cell.right - cell.left) / 2 - side / 2 - 1 + 1;
+        const int x0 = frameLeft + 9;
+        const int y0 = cell.top + 3;
+        const POINT strokeTops[] = {{x0, y0},         {x0 - 1, y0 + 1}, {x0 - 2, y0 + 2}, {x0 - 3, y0 + 3},
+                                    {x0 - 4, y0 + 4}, {x0 - 5, y0 + 3}, {x0 - 6, y0 + 2}};
+        for (int k = 0; k < 7; ++k) {
+            for (int dy = 0; dy < 3; ++dy) {
+                EXPECT_EQ(shot.At(strokeTops[k].x, strokeTops[k].y + dy), tick[row])
+                    << "row " << row << " stroke " << k << " pixel " << dy;
+            }
+            // In a low row the box's inner edge runs under the end of a stroke, so only the tick's
+            // colour is ruled out there.
+            EXPECT_NE(shot.At(strokeTops[k].x, strokeTops[k].y + 3), tick[row])
+                << "row " << row << " stroke " << k << " ends after three pixels";
+        }
+        EXPECT_EQ(shot.At(x0 + 1, y0 + 1), GetSysColor(COLOR_WINDOW)) << "row " << row << " box interior";
+        EXPECT_EQ(shot.At(frameLeft, y0), GetSysColor(COLOR_BTNSHADOW)) << "row " << row << " sunken left edge";
+    }
+}
+
+TEST_F(ListTest, BoxIsCentredWithoutTextAndNinePixelsInWithText) {
+    AddRow(CHECK_OFF);
+    AddRow(CHECK_OFF);
+    m_list.SetCellText(1, 0, L"ab");
+    const Screenshot shot = Shot();
+    const COLORREF edge = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    struct Case {
+        const char* name;
+        int row;
+        int squareLeft;  // filled with the window colour; the sunken edge starts one pixel right
+    };
+    const RECT first = Cell(0, 0);
+    const int side = first.bottom - 1 - first.top;
+    const Case cases[] = {
+        {"without text: centred", 0, first.left + (first.right - first.left) / 2 - side / 2 - 1},
+        {"with text: 9 px in", 1, Cell(1, 0).left + 9},
+    };
+    for (const Case& c : cases) {
+        const int y = Cell(c.row, 0).top + 4;
+        EXPECT_EQ(shot.At(c.squareLeft + 1, y), edge) << c.name;
+        EXPECT_EQ(shot.At(c.squareLeft, y), window) << c.name;
+    }
+    const RECT text{cases[1].squareLeft + side + 4, Cell(1, 0).top, Cell(1, 0).right, Cell(1, 0).bottom};
+    EXPECT_GT(shot.Count(text, Dark()), 0) << "text beside the box";
+}
+
+TEST_F(ListTest, ProgressBarFrameFillAndText) {
+    for (int i = 0; i < 5; ++i) AddRow(CHECK_OFF);
+    struct Case {
+        const char* name;
+        const wchar_t* format;
+        int percent;
+        const wchar_t* shown;  // nullptr: no text
+    };
+    const Case cases[] = {
+        {"0 percent: empty bar, no text", nullptr, 0, nullptr},
+        {"default format", nullptr, 1, L"1%"},
+        {"default format at 37", L"", 37, L"37%"},
+        {"format without placeholder", L"Installing", 1, L"Installing"},
+        {"100 percent: text in the background colour", nullptr, 100, L"100%"},
+    };
+    for (int row = 0; row < 5; ++row) {
+        m_list.SetCellText(row, 3, L"1.0.0.0");
+        m_list.StartRowProgress(row, cases[row].format);
+        m_list.SetRowProgress(row, cases[row].percent);
+    }
+    const Screenshot shot = Shot();
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF trough = RGB(224, 224, 224);
+    for (int row = 0; row < 5; ++row) {
+        const Case& c = cases[row];
+        const RECT cell = Cell(row, 3);
+        const RECT bar{cell.left + 1, cell.top, cell.right - 2, cell.bottom - 1};
+        const int midY = (bar.top + bar.bottom) / 2;
+        EXPECT_EQ(shot.At(bar.left, midY), shadow) << c.name << ": left frame";
+        EXPECT_EQ(shot.At(bar.right, midY), shadow) << c.name << ": right frame";
+        EXPECT_EQ(shot.At(bar.right, bar.bottom), shadow) << c.name << ": bottom frame reaches right + 1";
+        EXPECT_EQ(shot.At(bar.left + 1, midY), RGB(0, 0, 0)) << c.name << ": inner shadow";
+        const RECT inside{bar.left + 2, bar.top + 2, bar.right, bar.bottom};
+        const int fillRight = inside.left + (bar.right - inside.left) * c.percent / 100;
+        const RECT fill{inside.left, inside.top, fillRight, inside.bottom};
+        const RECT rest{fillRight + 1, inside.top, inside.right, inside.bottom};
+        if (c.shown == nullptr) {
+            EXPECT_EQ(shot.Count(inside, Exactly(trough)), (inside.right - inside.left) * (inside.bottom - inside.top))
+                << c.name;
+            continue;
+        }
+        EXPECT_EQ(shot.At(fill.left, fill.bottom - 1), GetSysColor(COLOR_HIGHLIGHT)) << c.name << ": fill";
+        if (c.percent == 100) {
+            EXPECT_GT(shot.Count(fill, Exactly(GetSysColor(COLOR_WINDOW))), 0) << c.name;
+            EXPECT_EQ(shot.Count(fill, Dark()), 0) << c.name;
+            continue;
+        }
+        EXPECT_EQ(shot.At(inside.right - 1, inside.top), trough) << c.name << ": trough beyond the fill";
+        const RECT ink = shot.Extent(rest, Dark());
+        EXPECT_NEAR(ink.right - ink.left, TextWidth(m_hList, c.shown), 3) << c.name;
+        EXPECT_NEAR((ink.left + ink.right) / 2, (bar.left + 1 + bar.right - 1) / 2, 3) << c.name << ": centred";
+    }
+}
+
+TEST_F(ListTest, StoppedProgressShowsTheCellTextAgain) {
+    AddRow(CHECK_OFF);
+    m_list.SetCellText(0, 3, L"Done");
+    m_list.StartRowProgress(0, L"Installing");
+    m_list.SetRowProgress(0, 50);
+    m_list.StopRowProgress(0);
+    const Screenshot shot = Shot();
+    EXPECT_EQ(shot.Count(Cell(0, 3), Exactly(RGB(224, 224, 224))), 0) << "no trough left";
+    EXPECT_NEAR(shot.Extent(Cell(0, 3), Dark()).right - shot.Extent(Cell(0, 3), Dark()).left,
+                TextWidth(m_hList, L"Done"), 3);
+}
+
+TEST_F(ListTest, EmptyListShowsItsMessageBelowTheHeader) {
+    m_list.SetEmptyMessage(L"Nothing left to install.");
+    const Screenshot shot = Shot();
+    RECT header{};
+    SendMessageW(m_list.Header().Window(), HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&header));
+    RECT client;
+    GetClientRect(m_hList, &client);
+    const RECT gap{0, header.bottom, client.right, header.bottom + 10};
+    EXPECT_EQ(shot.Count(gap, Dark()), 0) << "10 pixels free below the header";
+    const RECT below{0, header.bottom + 10, client.right, header.bottom + 40};
+    const RECT ink = shot.Extent(below, Dark());
+    ASSERT_GT(ink.right, ink.left) << "message painted";
+    EXPECT_NEAR((ink.left + ink.right) / 2, client.right / 2, 3) << "centred";
+    EXPECT_LE(ink.top, header.bottom + 10 + 4) << "top-aligned";
+
+    AddRow(CHECK_OFF);
+    EXPECT_EQ(Shot().Count(below, Dark()), 0) << "no message once a row exists";
+}
+
+TEST_F(ListTest, CellColoursGreyTextAndBold) {
+    m_list.InsertRow(0, RGB(0, 0, 255), RGB(255, 255, 0));
+    for (int row = 1; row < 4; ++row) AddRow(CHECK_OFF);
+    for (int row = 1; row < 4; ++row) m_list.SetCellText(row, 1, L"Driver package");
+    m_list.SetRowEnabled(2, false);
+    m_list.SetCellTextGrey(3, 2, L"Installed");
+    m_list.SetCellText(1, 3, L"Done");
+    m_list.SetCellText(2, 3, L"Done");
+    m_list.SetCellBold(1, 3);
+    const Screenshot shot = Shot();
+
+    const RECT first = Cell(0, 0);
+    EXPECT_EQ(shot.At(first.left + 3, (first.top + first.bottom) / 2), RGB(255, 255, 0)) << "row colours";
+    EXPECT_GT(shot.Count(Cell(1, 1), Dark()), 0) << "enabled text";
+    EXPECT_EQ(shot.Count(Cell(2, 1), Dark()), 0) << "disabled row: no dark text";
+    EXPECT_GT(shot.Count(Cell(2, 1), Exactly(GetSysColor(COLOR_GRAYTEXT))), 0) << "disabled row: grey text";
+    EXPECT_GT(shot.Count(Cell(3, 2), Exactly(RGB(190, 190, 190))), 0) << "greyed cell text";
+    EXPECT_EQ(shot.At(Cell(3, 2).left + 1, Cell(3, 2).top + 1), RGB(255, 255, 255)) << "greyed cell background";
+    auto nonBack = [](COLORREF c) { return c != GetSysColor(COLOR_WINDOW); };
+    const int bold = shot.Count(Cell(1, 3), nonBack);
+    const int normal = shot.Count(Cell(2, 3), nonBack);
+    EXPECT_GT(bold, normal + normal / 10) << "bold " << bold << " against normal " << normal;
+    const RECT boldInk = shot.Extent(Cell(1, 3), nonBack);
+    EXPECT_NEAR((boldInk.left + boldInk.right) / 2, (Cell(1, 3).left + Cell(1, 3).right) / 2, 3)
+        << "centred column, centred text";
+}
+
+TEST_F(ListTest, LongTextEndsInAnEllipsis) {
+    AddRow(CHECK_OFF);
+    const wchar_t* longText = L"An extremely long driver name that cannot fit in this column";
+    m_list.SetCellText(0, 1, longText);
+    const Screenshot shot = Shot();
+    const RECT cell = Cell(0, 1);
+    const RECT ink = shot.Extent(cell, Dark());
+    EXPECT_LT(ink.right, cell.right) << "clipped inside the cell";
+    EXPECT_LT(TextWidth(m_hList, longText), 2 * (cell.right - cell.left)) << "fixture: the text is long, not huge";
+    // The ellipsis ends the text with three dots: the last ink column is a lone dot, two pixels at most high.
+    const RECT lastColumn{ink.right - 1, cell.top, ink.right, cell.bottom};
+    EXPECT_LE(shot.Count(lastColumn, Dark()), 2);
+}
+
+TEST_F(ListTest, SelectionColoursOnlyWithFocus) {
+    AddRow(CHECK_OFF);
+    m_list.SetCellText(0, 1, L"Name");
+    m_list.StartRowProgress(0, nullptr);
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageW(m_hList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    const RECT name = Cell(0, 1);
+    const RECT progress = Cell(0, 3);
+
+    SetFocus(m_hList);
+    Screenshot shot = Shot();
+    EXPECT_EQ(shot.At(name.right - 3, name.top + 3), GetSysColor(COLOR_HIGHLIGHT)) << "focused";
+    EXPECT_EQ(shot.At(progress.right - 5, progress.top + 4), RGB(224, 224, 224)) << "progress keeps its colours";
+
+    SetFocus(m_owner.Window());
+    shot = Shot();
+    EXPECT_EQ(shot.At(name.right - 3, name.top + 3), GetSysColor(COLOR_WINDOW)) << "not focused";
+}
+
 }  // namespace
 }  // namespace tavelin
