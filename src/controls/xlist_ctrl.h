@@ -64,6 +64,7 @@ public:
     void Detach();
     HWND Window() const { return m_hWnd; }
     CXHeaderCtrl& Header() { return m_header; }
+    const CXHeaderCtrl& Header() const { return m_header; }
     bool IsHeaderSubclassed() const { return m_bHeaderSubclassed; }
 
     // The parent's WM_NOTIFY, offered to the list first. True when the notification is the
