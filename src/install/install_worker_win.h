@@ -1,0 +1,83 @@
+// The installation worker thread and what it shares with the dialog.
+//
+// Lifetime rule: everything the worker reads (a copy of the catalogue, the disc root, the texts,
+// the switches, the progress counters, the outcome) lives in a run context that the worker thread
+// co-owns, so closing the window during a run frees nothing the worker still uses. The worker
+// never touches the dialog's objects: every list, description and timer operation is sent
+// (SendMessage, so in order and synchronously) to a message-only window of this object, which
+// runs it on the user-interface thread against the dialog. Detach() destroys that window; after
+// it, the worker's calls and its final post fail harmlessly and it ends after its current installer.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "config/catalogue.h"
+#include "config/diagnostics.h"
+#include "install/install_list.h"
+#include "install/installation_run.h"
+#include "platform/handles.h"
+
+namespace tavelin {
+
+// Implemented by the dialog. Called on the user-interface thread only, while the dialog is alive.
+class InstallRunUi {
+public:
+    virtual ~InstallRunUi() = default;
+    virtual InstallList& RunList() = 0;
+    virtual void SetDescription(const std::wstring& text) = 0;  // the description field, static 1010
+};
+
+struct InstallRunSettings {
+    std::wstring discRoot;  // no trailing backslash
+    RunTexts texts;         // "Installing", "Done", "Failed" from the user-interface texts
+    DiagnosticSwitches switches;
+    std::wstring messageTitle;  // caption of the message box the worker shows under ShowErrorMessage
+};
+
+// The timer the worker starts and stops on the dialog, and the period of its ticks.
+constexpr UINT_PTR kProgressTimerId = 1;
+constexpr UINT kProgressTimerPeriodMs = 500;
+
+class InstallWorker {
+public:
+    InstallWorker();
+    ~InstallWorker();
+    InstallWorker(const InstallWorker&) = delete;
+    InstallWorker& operator=(const InstallWorker&) = delete;
+
+    // On the user-interface thread, after the Start decision said to start. A previous worker that
+    // is still running is terminated first. The catalogue is copied; the dialog may free or reload
+    // its own afterwards. The run ends by posting UM_INTERNAL with WM_INSTALLATION_COMPLETE or
+    // WM_INSTALLATION_RESTART to dialog. False when the thread could not be created.
+    bool Start(HWND dialog, InstallRunUi& ui, const ItemList& items, InstallRunSettings settings);
+
+    // The handler of timer 1: advances the bar of the row being installed.
+    void OnProgressTimer(InstallList& list);
+
+    // What the run left for the dialog; read when handling the worker's UM_INTERNAL post.
+    // m_bRescanRequested is only ever set by a run: the dialog ORs it into its own flag.
+    RunOutcome Outcome() const;
+
+    // The re-scan forgets the worker of the last run (its handle is closed; the thread is not stopped).
+    void Forget();
+    bool HasThread() const { return m_thread.Valid(); }
+    HANDLE ThreadHandle() const { return m_thread.Get(); }
+
+    // When the dialog's window is destroyed: cuts every path from the worker to the dialog.
+    void Detach();
+
+    struct RunContext;
+
+private:
+    void EnsureBridge();
+
+    std::shared_ptr<RunContext> m_context;
+    UniqueHandle m_thread;
+    HWND m_bridge = nullptr;
+    InstallRunUi* m_ui = nullptr;
+};
+
+}  // namespace tavelin

@@ -1,0 +1,42 @@
+// The restart record, the restart helper's registration and the reboot over the registry, files
+// and processes of Windows. All keys are under HKEY_LOCAL_MACHINE in the view a 32-bit program sees
+// by default; the restart helper, a 32-bit program too, reads the same view.
+#pragma once
+
+#include <string>
+
+#include "install/restart_record.h"
+
+namespace tavelin {
+
+class Win32RestartRecordStore : public RestartRecordStore {
+public:
+    WaitingListRead ReadWaitingListValue(std::wstring& text) override;
+    void DeleteRecord() override;
+};
+
+class Win32RestartSystem : public RestartSystem {
+public:
+    // programPath is what the helper starts after the restart: the running program by default.
+    Win32RestartSystem();
+    explicit Win32RestartSystem(std::wstring programPath);
+
+    std::wstring TempPath() override;
+    bool CreateFolder(const std::wstring& folder) override;
+    void CopyFileIfAbsent(const std::wstring& from, const std::wstring& to) override;
+    void SetRunOnce(const std::wstring& commandLine) override;
+    void WriteRecord(const std::wstring& waitingList) override;
+    void StartCommand(const std::wstring& commandLine) override;
+
+private:
+    std::wstring m_programPath;
+};
+
+// The full path of the running program, as GetModuleFileNameW gives it.
+std::wstring RunningProgramPath();
+
+// Enables the shutdown privilege of the process and asks Windows to restart. False when Windows
+// refused; the dialog then stays open.
+bool RebootWindows();
+
+}  // namespace tavelin
