@@ -108,7 +108,7 @@ RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, 
         if (item == nullptr) continue;
 
         services.description.SetDescription(item->m_strDescription);
-        services.launcher.SetCurrentDirectory(WorkingFolderOf(discRoot, item->m_strInstallCmd));
+        services.launcher.ChangeCurrentDirectory(WorkingFolderOf(discRoot, item->m_strInstallCmd));
 
         if (item->m_bInstalled) {
             if (auto uninstaller = StartCommand(services.launcher, discRoot, item->m_strUninstallCmd)) {

@@ -32,7 +32,7 @@ std::unique_ptr<StartedProcess> Win32ProcessLauncher::Start(const std::wstring& 
     return StartProcess(commandLine);
 }
 
-void Win32ProcessLauncher::SetCurrentDirectory(const std::wstring& folder) { SetCurrentDirectoryW(folder.c_str()); }
+void Win32ProcessLauncher::ChangeCurrentDirectory(const std::wstring& folder) { ::SetCurrentDirectoryW(folder.c_str()); }
 
 void Win32Sleeper::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 

@@ -29,7 +29,7 @@ std::unique_ptr<Win32Process> StartProcess(const std::wstring& commandLine);
 class Win32ProcessLauncher : public ProcessLauncher {
 public:
     std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override;
-    void SetCurrentDirectory(const std::wstring& folder) override;
+    void ChangeCurrentDirectory(const std::wstring& folder) override;
 };
 
 class Win32Sleeper : public Sleeper {

@@ -28,7 +28,7 @@ public:
     // Starts the command line in the current directory; null when it could not be started.
     virtual std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) = 0;
     // Process-wide; a folder that does not exist leaves the current directory as it is.
-    virtual void SetCurrentDirectory(const std::wstring& folder) = 0;
+    virtual void ChangeCurrentDirectory(const std::wstring& folder) = 0;
 };
 
 class Sleeper {

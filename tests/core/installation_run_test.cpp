@@ -79,7 +79,7 @@ public:
         if (m_failing.count(commandLine) != 0) return nullptr;
         return std::make_unique<FakeProcess>(m_log, m_slices);
     }
-    void SetCurrentDirectory(const std::wstring& folder) override { m_log.push_back("cd " + Narrow(folder)); }
+    void ChangeCurrentDirectory(const std::wstring& folder) override { m_log.push_back("cd " + Narrow(folder)); }
 
     Log& m_log;
     std::set<std::wstring> m_failing;
