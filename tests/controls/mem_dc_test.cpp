@@ -42,6 +42,7 @@ protected:
 
 TEST_F(MemDcTest, CollectsDrawingAndCopiesItOnceInTargetCoordinates) {
     const RECT block{12, 6, 20, 10};
+    const RECT corner{34, 20, 40, 25};  // the clip box's far corner, beyond the buffer's own size
     {
         CMemDC buffer(m_target.Get());
         ASSERT_TRUE(buffer.IsBuffering());
@@ -52,6 +53,7 @@ TEST_F(MemDcTest, CollectsDrawingAndCopiesItOnceInTargetCoordinates) {
         const RECT clip = buffer.Area();
         FillRect(buffer, &clip, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         FillRect(buffer, &block, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        FillRect(buffer, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         EXPECT_EQ(At(12, 6), RGB(255, 255, 255)) << "nothing reaches the target before the end";
     }
     struct Case {
@@ -64,6 +66,9 @@ TEST_F(MemDcTest, CollectsDrawingAndCopiesItOnceInTargetCoordinates) {
         {"block's bottom-right pixel", 19, 9, RGB(0, 0, 0)},
         {"right of the block", 20, 9, RGB(255, 255, 255)},
         {"above the block", 12, 5, RGB(255, 255, 255)},
+        {"clip box's last pixel", 39, 24, RGB(0, 0, 0)},
+        {"left of the corner block", 33, 24, RGB(255, 255, 255)},
+        {"outside the clip box", 40, 25, RGB(255, 255, 255)},
     };
     for (const Case& c : cases) EXPECT_EQ(At(c.x, c.y), c.colour) << c.name;
 }
