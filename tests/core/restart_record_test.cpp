@@ -122,7 +122,9 @@ TEST(RestartAndResume, TempFolderFailureIsShownOnlyUnderTheSwitchAndTheRestartGo
         EXPECT_EQ(RestartAndResume(system, L"D:", L"4", switches, sink), RestartStep::RestartScheduled);
         EXPECT_EQ(system.calls.back(), "start shutdown -r -t 15") << "switch " << showErrors;
         EXPECT_EQ(sink.messages.size(), showErrors ? 1u : 0u) << "switch " << showErrors;
-        if (showErrors) EXPECT_EQ(sink.messages.front(), "Could not create temp dir");
+        if (showErrors) {
+            EXPECT_EQ(sink.messages.front(), "Could not create temp dir");
+        }
     }
 }
 
