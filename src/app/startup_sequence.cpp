@@ -21,6 +21,7 @@ const wchar_t kInitialCaption[] = L"Tave-LIN";
 }  // namespace
 
 BOOL CTavelinDlg::OnInitDialog() {
+    AttachControls();
     AddAboutMenuItem();
     SetMainIcon();
     ResetDialogState();
@@ -63,6 +64,11 @@ BOOL CTavelinDlg::OnInitDialog() {
     SetupItemList();
     PopulateItemList();
     return TRUE;
+}
+
+void CTavelinDlg::AttachControls() {
+    m_list.Attach(Item(IDC_ITEM_LIST));
+    m_description.Attach(Item(IDC_DESCRIPTION));
 }
 
 BOOL CTavelinDlg::QuitStartup() {
@@ -203,9 +209,6 @@ void CTavelinDlg::EvaluateItems() {
     tavelin::RunEvaluationPasses(m_pItemList, inputs, tavelin::EvaluationRun::Startup);
 }
 
-void CTavelinDlg::SetupItemList() {}
-
-void CTavelinDlg::PopulateItemList() {}
 
 void CTavelinDlg::UnloadVendorLibraries() {
     m_vendor.Unload();

@@ -15,6 +15,9 @@ CTavelinDlg::~CTavelinDlg() {
 }
 
 void CTavelinDlg::OnDestroy() {
+    // A run still going on when the window closes carries on with its own copy of the catalogue
+    // but no longer reports to this window.
+    m_worker.Detach();
     UnloadVendorLibraries();
 }
 
@@ -29,6 +32,40 @@ bool CTavelinDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
             SetMessageResult(TRUE);
             result = TRUE;
             return true;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && HandleCommand(LOWORD(wParam))) {
+                result = TRUE;
+                return true;
+            }
+            break;
+        case WM_NOTIFY: {
+            LRESULT notifyResult = 0;
+            if (HandleNotify(reinterpret_cast<const NMHDR*>(lParam), notifyResult)) {
+                SetMessageResult(notifyResult);
+                result = TRUE;
+                return true;
+            }
+            break;
+        }
+        case WM_SYSCOMMAND:
+            if (OnSysCommand(wParam)) {
+                result = TRUE;
+                return true;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == tavelin::kProgressTimerId) OnProgressTimer();
+            result = TRUE;
+            return true;
+        case tavelin::kUmInternal:
+            OnInternalMessage(wParam);
+            SetMessageResult(1);
+            result = TRUE;
+            return true;
+        case WM_SYSCOLORCHANGE:
+            // Only top-level windows hear of new system colours; the list repaints with them.
+            SendMessageW(m_list.Window(), WM_SYSCOLORCHANGE, 0, 0);
+            break;
         case WM_CTLCOLORSTATIC:
             result = reinterpret_cast<INT_PTR>(tavelin::TransparentStaticBrush(reinterpret_cast<HDC>(wParam)));
             return true;

@@ -12,6 +12,10 @@
 #include "config/catalogue.h"
 #include "config/config_file.h"
 #include "config/diagnostics.h"
+#include "controls/transparent_static.h"
+#include "controls/xlist_ctrl.h"
+#include "app/run_ui.h"
+#include "install/install_worker_win.h"
 #include "platform/handles.h"
 #include "probe/machine_facts.h"
 #include "probe/vendor_libraries_win.h"
@@ -31,6 +35,7 @@ protected:
 
 private:
     // Startup, in the order OnInitDialog runs it.
+    void AttachControls();
     void AddAboutMenuItem();
     void SetMainIcon();
     void ResetDialogState();
@@ -53,12 +58,39 @@ private:
     // Unloads the vendor libraries, posts the quit message and makes initialisation return false.
     BOOL QuitStartup();
 
+    // Commands and notifications (dialog_commands.cpp).
+    bool HandleCommand(WORD id);
+    bool HandleNotify(const NMHDR* notify, LRESULT& result);
+    bool OnSysCommand(WPARAM command);
+    void OnDefault();
+    void OnAdvance();
+    void OnExplorer();
+    void OnFileList();
+    void OnTechSupport();
+    void OnListClick();
+    void ShowSelectedDescription();
+    void ApplyDependences();
+    int SelectedRow() const;
+
+    // The installation run, restart and resume (installation_commands.cpp).
+    void OnStart();
+    void OnProgressTimer();
+    void OnInternalMessage(WPARAM code);
+    void OnInstallationComplete();
+    void Rescan();
+    void AskReboot();
+    void RestartAndResume();
+    std::wstring ReadWaitingList();
+
     void UnloadVendorLibraries();
     void ShowMessage(const std::wstring& text);
     void SetCaption(const std::wstring& caption);
 
     // Window state.
     HICON m_hIcon;
+    tavelin::CXListCtrl m_list;                // the item list, control 1007
+    tavelin::CTransparentStatic m_description;  // the description line, control 1010
+    tavelin::UniqueImageList m_headerImages;    // check-box images of the list's header
     tavelin::UniqueGdiObject m_hSkinBitmap;  // background picture of the skin; empty when none
     HWND m_hMainWindow = nullptr;  // copy of the dialog's own window, kept at reset
     std::wstring m_strCaption;
@@ -90,6 +122,10 @@ private:
 
     tavelin::VendorLibraries m_vendor;  // DMI, ENUM, USB and language library records
     tavelin::DiagnosticSwitches m_switches;
+    // The run's view of the list, and the worker. Declared after the list, so that the worker is
+    // gone before the list it reports to.
+    std::unique_ptr<RunUi> m_runUi;
+    tavelin::InstallWorker m_worker;
     tavelin::UiTexts m_texts;
     tavelin::WindowMessageSink m_messages;
 };

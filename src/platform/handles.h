@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -73,12 +74,19 @@ struct LocalMemoryTraits {  // memory the system allocated with LocalAlloc (Comm
     static void Close(HLOCAL h) { LocalFree(h); }
 };
 
+struct ImageListTraits {  // ImageList_Create, ImageList_LoadImage
+    static HIMAGELIST Invalid() { return nullptr; }
+    static bool IsValid(HIMAGELIST h) { return h != nullptr; }
+    static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+
 using UniqueHandle = UniqueResource<HANDLE, KernelHandleTraits>;
 using UniqueKey = UniqueResource<HKEY, RegistryKeyTraits>;
 using UniqueModule = UniqueResource<HMODULE, ModuleTraits>;
 using UniqueGdiObject = UniqueResource<HGDIOBJ, GdiObjectTraits>;
 using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
 using UniqueLocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
+using UniqueImageList = UniqueResource<HIMAGELIST, ImageListTraits>;
 
 // Selects an object into a device context and selects the previous one back when it ends.
 class SelectedObject {

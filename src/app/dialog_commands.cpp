@@ -1,0 +1,136 @@
+// The main dialog's answers to the user: the view buttons, the disc's files opened in the shell and
+// the editor, clicks in the item list (check-mark dependences, the description line), the About box.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "app/tavelin_dlg.h"
+#include "evaluate/dependence_propagation.h"
+#include "ui/about_dlg.h"
+#include "ui/resource.h"
+
+namespace {
+
+// The list's check boxes as the dependence propagation sees them.
+class ListCheckRows : public tavelin::CheckRows {
+public:
+    explicit ListCheckRows(tavelin::CXListCtrl& list) : m_list(list) {}
+    int GetRowCheck(int row) override { return m_list.GetRowCheck(row); }
+    void SetRowCheck(int row, int state) override { m_list.SetRowCheck(row, state); }
+
+private:
+    tavelin::CXListCtrl& m_list;
+};
+
+// Starts a program the user asked for and forgets it: the shell or the editor.
+void StartDetached(const std::wstring& commandLine) {
+    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+    writable.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+}  // namespace
+
+bool CTavelinDlg::HandleCommand(WORD id) {
+    switch (id) {
+        case IDC_DEFAULT: OnDefault(); return true;
+        case IDC_START: OnStart(); return true;
+        case IDC_ADVANCE: OnAdvance(); return true;
+        case IDC_EXPLORER: OnExplorer(); return true;
+        case IDC_FILE_LIST: OnFileList(); return true;
+        case IDC_TECH_SUPPORT: OnTechSupport(); return true;
+        default: return false;
+    }
+}
+
+bool CTavelinDlg::HandleNotify(const NMHDR* notify, LRESULT& result) {
+    if (notify->idFrom != IDC_ITEM_LIST) return false;
+    // The list answers its own drawing and column clicks first, as reflected notifications; the
+    // dialog then sees the clicks and selection changes.
+    LRESULT controlResult = 0;
+    const bool handledByList = m_list.HandleParentNotify(notify, controlResult);
+    if (notify->code == NM_CUSTOMDRAW) {
+        result = controlResult;
+        return handledByList;
+    }
+    if (notify->code == NM_CLICK) {
+        OnListClick();
+        result = 0;
+        return true;
+    }
+    if (notify->code == LVN_ITEMCHANGED) {
+        ShowSelectedDescription();
+        result = 0;
+        return true;
+    }
+    if (handledByList) result = controlResult;
+    return handledByList;
+}
+
+bool CTavelinDlg::OnSysCommand(WPARAM command) {
+    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    tavelin::CAboutDlg about(Instance());
+    about.DoModal(Window());
+    return true;
+}
+
+void CTavelinDlg::OnDefault() {
+    PopulateItemList();
+    EnableWindow(Item(IDC_DEFAULT), TRUE);
+    EnableWindow(Item(IDC_START), TRUE);
+    EnableWindow(Item(IDC_ADVANCE), TRUE);
+}
+
+void CTavelinDlg::OnAdvance() {
+    // The button names the view it switches to.
+    m_bAdvancedView = !m_bAdvancedView;
+    SetWindowTextW(Item(IDC_ADVANCE), m_texts.Get(m_bAdvancedView ? IDS_RECOMMEND : IDS_ADVANCE).c_str());
+    PopulateItemList();
+}
+
+void CTavelinDlg::OnExplorer() {
+    StartDetached(L"Explorer " + m_strDiscRoot);
+}
+
+void CTavelinDlg::OnFileList() {
+    StartDetached(L"NOTEPAD.EXE " + m_strDiscRoot + L"\\FILELIST.TXT");
+}
+
+void CTavelinDlg::OnTechSupport() {
+    StartDetached(L"NOTEPAD.EXE " + m_strDiscRoot + L"\\TECHSUPP.TXT");
+}
+
+int CTavelinDlg::SelectedRow() const {
+    return static_cast<int>(SendMessageW(m_list.Window(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void CTavelinDlg::ShowSelectedDescription() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        SetWindowTextW(Item(IDC_DESCRIPTION), L"");
+        return;
+    }
+    for (const auto& item : m_pItemList) {
+        if (item->m_nListRow == row) {
+            SetWindowTextW(Item(IDC_DESCRIPTION), item->m_strDescription.c_str());
+            return;
+        }
+    }
+}
+
+void CTavelinDlg::ApplyDependences() {
+    ListCheckRows rows(m_list);
+    tavelin::ApplyDependences(m_pItemList, rows, SelectedRow());
+}
+
+void CTavelinDlg::OnListClick() {
+    ApplyDependences();
+    ShowSelectedDescription();
+}

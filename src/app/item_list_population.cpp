@@ -1,0 +1,112 @@
+// The item list: its columns, set up once, and its rows, filled from the evaluated catalogue for
+// the current view (and, after a restart, from the stored waiting list).
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/tavelin_dlg.h"
+#include "config/text.h"
+#include "evaluate/list_plan.h"
+#include "ui/resource.h"
+
+namespace {
+
+struct ColumnSpec {
+    int textId;
+    int format;
+    int percentOfWidth;  // 0: the rest of the width
+};
+
+const ColumnSpec kColumns[] = {
+    {IDS_SELECT_ALL, LVCFMT_LEFT, 13},
+    {IDS_NAME, LVCFMT_LEFT, 35},
+    {IDS_TYPE, LVCFMT_CENTER, 30},
+    {IDS_VERSION, LVCFMT_CENTER, 0},
+};
+
+}  // namespace
+
+void CTavelinDlg::SetupItemList() {
+    m_list.SetEmptyMessage(m_texts.Get(IDS_ALL_INSTALLED));
+
+    m_headerImages.Reset(ImageList_LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_HEADER_CHECKS), 16, 3, RGB(255, 0, 255),
+                                              IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(m_list.Window(), LVM_GETHEADER, 0, 0));
+    if (header != nullptr) SendMessageW(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_headerImages.Get()));
+    SendMessageW(m_list.Window(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    m_list.EnableToolTips(true);
+
+    RECT bounds = {};
+    GetWindowRect(m_list.Window(), &bounds);
+    const int width = bounds.right - bounds.left;
+    int column = 0;
+    for (const auto& spec : kColumns) {
+        int columnWidth = width * spec.percentOfWidth / 100;
+        if (spec.percentOfWidth == 0) {
+            // The last column takes what the list reports the others to use, less a margin that
+            // keeps the horizontal scroll bar away.
+            columnWidth = width - 4;
+            for (int i = 0; i < column; ++i) {
+                columnWidth -= static_cast<int>(SendMessageW(m_list.Window(), LVM_GETCOLUMNWIDTH, i, 0));
+            }
+        }
+        std::wstring text = m_texts.Get(spec.textId);
+        LVCOLUMNW lvColumn = {};
+        lvColumn.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        lvColumn.fmt = spec.format;
+        lvColumn.cx = columnWidth;
+        lvColumn.pszText = text.data();
+        lvColumn.iSubItem = column;
+        SendMessageW(m_list.Window(), LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&lvColumn));
+        ++column;
+    }
+    m_list.SetHeaderCheck(0, tavelin::HEADER_CHECK_OFF);
+}
+
+void CTavelinDlg::PopulateItemList() {
+    const tavelin::ItemTypeTexts typeTexts{m_texts.Get(IDS_DRIVER), m_texts.Get(IDS_RECOMMEND_APPLICATION),
+                                           m_texts.Get(IDS_OPTIONAL_APPLICATION), m_texts.Get(IDS_HOTFIX)};
+    for (;;) {
+        tavelin::ListPopulationInput input;
+        const std::wstring waiting = ReadWaitingList();
+        if (!waiting.empty()) input.waitingNumbers = tavelin::SplitList(waiting, L"@");
+        input.advancedView = m_bAdvancedView;
+        input.resumeMode = m_bResumeMode;
+
+        m_list.DeleteAllRows();
+        for (auto& item : m_pItemList) item->m_nListRow = -1;
+
+        const std::vector<tavelin::PlannedRow> plan = tavelin::PlanItemList(m_pItemList, input, typeTexts);
+        auto next = plan.begin();
+        const COLORREF text = static_cast<COLORREF>(SendMessageW(m_list.Window(), LVM_GETTEXTCOLOR, 0, 0));
+        const COLORREF back = static_cast<COLORREF>(SendMessageW(m_list.Window(), LVM_GETBKCOLOR, 0, 0));
+        for (auto& item : m_pItemList) {
+            if (m_switches.m_bShowItemStatus) ShowMessage(tavelin::ItemStatusText(*item));
+            if (next == plan.end() || next->item != item.get()) continue;
+            const tavelin::PlannedRow& planned = *next++;
+            // Inserting at the item's number appends: rows follow catalogue order.
+            const int row = m_list.InsertRow(item->m_nItemNo, text, back);
+            item->m_nListRow = row;
+            m_list.SetRowCheck(row, planned.checked ? tavelin::CHECK_ON : tavelin::CHECK_OFF);
+            if (planned.installedRow) {
+                m_list.SetCellTextGrey(row, 1, planned.title.c_str());
+                m_list.SetCellTextGrey(row, 2, planned.typeText.c_str());
+                m_list.SetCellTextGrey(row, 3, planned.versionText.c_str());
+            } else {
+                m_list.SetCellText(row, 1, planned.title);
+                m_list.SetCellText(row, 2, planned.typeText);
+                m_list.SetCellText(row, 3, planned.versionText);
+            }
+        }
+
+        if (m_list.RowCount() == 0 && !m_bAdvancedView) {
+            // Everything is installed: show what is, greyed, and leave no view to switch to.
+            m_bAdvancedView = true;
+            SetWindowTextW(Item(IDC_ADVANCE), m_texts.Get(IDS_RECOMMEND).c_str());
+            EnableWindow(Item(IDC_ADVANCE), FALSE);
+            continue;
+        }
+        if (m_list.RowCount() == 0) EnableWindow(Item(IDC_START), FALSE);
+        break;
+    }
+    if (m_bResumeMode) OnStart();
+}
