@@ -1,0 +1,100 @@
+#include "driver/list_reader.h"
+
+#include <commctrl.h>
+
+namespace tavelin::testing {
+namespace {
+
+// Memory in the other process, released when it goes.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, SIZE_T size)
+        : m_process(process), m_address(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+    ~RemoteBuffer() {
+        if (m_address != nullptr) VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+    void* Address() const { return m_address; }
+
+private:
+    HANDLE m_process;
+    void* m_address;
+};
+
+const int kTextChars = 512;
+
+}  // namespace
+
+std::vector<ListRow> ReadListRows(HWND list, int columns) {
+    std::vector<ListRow> rows;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr) return rows;
+    {
+        RemoteBuffer item(process, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+        auto* remoteItem = static_cast<LVITEMW*>(item.Address());
+        auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(item.Address()) + sizeof(LVITEMW));
+        const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            ListRow read;
+            for (int column = 0; column < columns; ++column) {
+                LVITEMW request = {};
+                request.iSubItem = column;
+                request.pszText = remoteText;
+                request.cchTextMax = kTextChars;
+                WriteProcessMemory(process, remoteItem, &request, sizeof(request), nullptr);
+                SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remoteItem));
+                wchar_t text[kTextChars] = {};
+                ReadProcessMemory(process, remoteText, text, sizeof(text) - sizeof(wchar_t), nullptr);
+                read.cells.emplace_back(text);
+            }
+            const UINT state = static_cast<UINT>(
+                SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
+            // The list mirrors each row's check box into its state image: 1 clear, 2 checked.
+            const UINT image = (state & LVIS_STATEIMAGEMASK) >> 12;
+            read.check = image == 0 ? -1 : static_cast<int>(image) - 1;
+            read.selected = (state & LVIS_SELECTED) != 0;
+            rows.push_back(std::move(read));
+        }
+    }
+    CloseHandle(process);
+    return rows;
+}
+
+void ClickListCell(HWND list, int row, int column) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr) return;
+    RECT bounds = {};
+    {
+        RemoteBuffer remote(process, sizeof(RECT));
+        RECT request = {};
+        request.top = column;
+        request.left = LVIR_BOUNDS;
+        WriteProcessMemory(process, remote.Address(), &request, sizeof(request), nullptr);
+        SendMessageW(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(remote.Address()));
+        ReadProcessMemory(process, remote.Address(), &bounds, sizeof(bounds), nullptr);
+    }
+    CloseHandle(process);
+    // Column 0's bounds span the whole row: aim near its left end, where the box is.
+    const int x = column == 0 ? bounds.left + 14 : (bounds.left + bounds.right) / 2;
+    const int y = (bounds.top + bounds.bottom) / 2;
+    const LPARAM point = MAKELPARAM(x, y);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(list, WM_LBUTTONUP, 0, point);
+}
+
+std::wstring DescribeRows(const std::vector<ListRow>& rows, int titleColumn) {
+    std::wstring text;
+    for (const auto& row : rows) {
+        if (!text.empty()) text += L" | ";
+        const std::wstring title = titleColumn < static_cast<int>(row.cells.size()) ? row.cells[titleColumn] : L"";
+        text += title + (row.check == 1 ? L"[x]" : L"[ ]");
+    }
+    return text;
+}
+
+}  // namespace tavelin::testing

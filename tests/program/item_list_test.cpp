@@ -1,0 +1,180 @@
+// The item list as the user sees and works it: the recommended and the advanced view, the default
+// check marks, the dependences between check boxes, the description line, the per-item status
+// boxes, and Start without anything checked or without confirmation.
+#include <gtest/gtest.h>
+
+#include "driver/list_reader.h"
+#include "driver/program_driver.h"
+#include "platform/handles.h"
+
+namespace tavelin::testing {
+namespace {
+
+void SetString(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+    UniqueKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr);
+    RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+const char kDisc[] =
+    "[Driver_CD]\r\n"
+    "Title_ENG=List Disc\r\n"
+    "[OS_Language_Tag]\r\n"
+    "0409=ENG\r\n"
+    "[Items]\r\n"
+    "Item_Quantity=5\r\n"
+    "[Item_1]\r\n"
+    "Type=RECOMMENDED_APPLICATION\r\n"
+    "Title_ENG=Power Manager\r\n"
+    "Description_ENG=Battery and power profiles.\r\n"
+    "Version=2.0\r\n"
+    "Version_Path=SOFTWARE\\TavelinListTest\\Power\\Version\r\n"
+    "DisplayVersion=2.0\r\n"
+    "[Item_2]\r\n"
+    "Type=OPTIONAL_APPLICATION\r\n"
+    "Title_ENG=Photo Viewer\r\n"
+    "Description_ENG=Views photos.\r\n"
+    "Version=1.5\r\n"
+    "Version_Path=SOFTWARE\\TavelinListTest\\Photo\\Version\r\n"
+    "DisplayVersion=1.5\r\n"
+    "[Item_3]\r\n"
+    "Type=HOTFIX\r\n"
+    "Title_ENG=USB Hotfix\r\n"
+    "Version_Path=SOFTWARE\\TavelinListTest\\Hotfix\r\n"
+    "DisplayVersion=KB1\r\n"
+    "[Item_4]\r\n"
+    "Type=OPTIONAL_APPLICATION\r\n"
+    "Title_ENG=Old System Tool\r\n"
+    "OS_Version=Windows 95\r\n"
+    "Version_Path=SOFTWARE\\TavelinListTest\\Old\r\n"
+    "[Item_5]\r\n"
+    "Type=OPTIONAL_APPLICATION\r\n"
+    "Title_ENG=Power Widget\r\n"
+    "Description_ENG=Needs the power manager.\r\n"
+    "Version_Path=SOFTWARE\\TavelinListTest\\Widget\r\n"
+    "Dependence=Item_1\r\n";
+
+class ItemList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The photo viewer is installed and current; everything else is missing.
+        SetString(L"SOFTWARE\\TavelinListTest\\Photo", L"Version", L"1.5");
+        m_disc.WriteIni(kDisc);
+    }
+
+    HWND List(HWND window) const { return GetDlgItem(window, 1007); }
+    std::wstring Rows(HWND window) const { return DescribeRows(ReadListRows(List(window))); }
+
+    // Waits until the rows read as expected (a click is handled asynchronously).
+    bool RowsBecome(HWND window, const std::wstring& expected) const {
+        for (int i = 0; i < 100; ++i) {
+            if (Rows(window) == expected) return true;
+            Sleep(50);
+        }
+        return false;
+    }
+
+    TestDisc m_disc{L"item-list"};
+};
+
+TEST_F(ItemList, RecommendedAndAdvancedViews) {
+    RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+
+    const auto rows = ReadListRows(List(window));
+    EXPECT_EQ(DescribeRows(rows), L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].cells[2], L"Recommend Application");
+    EXPECT_EQ(rows[0].cells[3], L"2.0");
+    EXPECT_EQ(rows[1].cells[2], L"HotFix");
+    EXPECT_EQ(rows[2].cells[2], L"Optional Application");
+    EXPECT_EQ(ReadControl(window, 1009).text, L"Advance");
+    SaveScreenshot(window, L"list-recommended");
+
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), 0);
+    EXPECT_TRUE(RowsBecome(window, L"Power Manager[x] | Photo Viewer[ ] | USB Hotfix[x] | Power Widget[x]"))
+        << "advanced view: " << std::string(Rows(window).begin(), Rows(window).end());
+    const auto advanced = ReadListRows(List(window));
+    ASSERT_EQ(advanced.size(), 4u);
+    EXPECT_EQ(advanced[1].cells[3], L"Installed");
+    EXPECT_EQ(ReadControl(window, 1009).text, L"Recommend");
+    SaveScreenshot(window, L"list-advanced");
+
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), 0);
+    EXPECT_TRUE(RowsBecome(window, L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]"));
+    EXPECT_EQ(ReadControl(window, 1009).text, L"Advance");
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(ItemList, DependencesFollowTheCheckBoxesAndTheDescriptionTheSelection) {
+    RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+
+    // Clearing the power manager clears the widget that needs it.
+    ClickListCell(List(window), 0, 0);
+    EXPECT_TRUE(RowsBecome(window, L"Power Manager[ ] | USB Hotfix[x] | Power Widget[ ]"))
+        << std::string(Rows(window).begin(), Rows(window).end());
+    EXPECT_EQ(ReadControl(window, 1010).text, L"Battery and power profiles.");
+
+    // Checking the widget checks the power manager again.
+    ClickListCell(List(window), 2, 0);
+    EXPECT_TRUE(RowsBecome(window, L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]"))
+        << std::string(Rows(window).begin(), Rows(window).end());
+    EXPECT_EQ(ReadControl(window, 1010).text, L"Needs the power manager.");
+
+    // Selecting the hotfix, which has no description, shows an empty line.
+    ClickListCell(List(window), 1, 1);
+    for (int i = 0; i < 50 && !ReadControl(window, 1010).text.empty(); ++i) Sleep(50);
+    EXPECT_EQ(ReadControl(window, 1010).text, L"");
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(ItemList, ItemStatusBoxesComeForEveryItemBeforeTheList) {
+    RunningProgram program(m_disc.ProgramPath(), L"setup.exe ShowItemStatus");
+    const auto messages = program.CollectMessagesUntilSettled();
+    ASSERT_EQ(messages.size(), 5u);
+    EXPECT_EQ(messages[1],
+              L"Item Name : Photo Viewer\n"
+              L"Device Exist status : True\n"
+              L"Appropriate OS_Version status : True\n"
+              L"Appropriate Language_ID status : True\n"
+              L"Ini Newer Version status : False\n");
+    EXPECT_NE(messages[3].find(L"Appropriate OS_Version status : False"), std::wstring::npos);
+    EXPECT_NE(program.WaitForMainWindow(), nullptr);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(ItemList, StartAsksFirstAndNeedsACheckedRow) {
+    RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+
+    // Declining the question leaves everything as it was.
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+    HWND question = program.WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(MessageBoxText(question), L"Install now?");
+    AnswerMessageBox(question, IDNO);
+    for (int i = 0; i < 100 && IsWindow(question) && IsWindowVisible(question); ++i) Sleep(50);
+    EXPECT_TRUE(ReadControl(window, 1008).enabled);
+    EXPECT_EQ(Rows(window), L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]");
+
+    // With every box cleared, Start asks for a choice instead.
+    ClickListCell(List(window), 1, 0);
+    ClickListCell(List(window), 0, 0);  // clears the widget too
+    ASSERT_TRUE(RowsBecome(window, L"Power Manager[ ] | USB Hotfix[ ] | Power Widget[ ]"));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+    HWND choose = program.WaitForMessageBox();
+    ASSERT_NE(choose, nullptr);
+    EXPECT_EQ(MessageBoxText(choose), L"Please choose one of item to install");
+    AnswerMessageBox(choose, IDOK);
+    for (int i = 0; i < 100 && IsWindow(choose) && IsWindowVisible(choose); ++i) Sleep(50);
+    EXPECT_TRUE(ReadControl(window, 1008).enabled);
+    EXPECT_TRUE(program.Close());
+}
+
+}  // namespace
+}  // namespace tavelin::testing
