@@ -83,6 +83,8 @@ TestDisc::TestDisc(const std::wstring& name, const std::wstring& programRelative
         for (const wchar_t* file : {L"QVCDDMI.DLL", L"QVCDENUM.DLL", L"QVCDUSB.DLL", L"Quorvelhwio.sys"}) {
             CopyIn(builtLib + file, std::wstring(L"Lib\\") + file);
         }
+        // Without a skin every start ends in "Skin error"; a disc is never shipped without one.
+        CopySkins();
     }
 }
 
@@ -106,6 +108,18 @@ void TestDisc::CopyIn(const std::wstring& source, const std::wstring& relativePa
     const std::wstring target = DiscRoot() + L"\\" + relativePath;
     CreateFolders(FolderOf(target));
     CopyFileW(source.c_str(), target.c_str(), FALSE);
+}
+
+void TestDisc::CopySkins() const {
+    const std::wstring builtSkin = PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\Skin\\";
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((builtSkin + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        CopyIn(builtSkin + found.cFileName, std::wstring(L"Lib\\Skin\\") + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 RunningProgram::RunningProgram(const std::wstring& programPath, const std::wstring& commandLine,

@@ -22,8 +22,8 @@ public:
     enum class Libraries { StandIns, None };
 
     // `programRelativePath` is where setup.exe goes, relative to the folder (the disc root is the
-    // program's folder). With StandIns, the disc's Lib gets the hardware-query stand-ins and the
-    // driver placeholder of the built demo disc (TAVELIN_DISC_DIR).
+    // program's folder). With StandIns, the disc's Lib gets the hardware-query stand-ins, the
+    // driver placeholder and the skins of the built demo disc (TAVELIN_DISC_DIR).
     explicit TestDisc(const std::wstring& name, const std::wstring& programRelativePath = L"setup.exe",
                       Libraries libraries = Libraries::StandIns);
 
@@ -36,6 +36,8 @@ public:
     void WriteFile(const std::wstring& relativePath, const std::string& bytes) const;
     // Copies a file of the build tree (a Windows path) to a path relative to the disc root.
     void CopyIn(const std::wstring& source, const std::wstring& relativePath) const;
+    // Copies every file of the built demo disc's Lib\Skin into the disc's Lib\Skin.
+    void CopySkins() const;
 
 private:
     std::wstring m_folder;
