@@ -4,6 +4,7 @@
 // says which skin the registration must get, so that a prefix of the wrong size fails loudly.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -216,7 +217,7 @@ TEST_F(SkinTest, PositionWithThreeNumbersEndsTheProgram) {
         "[LIST]\r\nPosition=20, 70, 760\r\n";
     TestDisc disc(L"three-numbers");
     disc.WriteIni(kPlainDisc);
-    // Every other section is taken from the demo skin, so that LIST is the only fault.
+    // Every other section is well formed, so that LIST is the only fault.
     for (const Skin* skin : {&kWideSkin, &kNarrowSkin}) {
         std::string text = broken;
         for (const char* section : {"BTN_Mode", "BTN_START", "BTN_EXPLORER", "BTN_FILELIST", "BTN_TECHSUPPORT",
@@ -239,8 +240,9 @@ TEST_F(SkinTest, SkinWithoutBackgroundRunsWithoutPicture) {
     TestDisc disc(std::wstring(L"no-background-") + Widen(skin.name));
     disc.WriteIni(kPlainDisc);
     const std::vector<Place> places = {
-        {1009, {400, 380, 0, 0}}, {1008, {500, 380, 0, 0}}, {1015, {20, 380, 0, 0}}, {1016, {120, 380, 0, 0}},
-        {1017, {220, 380, 0, 0}}, {1007, {20, 60, 600, 300}}, {1010, {20, 320, 600, 350}},
+        {1009, {400, 380, 475, 403}}, {1008, {500, 380, 575, 403}}, {1015, {20, 380, 110, 403}},
+        {1016, {120, 380, 210, 403}}, {1017, {220, 380, 310, 403}}, {1007, {20, 60, 600, 300}},
+        {1010, {20, 320, 600, 350}},
     };
     std::string text = PlacingSkin(skin, places);
     text.erase(0, text.find("\r\n[") + 2);  // the [Background] section goes
