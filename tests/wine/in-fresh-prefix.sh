@@ -41,6 +41,8 @@ if [ "$arch" = 32 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 wineserver -p
 if [ -n "$desktop" ]; then
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tavelin /d "$desktop" /f >/dev/null 2>&1
+    # The desktop took its size when this session started: a new session takes the new one.
+    wineserver -k; wineserver -w; wineserver -p
 fi
 if [ -n "$version" ]; then
     wine winecfg /v "$version" >/dev/null 2>&1
