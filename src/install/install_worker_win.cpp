@@ -177,8 +177,7 @@ bool InstallWorker::Start(HWND dialog, InstallRunUi& ui, const ItemList& items, 
 
     EnsureBridge();
     if (m_bridge == nullptr) return false;
-    m_ui = &ui;
-    SetWindowLongPtrW(m_bridge, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_ui));
+    SetWindowLongPtrW(m_bridge, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&ui));
 
     auto context = std::make_shared<RunContext>();
     context->items = CopyOf(items);
@@ -213,7 +212,6 @@ void InstallWorker::Detach() {
         DestroyWindow(m_bridge);
         m_bridge = nullptr;
     }
-    m_ui = nullptr;
 }
 
 }  // namespace tavelin

@@ -77,7 +77,6 @@ private:
     std::shared_ptr<RunContext> m_context;
     UniqueHandle m_thread;
     HWND m_bridge = nullptr;
-    InstallRunUi* m_ui = nullptr;
 };
 
 }  // namespace tavelin
