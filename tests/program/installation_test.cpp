@@ -1,0 +1,198 @@
+// Installation runs end to end: the checked items installed by the demo's sample installer, the
+// status of each row, the marker of installed applications, then the reboot question, the
+// re-scan, or the restart record and the run resumed by the next start.
+#include <gtest/gtest.h>
+
+#include "driver/list_reader.h"
+#include "driver/program_driver.h"
+#include "platform/handles.h"
+
+namespace tavelin::testing {
+namespace {
+
+const char kGuid[] = "{3C0B4E1A-7E52-4F0D-9B8A-5D2E61C0A7F4}";
+
+std::wstring ReadString(const std::wstring& path, const wchar_t* name, DWORD* type = nullptr) {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return L"<no key>";
+    wchar_t buffer[512] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    if (RegQueryValueExW(key.Get(), name, nullptr, type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+        return L"<no value>";
+    }
+    return buffer;
+}
+
+bool KeyExists(const std::wstring& path) {
+    UniqueKey key;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+}
+
+void CreateKey(const std::wstring& path) {
+    UniqueKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr);
+}
+
+// An application item installed by the sample installer, which writes the version value that
+// detection reads. Each test has keys of its own (`set`): the tests share one machine.
+std::string Application(const std::string& set, int number, const std::string& title, const std::string& extra = "") {
+    const std::string n = set + std::to_string(number);
+    return "[Item_" + std::to_string(number) + "]\r\n"
+           "Type=OPTIONAL_APPLICATION\r\n"
+           "Title_ENG=" + title + "\r\n"
+           "Description_ENG=Installs " + title + ".\r\n"
+           "Version=2.0\r\n"
+           "Version_Path=SOFTWARE\\TavelinRunTest\\App" + n + "\\Version\r\n"
+           "Slient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay 200 /set SOFTWARE\\TavelinRunTest\\App" + n +
+           " Version 2.0\r\n" + extra;
+}
+
+// The program's message boxes, told apart from its please-wait dialog by their text.
+HWND WaitForQuestion(const RunningProgram& program, DWORD timeoutMs = 60000) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+        HWND box = program.WaitForMessageBox(0);
+        if (box != nullptr && !MessageBoxText(box).empty()) return box;
+        if (program.HasEnded()) return nullptr;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+void Answer(HWND box, int button) {
+    AnswerMessageBox(box, button);
+    for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
+}
+
+std::wstring Statuses(HWND window) {
+    std::wstring text;
+    for (const auto& row : ReadListRows(GetDlgItem(window, 1007))) {
+        text += (text.empty() ? L"" : L" | ") + row.cells[1] + L":" + row.cells[3];
+    }
+    return text;
+}
+
+class Installation : public ::testing::Test {
+protected:
+    TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity) {
+        TestDisc disc(name);
+        disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
+        disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\ReInst.exe", L"Lib\\ReInst.exe");
+        disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Run Disc\r\nWait_Time=1\r\n[Items]\r\nItem_Quantity=" +
+                      std::to_string(quantity) + "\r\n" + items);
+        return disc;
+    }
+};
+
+TEST_F(Installation, CheckedItemsAreInstalledThenTheRebootIsOffered) {
+    CreateKey(std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + Widen(kGuid));
+    const TestDisc disc = MakeDisc(
+        L"run-complete",
+        Application("Complete", 1, "Power Manager", std::string("GUID=") + kGuid + "\r\n") +
+            "[Item_2]\r\nType=HOTFIX\r\nTitle_ENG=Broken Hotfix\r\nVersion_Path=SOFTWARE\\TavelinRunTest\\Hotfix\r\n"
+            "Slient_Install_Cmd=\\Hotfix\\Missing.exe\r\n" +
+            Application("Complete", 3, "Photo Viewer"),
+        3);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    ClickListCell(GetDlgItem(window, 1007), 2, 0);  // the photo viewer stays out
+
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+    HWND question = WaitForQuestion(program);
+    ASSERT_NE(question, nullptr);
+    ASSERT_EQ(MessageBoxText(question), L"Install now?");
+    Answer(question, IDYES);
+
+    HWND reboot = WaitForQuestion(program);
+    ASSERT_NE(reboot, nullptr);
+    EXPECT_EQ(Statuses(window), L"Power Manager:Done | Broken Hotfix:Failed | Photo Viewer:");
+    SaveScreenshot(window, L"run-complete");
+    EXPECT_EQ(MessageBoxText(reboot), L"Reboot?");
+    EXPECT_FALSE(ReadControl(window, 1008).enabled) << "Start stays disabled after a run";
+    Answer(reboot, IDNO);
+    EXPECT_TRUE(program.WaitForExit()) << "No ends the program";
+
+    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppComplete1", L"Version"), L"2.0");
+    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppComplete3", L"Version"), L"<no key>");
+    DWORD type = 0;
+    EXPECT_EQ(ReadString(std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + Widen(kGuid),
+                         L"alu7501e157-4b4a-4850-b6ea-3bea55826ba9", &type),
+              L"2.0");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+}
+
+TEST_F(Installation, AnItemAskingForARescanRebuildsTheList) {
+    const TestDisc disc = MakeDisc(L"run-rescan", Application("Rescan", 1, "Power Manager", "Rescan=1\r\n"), 1);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+    HWND question = WaitForQuestion(program);
+    ASSERT_NE(question, nullptr);
+    Answer(question, IDYES);
+
+    // No reboot question: the list comes back with the item installed, greyed in the advanced view.
+    std::wstring rows;
+    for (int i = 0; i < 600; ++i) {
+        rows = Statuses(window);
+        if (rows == L"Power Manager:Installed") break;
+        ASSERT_EQ(WaitForQuestion(program, 0), nullptr) << "a message box instead of the re-scan";
+        Sleep(100);
+    }
+    EXPECT_EQ(rows, L"Power Manager:Installed");
+    EXPECT_TRUE(ReadControl(window, 1008).enabled);
+    EXPECT_TRUE(ReadControl(window, 1009).enabled);
+    EXPECT_EQ(ReadControl(window, 1009).text, L"Recommend");
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
+    const TestDisc disc = MakeDisc(L"run-restart",
+                                   Application("Restart", 1, "First", "Restart=1\r\n") +
+                                       Application("Restart", 2, "Second") + Application("Restart", 3, "Third") +
+                                       Application("Restart", 4, "Fourth"),
+                                   4);
+    {
+        RunningProgram program(disc.ProgramPath(), L"setup.exe");
+        HWND window = program.WaitForMainWindow();
+        ASSERT_NE(window, nullptr);
+        ClickListCell(GetDlgItem(window, 1007), 2, 0);  // the third stays out
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+        HWND question = WaitForQuestion(program);
+        ASSERT_NE(question, nullptr);
+        Answer(question, IDYES);
+
+        // The restart record is written once the first item is done; the program stays open.
+        std::wstring waiting;
+        for (int i = 0; i < 600 && (waiting = ReadString(L"SOFTWARE\\Tavelin", L"InstallWaitingList")) == L"<no key>"; ++i) {
+            Sleep(100);
+        }
+        EXPECT_EQ(waiting, L"2@4");
+        Sleep(500);
+        EXPECT_EQ(ReadString(L"SOFTWARE\\Tavelin", L"FullPathName"), disc.ProgramPath());
+        const std::wstring runOnce =
+            ReadString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin");
+        EXPECT_NE(runOnce.find(L"\\Tavelin\\ReInst.exe"), std::wstring::npos) << runOnce.size();
+        EXPECT_FALSE(program.HasEnded());
+        EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart1", L"Version"), L"2.0");
+        EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"<no key>");
+        // Windows would now restart; here the program is simply ended.
+    }
+
+    // Started again after the restart: exactly the stored items are checked and installed at once.
+    RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
+    HWND reboot = WaitForQuestion(resumed);
+    ASSERT_NE(reboot, nullptr);
+    EXPECT_EQ(MessageBoxText(reboot), L"Reboot?") << "no Install now? question when resuming";
+    HWND window = resumed.FindMainWindow();
+    EXPECT_EQ(Statuses(window), L"Second:Done | Third: | Fourth:Done");
+    Answer(reboot, IDNO);
+    EXPECT_TRUE(resumed.WaitForExit());
+    EXPECT_FALSE(KeyExists(L"SOFTWARE\\Tavelin")) << "the record is read once and deleted";
+    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"2.0");
+    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart3", L"Version"), L"<no key>");
+    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart4", L"Version"), L"2.0");
+}
+
+}  // namespace
+}  // namespace tavelin::testing
