@@ -1,0 +1,72 @@
+// The bundled demo disc does what the README promises: on a machine with its two devices and
+// nothing installed it offers every item for this system, installs them all with its sample
+// installers, and after the re-scan shows everything installed.
+#include <gtest/gtest.h>
+
+#include "driver/list_reader.h"
+#include "driver/program_driver.h"
+#include "platform/handles.h"
+
+namespace tavelin::testing {
+namespace {
+
+// A device present on the demo machine, without a driver yet.
+void AddDeviceWithoutDriver(const std::wstring& device) {
+    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Enum\\" + device + L"\\0";
+    UniqueKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr);
+    const std::wstring classGuid = L"{8E3F2A61-7C4B-4D5E-A1F9-2B6C0D7E5A30}";
+    RegSetValueExW(key.Get(), L"ClassGUID", 0, REG_SZ, reinterpret_cast<const BYTE*>(classGuid.c_str()),
+                   static_cast<DWORD>((classGuid.size() + 1) * sizeof(wchar_t)));
+    const std::wstring ids = device + L'\0';
+    RegSetValueExW(key.Get(), L"HardwareID", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(ids.c_str()),
+                   static_cast<DWORD>((ids.size() + 1) * sizeof(wchar_t)));
+}
+
+std::wstring Rows(HWND window) {
+    std::wstring text;
+    for (const auto& row : ReadListRows(GetDlgItem(window, 1007))) {
+        text += (text.empty() ? L"" : L" | ") + row.cells[1] + L":" + row.cells[3] + (row.check == 1 ? L"[x]" : L"");
+    }
+    return text;
+}
+
+TEST(DemoDisc, OffersEverythingInstallsItAndShowsItInstalled) {
+    AddDeviceWithoutDriver(L"TAVPCI\\VEN_8086&DEV_27A0");
+    AddDeviceWithoutDriver(L"HDAUDIO\\FUNC_01&VEN_10EC&DEV_0862");
+    TestDisc disc(L"demo");
+    const std::wstring built = PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\";
+    for (const wchar_t* file : {L"Lib\\TAVELIN.INI", L"Drivers\\Chipset\\Setup.exe", L"Drivers\\Audio\\Setup.exe",
+                                L"Apps\\Power\\Setup.exe", L"Apps\\Photo\\Setup.exe", L"Apps\\Recovery\\Setup.exe",
+                                L"Hotfix\\KB917021.exe"}) {
+        disc.CopyIn(built + file, file);
+    }
+
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowText(window), L"Tavelin Demo Driver Disc");
+    EXPECT_EQ(Rows(window),
+              L"Chipset Driver:8.3.0.1011[x] | Audio Driver:5.10.0.5345[x] | Tavelin Power Manager:2.1.0[x] | "
+              L"Tavelin Photo Viewer:1.5[x] | Tavelin Recovery Media Creator:[x]");
+    SaveScreenshot(window, L"demo-offered");
+
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+    HWND question = program.WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    ASSERT_EQ(MessageBoxText(question), L"Install now?");
+    AnswerMessageBox(question, IDYES);
+
+    // The power manager asks for a re-scan: the list comes back instead of the reboot question.
+    const std::wstring installed =
+        L"Chipset Driver:Installed | Audio Driver:Installed | Tavelin Power Manager:Installed | "
+        L"Tavelin Photo Viewer:Installed | Tavelin Recovery Media Creator:Installed";
+    std::wstring rows;
+    for (int i = 0; i < 1200 && (rows = Rows(window)) != installed; ++i) Sleep(100);
+    EXPECT_EQ(rows, installed);
+    SaveScreenshot(window, L"demo-installed");
+    EXPECT_TRUE(program.Close());
+}
+
+}  // namespace
+}  // namespace tavelin::testing
