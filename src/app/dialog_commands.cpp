@@ -75,7 +75,8 @@ bool CTavelinDlg::HandleNotify(const NMHDR* notify, LRESULT& result) {
 }
 
 bool CTavelinDlg::OnSysCommand(WPARAM command) {
-    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    // The system keeps the low four bits of a command for itself; every bit above them names it.
+    if ((command & ~static_cast<WPARAM>(0xF)) != IDM_ABOUTBOX) return false;
     tavelin::CAboutDlg about(Instance());
     about.DoModal(Window());
     return true;

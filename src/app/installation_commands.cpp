@@ -4,6 +4,7 @@
 
 #include "app/tavelin_dlg.h"
 #include "evaluate/evaluation_passes.h"
+#include "install/internal_message.h"
 #include "install/restart_record_win.h"
 #include "platform/registry_win.h"
 #include "ui/please_wait_dlg.h"
@@ -43,24 +44,24 @@ void CTavelinDlg::OnProgressTimer() {
 
 void CTavelinDlg::OnInternalMessage(WPARAM code) {
     const tavelin::RunOutcome outcome = m_worker.Outcome();
-    switch (static_cast<int>(code)) {
-        case tavelin::WM_DEPENDENCE_CHANGED:
+    switch (tavelin::InternalMessageActionOf(static_cast<long long>(code))) {
+        case tavelin::InternalMessageAction::ApplyDependences:
             ApplyDependences();
             break;
-        case tavelin::WM_LIST_REFRESH:
+        case tavelin::InternalMessageAction::PopulateItemList:
             PopulateItemList();
             break;
-        case tavelin::WM_INSTALLATION_COMPLETE:
+        case tavelin::InternalMessageAction::InstallationComplete:
             m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
             OnInstallationComplete();
             break;
-        case tavelin::WM_INSTALLATION_RESTART:
+        case tavelin::InternalMessageAction::RestartAndResume:
             m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
             m_strWaitingList = outcome.m_strWaitingList;
             RestartAndResume();
             break;
-        default:
-            ShowMessage(L"#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VelmoraDlg");
+        case tavelin::InternalMessageAction::ShowUnknownCode:
+            ShowMessage(tavelin::kUnknownInternalCodeMessage);
             break;
     }
 }
