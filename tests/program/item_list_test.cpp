@@ -1,6 +1,7 @@
 // The item list as the user sees and works it: the recommended and the advanced view, the default
 // check marks, the dependences between check boxes, the description line, the per-item status
-// boxes, and Start without anything checked or without confirmation.
+// boxes, selection by keyboard, the dialog's private refresh and dependence messages, and Start
+// without anything checked or without confirmation.
 #include <gtest/gtest.h>
 
 #include "driver/list_reader.h"
@@ -95,7 +96,7 @@ TEST_F(ItemList, RecommendedAndAdvancedViews) {
 
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), 0);
     EXPECT_TRUE(RowsBecome(window, L"Power Manager[x] | Photo Viewer[ ] | USB Hotfix[x] | Power Widget[x]"))
-        << "advanced view: " << std::string(Rows(window).begin(), Rows(window).end());
+        << "advanced view: " << Rows(window);
     const auto advanced = ReadListRows(List(window));
     ASSERT_EQ(advanced.size(), 4u);
     EXPECT_EQ(advanced[1].cells[3], L"Installed");
@@ -116,19 +117,76 @@ TEST_F(ItemList, DependencesFollowTheCheckBoxesAndTheDescriptionTheSelection) {
     // Clearing the power manager clears the widget that needs it.
     ClickListCell(List(window), 0, 0);
     EXPECT_TRUE(RowsBecome(window, L"Power Manager[ ] | USB Hotfix[x] | Power Widget[ ]"))
-        << std::string(Rows(window).begin(), Rows(window).end());
+        << Rows(window);
     EXPECT_EQ(ReadControl(window, 1010).text, L"Battery and power profiles.");
 
     // Checking the widget checks the power manager again.
     ClickListCell(List(window), 2, 0);
     EXPECT_TRUE(RowsBecome(window, L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]"))
-        << std::string(Rows(window).begin(), Rows(window).end());
+        << Rows(window);
     EXPECT_EQ(ReadControl(window, 1010).text, L"Needs the power manager.");
 
     // Selecting the hotfix, which has no description, shows an empty line.
     ClickListCell(List(window), 1, 1);
     for (int i = 0; i < 50 && !ReadControl(window, 1010).text.empty(); ++i) Sleep(50);
     EXPECT_EQ(ReadControl(window, 1010).text, L"");
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(ItemList, KeyboardSelectionShowsTheDescriptionWithoutApplyingDependences) {
+    RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    HWND list = List(window);
+
+    // The power manager cleared while the widget that needs it stays checked: with the hotfix
+    // selected too, the control-click that clears the manager's box also drops its row from the
+    // selection, and the dependences follow the first selected row, the hotfix.
+    ClickListCell(list, 0, 1);
+    ClickListCell(list, 1, 1, MK_CONTROL);
+    ClickListCell(list, 0, 0, MK_CONTROL);
+    ASSERT_TRUE(RowsBecome(window, L"Power Manager[ ] | USB Hotfix[x] | Power Widget[x]"))
+        << Rows(window);
+
+    // The keyboard selects the widget: its description shows, the manager stays cleared.
+    PostMessageW(list, WM_KEYDOWN, VK_END, 0);
+    PostMessageW(list, WM_KEYUP, VK_END, 0);
+    for (int i = 0; i < 100 && ReadControl(window, 1010).text != L"Needs the power manager."; ++i) Sleep(50);
+    EXPECT_EQ(ReadControl(window, 1010).text, L"Needs the power manager.");
+    const auto rows = ReadListRows(list);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_TRUE(rows[2].selected && !rows[0].selected && !rows[1].selected);
+    EXPECT_EQ(DescribeRows(rows), L"Power Manager[ ] | USB Hotfix[x] | Power Widget[x]");
+
+    // Code 1026 of the dialog's private message applies them for the selected row.
+    PostMessageW(window, WM_USER + 1, 1026, 0);
+    EXPECT_TRUE(RowsBecome(window, L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]"))
+        << Rows(window);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(ItemList, PrivateMessageRefreshesTheListAndReportsUnknownCodes) {
+    RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    ClickListCell(List(window), 1, 0);
+    ASSERT_TRUE(RowsBecome(window, L"Power Manager[x] | USB Hotfix[ ] | Power Widget[x]"));
+
+    // Codes outside 1026 to 1029 are reported and change nothing.
+    for (const WPARAM code : {WPARAM{0}, WPARAM{1025}, WPARAM{1030}, WPARAM{0x10402}}) {
+        PostMessageW(window, WM_USER + 1, code, 0);
+        HWND box = program.WaitForMessageBox(10000);
+        ASSERT_NE(box, nullptr) << "code " << code;
+        EXPECT_EQ(MessageBoxText(box), L"#03 Unknown UM_INTERNAL--wParam in UM_INTERNAL in VelmoraDlg")
+            << "code " << code;
+        AnswerMessageBox(box, IDOK);
+        for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
+        EXPECT_EQ(Rows(window), L"Power Manager[x] | USB Hotfix[ ] | Power Widget[x]") << "code " << code;
+    }
+
+    // Code 1027 fills the list again with the view's default check marks; the answer is 1.
+    EXPECT_EQ(SendMessageW(window, WM_USER + 1, 1027, 0), 1);
+    EXPECT_EQ(Rows(window), L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]");
     EXPECT_TRUE(program.Close());
 }
 

@@ -1,5 +1,6 @@
 // The program's startup as a user and another program see it: one copy at a time, the diagnostic
-// switches, the disc found beside the program, the caption before the disc's title is applied.
+// switches, the disc found beside the program, the caption before the disc's title is applied, the
+// About box of the system menu.
 #include <gtest/gtest.h>
 
 #include "driver/program_driver.h"
@@ -103,6 +104,31 @@ TEST(StartupSpine, DiscIsTheFolderOfTheProgramEvenInASubFolder) {
     HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(WindowText(window), L"Disc Beside The Program");
+    EXPECT_TRUE(program.Close());
+}
+
+TEST(StartupSpine, SystemMenuCommandSixteenOpensTheAboutBox) {
+    TestDisc disc(L"about");
+    disc.WriteIni(kPlainDisc);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+
+    // Only the command's low four bits are free: a command that differs above them is not About.
+    PostMessageW(window, WM_SYSCOMMAND, 0x10010, 0);
+    EXPECT_EQ(program.WaitForMessageBox(1500), nullptr) << "another system command opened a dialog";
+
+    PostMessageW(window, WM_SYSCOMMAND, 0x13, 0);
+    HWND about = program.WaitForMessageBox();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(WindowText(about), L"About");
+    for (int i = 0; i < 50 && WindowText(GetDlgItem(about, 1018)).empty(); ++i) Sleep(20);
+    EXPECT_EQ(WindowText(GetDlgItem(about, 1018)), L"V1.0.0.0");
+    SaveScreenshot(about, L"spine-about");
+    AnswerMessageBox(about, IDOK);
+    for (int i = 0; i < 100 && IsWindow(about); ++i) Sleep(50);
+    EXPECT_FALSE(IsWindow(about) && IsWindowVisible(about)) << "OK closes the About box";
+    EXPECT_TRUE(IsWindowEnabled(window)) << "the main window takes input again";
     EXPECT_TRUE(program.Close());
 }
 

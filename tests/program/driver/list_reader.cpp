@@ -63,7 +63,7 @@ std::vector<ListRow> ReadListRows(HWND list, int columns) {
     return rows;
 }
 
-void ClickListCell(HWND list, int row, int column) {
+void ClickListCell(HWND list, int row, int column, WPARAM keys) {
     DWORD processId = 0;
     GetWindowThreadProcessId(list, &processId);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
@@ -83,8 +83,8 @@ void ClickListCell(HWND list, int row, int column) {
     const int x = column == 0 ? bounds.left + 14 : (bounds.left + bounds.right) / 2;
     const int y = (bounds.top + bounds.bottom) / 2;
     const LPARAM point = MAKELPARAM(x, y);
-    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(list, WM_LBUTTONUP, 0, point);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
+    PostMessageW(list, WM_LBUTTONUP, keys, point);
 }
 
 std::wstring DescribeRows(const std::vector<ListRow>& rows, int titleColumn) {

@@ -18,8 +18,9 @@ struct ListRow {
 // The rows of a list-view control of another process, with `columns` cells each.
 std::vector<ListRow> ReadListRows(HWND list, int columns = 4);
 
-// A left click at the middle of the row's cell in the column (column 0 holds the check box).
-void ClickListCell(HWND list, int row, int column);
+// A left click at the middle of the row's cell in the column (column 0 holds the check box), with
+// the modifier keys in `keys` (MK_CONTROL, MK_SHIFT) held as the click reports them.
+void ClickListCell(HWND list, int row, int column, WPARAM keys = 0);
 
 // Describes rows compactly for assertions: "Title[x]" for a checked row, "Title[ ]" otherwise,
 // joined by " | ".
