@@ -5,23 +5,10 @@
 
 #include "driver/list_reader.h"
 #include "driver/program_driver.h"
-#include "platform/handles.h"
+#include "driver/test_registry.h"
 
 namespace tavelin::testing {
 namespace {
-
-// A device present on the demo machine, without a driver yet.
-void AddDeviceWithoutDriver(const std::wstring& device) {
-    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Enum\\" + device + L"\\0";
-    UniqueKey key;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr);
-    const std::wstring classGuid = L"{8E3F2A61-7C4B-4D5E-A1F9-2B6C0D7E5A30}";
-    RegSetValueExW(key.Get(), L"ClassGUID", 0, REG_SZ, reinterpret_cast<const BYTE*>(classGuid.c_str()),
-                   static_cast<DWORD>((classGuid.size() + 1) * sizeof(wchar_t)));
-    const std::wstring ids = device + L'\0';
-    RegSetValueExW(key.Get(), L"HardwareID", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(ids.c_str()),
-                   static_cast<DWORD>((ids.size() + 1) * sizeof(wchar_t)));
-}
 
 std::wstring Rows(HWND window) {
     std::wstring text;
@@ -32,8 +19,10 @@ std::wstring Rows(HWND window) {
 }
 
 TEST(DemoDisc, OffersEverythingInstallsItAndShowsItInstalled) {
-    AddDeviceWithoutDriver(L"TAVPCI\\VEN_8086&DEV_27A0");
-    AddDeviceWithoutDriver(L"HDAUDIO\\FUNC_01&VEN_10EC&DEV_0862");
+    // The demo machine's two devices, present without a driver yet.
+    const std::wstring demoClass = L"{8E3F2A61-7C4B-4D5E-A1F9-2B6C0D7E5A30}";
+    AddDevice(L"TAVPCI\\VEN_8086&DEV_27A0", L"0", demoClass, L"TAVPCI\\VEN_8086&DEV_27A0");
+    AddDevice(L"HDAUDIO\\FUNC_01&VEN_10EC&DEV_0862", L"0", demoClass, L"HDAUDIO\\FUNC_01&VEN_10EC&DEV_0862");
     TestDisc disc(L"demo");
     const std::wstring built = PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\";
     for (const wchar_t* file : {L"Lib\\TAVELIN.INI", L"Drivers\\Chipset\\Setup.exe", L"Drivers\\Audio\\Setup.exe",

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/program_driver.h"
-#include "platform/handles.h"
+#include "driver/test_registry.h"
 
 namespace tavelin::testing {
 namespace {
@@ -13,11 +13,7 @@ const wchar_t kMachineModel[] = L"Tavelin TestBook 14";
 
 // The stand-in reads the model from the registry where the firmware table has none (as here).
 void SetRegistryModel(const std::wstring& model) {
-    UniqueKey key;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\BIOS", 0, nullptr, 0,
-                    KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.Receive(), nullptr);
-    RegSetValueExW(key.Get(), L"SystemProductName", 0, REG_SZ, reinterpret_cast<const BYTE*>(model.c_str()),
-                   static_cast<DWORD>((model.size() + 1) * sizeof(wchar_t)));
+    SetRegistryString(L"HARDWARE\\DESCRIPTION\\System\\BIOS", L"SystemProductName", model, REG_SZ, KEY_WOW64_64KEY);
 }
 
 std::string Narrow(const std::wstring& wide) {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/program_driver.h"
-#include "platform/handles.h"
+#include "driver/test_registry.h"
 
 namespace tavelin::testing {
 namespace {
@@ -15,28 +15,18 @@ namespace {
 const wchar_t kDisplayClass[] = L"{7d9c3f0a-5a1b-4c39-9a0e-2d5f7d1c0e11}";
 const wchar_t kClassInstance[] = L"0000";
 
-void SetString(const std::wstring& path, const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ) {
-    UniqueKey key;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr);
-    RegSetValueExW(key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
 // A present display adapter with its installed driver, as the system records them.
 void AddInstalledDisplayAdapter() {
-    const std::wstring instance =
-        L"SYSTEM\\CurrentControlSet\\Enum\\TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03\\3&21436425&0&10";
-    SetString(instance, L"ClassGUID", kDisplayClass);
-    // Hardware ids: a list of strings, the second one the short form the disc names.
-    const std::wstring ids = std::wstring(L"TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03") + L'\0' +
-                             L"TAVPCI\\VEN_8086&DEV_27A2" + L'\0';
-    SetString(instance, L"HardwareID", ids, REG_MULTI_SZ);
-    SetString(instance, L"Driver", std::wstring(kDisplayClass) + L"\\" + kClassInstance);
+    // Two hardware ids, the second the short form the disc names.
+    const std::wstring ids =
+        std::wstring(L"TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03") + L'\0' + L"TAVPCI\\VEN_8086&DEV_27A2";
+    AddDevice(L"TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03", L"3&21436425&0&10", kDisplayClass, ids,
+              std::wstring(kDisplayClass) + L"\\" + kClassInstance);
     const std::wstring classKey =
         L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::wstring(kDisplayClass) + L"\\" + kClassInstance;
-    SetString(classKey, L"DriverVersion", L"6.14.10.4764");
-    SetString(classKey, L"DriverDate", L"6-21-2006");
-    SetString(classKey, L"ProviderName", L"Tavelin Graphics");
+    SetRegistryString(classKey, L"DriverVersion", L"6.14.10.4764");
+    SetRegistryString(classKey, L"DriverDate", L"6-21-2006");
+    SetRegistryString(classKey, L"ProviderName", L"Tavelin Graphics");
 }
 
 const char kDisc[] =
@@ -74,7 +64,7 @@ std::vector<std::wstring> StartupMessages(const TestDisc& disc, const std::wstri
 
 TEST(EvaluationAtStartup, ItemsAreJudgedAgainstTheRegistryAndTheDevices) {
     AddInstalledDisplayAdapter();
-    SetString(L"SOFTWARE\\TavelinEvaluationTest\\Power Manager", L"Version", L"1.0");
+    SetRegistryString(L"SOFTWARE\\TavelinEvaluationTest\\Power Manager", L"Version", L"1.0");
     TestDisc disc(L"evaluation");
     disc.WriteIni(kDisc);
 

@@ -5,33 +5,12 @@
 
 #include "driver/list_reader.h"
 #include "driver/program_driver.h"
-#include "platform/handles.h"
+#include "driver/test_registry.h"
 
 namespace tavelin::testing {
 namespace {
 
 const char kGuid[] = "{3C0B4E1A-7E52-4F0D-9B8A-5D2E61C0A7F4}";
-
-std::wstring ReadString(const std::wstring& path, const wchar_t* name, DWORD* type = nullptr) {
-    UniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return L"<no key>";
-    wchar_t buffer[512] = {};
-    DWORD size = sizeof(buffer) - sizeof(wchar_t);
-    if (RegQueryValueExW(key.Get(), name, nullptr, type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
-        return L"<no value>";
-    }
-    return buffer;
-}
-
-bool KeyExists(const std::wstring& path) {
-    UniqueKey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
-}
-
-void CreateKey(const std::wstring& path) {
-    UniqueKey key;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr);
-}
 
 // An application item installed by the sample installer, which writes the version value that
 // detection reads. Each test has keys of its own (`set`): the tests share one machine.
@@ -84,7 +63,7 @@ protected:
 };
 
 TEST_F(Installation, CheckedItemsAreInstalledThenTheRebootIsOffered) {
-    CreateKey(std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + Widen(kGuid));
+    CreateRegistryKey(std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + Widen(kGuid));
     const TestDisc disc = MakeDisc(
         L"run-complete",
         Application("Complete", 1, "Power Manager", std::string("GUID=") + kGuid + "\r\n") +
@@ -112,10 +91,10 @@ TEST_F(Installation, CheckedItemsAreInstalledThenTheRebootIsOffered) {
     Answer(reboot, IDNO);
     EXPECT_TRUE(program.WaitForExit()) << "No ends the program";
 
-    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppComplete1", L"Version"), L"2.0");
-    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppComplete3", L"Version"), L"<no key>");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppComplete1", L"Version"), L"2.0");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppComplete3", L"Version"), L"<no key>");
     DWORD type = 0;
-    EXPECT_EQ(ReadString(std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + Widen(kGuid),
+    EXPECT_EQ(ReadRegistryString(std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + Widen(kGuid),
                          L"alu7501e157-4b4a-4850-b6ea-3bea55826ba9", &type),
               L"2.0");
     EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
@@ -164,18 +143,18 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
 
         // The restart record is written once the first item is done; the program stays open.
         std::wstring waiting;
-        for (int i = 0; i < 600 && (waiting = ReadString(L"SOFTWARE\\Tavelin", L"InstallWaitingList")) == L"<no key>"; ++i) {
+        for (int i = 0; i < 600 && (waiting = ReadRegistryString(L"SOFTWARE\\Tavelin", L"InstallWaitingList")) == L"<no key>"; ++i) {
             Sleep(100);
         }
         EXPECT_EQ(waiting, L"2@4");
         Sleep(500);
-        EXPECT_EQ(ReadString(L"SOFTWARE\\Tavelin", L"FullPathName"), disc.ProgramPath());
+        EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Tavelin", L"FullPathName"), disc.ProgramPath());
         const std::wstring runOnce =
-            ReadString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin");
+            ReadRegistryString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin");
         EXPECT_NE(runOnce.find(L"\\Tavelin\\ReInst.exe"), std::wstring::npos) << runOnce.size();
         EXPECT_FALSE(program.HasEnded());
-        EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart1", L"Version"), L"2.0");
-        EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"<no key>");
+        EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart1", L"Version"), L"2.0");
+        EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"<no key>");
         // Windows would now restart; here the program is simply ended.
     }
 
@@ -188,10 +167,10 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
     EXPECT_EQ(Statuses(window), L"Second:Done | Third: | Fourth:Done");
     Answer(reboot, IDNO);
     EXPECT_TRUE(resumed.WaitForExit());
-    EXPECT_FALSE(KeyExists(L"SOFTWARE\\Tavelin")) << "the record is read once and deleted";
-    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"2.0");
-    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart3", L"Version"), L"<no key>");
-    EXPECT_EQ(ReadString(L"SOFTWARE\\TavelinRunTest\\AppRestart4", L"Version"), L"2.0");
+    EXPECT_FALSE(RegistryKeyExists(L"SOFTWARE\\Tavelin")) << "the record is read once and deleted";
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"2.0");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart3", L"Version"), L"<no key>");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart4", L"Version"), L"2.0");
 }
 
 }  // namespace

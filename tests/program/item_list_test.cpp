@@ -6,17 +6,10 @@
 
 #include "driver/list_reader.h"
 #include "driver/program_driver.h"
-#include "platform/handles.h"
+#include "driver/test_registry.h"
 
 namespace tavelin::testing {
 namespace {
-
-void SetString(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    UniqueKey key;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr);
-    RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
 
 const char kDisc[] =
     "[Driver_CD]\r\n"
@@ -60,7 +53,7 @@ class ItemList : public ::testing::Test {
 protected:
     void SetUp() override {
         // The photo viewer is installed and current; everything else is missing.
-        SetString(L"SOFTWARE\\TavelinListTest\\Photo", L"Version", L"1.5");
+        SetRegistryString(L"SOFTWARE\\TavelinListTest\\Photo", L"Version", L"1.5");
         m_disc.WriteIni(kDisc);
     }
 

@@ -1,0 +1,47 @@
+#include "driver/test_registry.h"
+
+#include "platform/handles.h"
+
+namespace tavelin::testing {
+
+void SetRegistryString(const std::wstring& path, const wchar_t* name, const std::wstring& value, DWORD type,
+                       REGSAM view) {
+    UniqueKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, key.Receive(),
+                    nullptr);
+    RegSetValueExW(key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+std::wstring ReadRegistryString(const std::wstring& path, const wchar_t* name, DWORD* type) {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+        return L"<no key>";
+    }
+    wchar_t buffer[512] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    if (RegQueryValueExW(key.Get(), name, nullptr, type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+        return L"<no value>";
+    }
+    return buffer;
+}
+
+bool RegistryKeyExists(const std::wstring& path) {
+    UniqueKey key;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+}
+
+void CreateRegistryKey(const std::wstring& path) {
+    UniqueKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr);
+}
+
+void AddDevice(const std::wstring& device, const std::wstring& instance, const std::wstring& classGuid,
+               const std::wstring& hardwareIds, const std::wstring& driver) {
+    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Enum\\" + device + L"\\" + instance;
+    SetRegistryString(path, L"ClassGUID", classGuid);
+    SetRegistryString(path, L"HardwareID", hardwareIds + L'\0', REG_MULTI_SZ);
+    if (!driver.empty()) SetRegistryString(path, L"Driver", driver);
+}
+
+}  // namespace tavelin::testing

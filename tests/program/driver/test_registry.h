@@ -1,0 +1,27 @@
+// The machine's registry as the program tests set it up and read it back: values under
+// HKEY_LOCAL_MACHINE in the view a 32-bit program sees (the program's own view).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tavelin::testing {
+
+// Creates the key when missing and sets a text value (REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ, whose
+// strings are separated by nulls inside `value`). `view` adds KEY_WOW64_64KEY or KEY_WOW64_32KEY.
+void SetRegistryString(const std::wstring& path, const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ,
+                       REGSAM view = 0);
+
+// The text of a value, or "<no key>" / "<no value>"; its type in `type` when asked.
+std::wstring ReadRegistryString(const std::wstring& path, const wchar_t* name, DWORD* type = nullptr);
+
+bool RegistryKeyExists(const std::wstring& path);
+void CreateRegistryKey(const std::wstring& path);
+
+// A present device: SYSTEM\CurrentControlSet\Enum\<device>\<instance> with its class and hardware
+// id, and, when `driver` is not empty, the "Driver" value naming its class key.
+void AddDevice(const std::wstring& device, const std::wstring& instance, const std::wstring& classGuid,
+               const std::wstring& hardwareIds, const std::wstring& driver = L"");
+
+}  // namespace tavelin::testing
