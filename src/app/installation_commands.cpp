@@ -6,7 +6,6 @@
 #include "evaluate/evaluation_passes.h"
 #include "install/internal_message.h"
 #include "install/restart_record_win.h"
-#include "platform/registry_win.h"
 #include "ui/please_wait_dlg.h"
 #include "ui/resource.h"
 
@@ -88,10 +87,7 @@ void CTavelinDlg::Rescan() {
     m_bRescanRequested = false;
 
     LoadCatalogue();
-    tavelin::Win32Registry registry;
-    const tavelin::EvaluationInputs inputs{m_machine, m_szOSDisplayName, m_szLanguageTag, registry,
-                                           m_vendor, m_switches, m_messages};
-    tavelin::RunEvaluationPasses(m_pItemList, inputs, tavelin::EvaluationRun::Rescan);
+    EvaluateItems(tavelin::EvaluationRun::Rescan);
     PopulateItemList();
 
     EnableWindow(Item(IDC_DEFAULT), TRUE);

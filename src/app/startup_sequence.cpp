@@ -60,7 +60,7 @@ BOOL CTavelinDlg::OnInitDialog() {
     }
 
     LoadCatalogue();
-    EvaluateItems();
+    EvaluateItems(tavelin::EvaluationRun::Startup);
     SetupItemList();
     PopulateItemList();
     return TRUE;
@@ -202,11 +202,11 @@ void CTavelinDlg::LoadCatalogue() {
     m_pItemList = std::move(loaded.m_pItemList);
 }
 
-void CTavelinDlg::EvaluateItems() {
+void CTavelinDlg::EvaluateItems(tavelin::EvaluationRun run) {
     tavelin::Win32Registry registry;
     const tavelin::EvaluationInputs inputs{m_machine, m_szOSDisplayName, m_szLanguageTag, registry,
                                            m_vendor, m_switches, m_messages};
-    tavelin::RunEvaluationPasses(m_pItemList, inputs, tavelin::EvaluationRun::Startup);
+    tavelin::RunEvaluationPasses(m_pItemList, inputs, run);
 }
 
 

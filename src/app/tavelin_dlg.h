@@ -14,6 +14,7 @@
 #include "config/diagnostics.h"
 #include "controls/transparent_static.h"
 #include "controls/xlist_ctrl.h"
+#include "evaluate/evaluation_passes.h"
 #include "app/run_ui.h"
 #include "install/install_worker_win.h"
 #include "platform/handles.h"
@@ -52,7 +53,8 @@ private:
     bool CheckMachineModel();
     std::wstring CheckOperatingSystem();
     void LoadCatalogue();
-    void EvaluateItems();
+    // The evaluation passes over the loaded catalogue; a re-scan leaves out the hardware rule.
+    void EvaluateItems(tavelin::EvaluationRun run);
     void SetupItemList();
     void PopulateItemList();
     // Unloads the vendor libraries, posts the quit message and makes initialisation return false.
