@@ -37,16 +37,18 @@ constexpr int PROGRESS_COLUMN = 3;
 // wParam = row, lParam = column.
 extern const UINT WM_XLISTCTRL_CHECKBOX_CLICKED;
 
+// One per cell. The flags are 32-bit BOOLs like the record's other scalars, so that every field is
+// read and written as one aligned 32-bit value.
 struct CellData {
-    bool m_bRowEnabled = true;  // consulted in column 0 only: false greys the row and ignores clicks
-    bool m_bBoldText = false;
+    BOOL m_bRowEnabled = TRUE;  // consulted in column 0 only: FALSE greys the row and ignores clicks
+    BOOL m_bBoldText = FALSE;
     std::wstring m_strTipText;
     COLORREF m_crCellText = GetSysColor(COLOR_WINDOWTEXT);
     COLORREF m_crCellBack = GetSysColor(COLOR_WINDOW);
-    bool m_bProgressVisible = false;
+    BOOL m_bProgressVisible = FALSE;
     int m_nProgress = 0;  // percent
     std::wstring m_strProgressFormat;  // empty: "%d%%"
-    bool m_bProgressTextVisible = true;
+    BOOL m_bProgressTextVisible = TRUE;
     int m_nCheck = CHECK_NONE;
 };
 
@@ -68,7 +70,8 @@ public:
     bool IsHeaderSubclassed() const { return m_bHeaderSubclassed; }
 
     // The parent's WM_NOTIFY, offered to the list first. True when the notification is the
-    // list's alone (custom draw): then `result` is the answer. Column clicks and clicks are
+    // list's alone (custom draw, and the item changes that only mirror a check state): then
+    // `result` is the answer. Column clicks and clicks are
     // handled here and then left to the parent as well (false).
     bool HandleParentNotify(const NMHDR* notify, LRESULT& result);
 
@@ -141,6 +144,7 @@ private:
     Colours m_colours{};
     HWND m_hToolTip = nullptr;
     int m_nToolId = -1;  // tool currently registered with the tool tip, -1 none
+    bool m_bMirroringCheck = false;  // the item changes the list reports now are our own mirroring
 };
 
 }  // namespace tavelin

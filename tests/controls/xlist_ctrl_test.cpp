@@ -100,6 +100,34 @@ protected:
     HWND m_hList = nullptr;
 };
 
+// ---- the cell record ---------------------------------------------------------------------------
+
+TEST(CellDataRecord, FlagsAreThirtyTwoBitAndStartAsAnEmptyEnabledCell) {
+    const CellData cell;
+    struct Flag {
+        const char* name;
+        size_t size;
+        bool value;
+        bool initial;
+    };
+    const Flag flags[] = {
+        {"m_bRowEnabled", sizeof cell.m_bRowEnabled, cell.m_bRowEnabled != 0, true},
+        {"m_bBoldText", sizeof cell.m_bBoldText, cell.m_bBoldText != 0, false},
+        {"m_bProgressVisible", sizeof cell.m_bProgressVisible, cell.m_bProgressVisible != 0, false},
+        {"m_bProgressTextVisible", sizeof cell.m_bProgressTextVisible, cell.m_bProgressTextVisible != 0, true},
+    };
+    for (const Flag& f : flags) {
+        EXPECT_EQ(f.size, 4u) << f.name << ": flags are whole 32-bit values";
+        EXPECT_EQ(f.value, f.initial) << f.name;
+    }
+    EXPECT_EQ(cell.m_crCellText, GetSysColor(COLOR_WINDOWTEXT));
+    EXPECT_EQ(cell.m_crCellBack, GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(cell.m_nProgress, 0);
+    EXPECT_EQ(cell.m_nCheck, CHECK_NONE);
+    EXPECT_TRUE(cell.m_strTipText.empty());
+    EXPECT_TRUE(cell.m_strProgressFormat.empty());
+}
+
 // ---- operations and their validity rules ------------------------------------------------------
 
 TEST_F(ListTest, OperationsCheckRowsAndColumns) {
@@ -206,6 +234,30 @@ TEST_F(ListTest, CheckStateIsMirroredIntoStateImageBits) {
     ClickHeader(0);
     EXPECT_EQ(StateImage(0), 1) << "after clearing the column";
     EXPECT_EQ(StateImage(1), 1) << "after clearing the column";
+}
+
+TEST_F(ListTest, CheckChangesByCallOrHeaderClickDoNotNotifyTheParent) {
+    AddRow(CHECK_OFF);
+    AddRow(CHECK_OFF);
+    m_list.SetHeaderCheck(0, HEADER_CHECK_OFF);
+    struct Case {
+        const char* name;
+        std::function<void()> action;
+    };
+    const Case cases[] = {
+        {"SetRowCheck on", [&] { m_list.SetRowCheck(0, CHECK_ON); }},
+        {"SetRowCheck off", [&] { m_list.SetRowCheck(0, CHECK_OFF); }},
+        {"SetRowCheck none", [&] { m_list.SetRowCheck(1, CHECK_NONE); }},
+        {"header click", [&] { ClickHeader(0); }},
+    };
+    for (const Case& c : cases) {
+        m_owner.notifications.clear();
+        c.action();
+        EXPECT_EQ(m_owner.CountNotifications(LVN_ITEMCHANGING), 0) << c.name;
+        EXPECT_EQ(m_owner.CountNotifications(LVN_ITEMCHANGED), 0) << c.name;
+        EXPECT_TRUE(m_owner.checkboxClicks.empty()) << c.name;
+    }
+    EXPECT_EQ(StateImage(0), 2) << "the header click still reached the row";
 }
 
 // ---- clicks ----------------------------------------------------------------------------------
