@@ -238,7 +238,7 @@ void CXListCtrl::SetRowEnabled(int row, bool enabled) {
         if (!IsValidRow(row)) return false;
         CellData* cell = Cell(row, 0);
         if (cell == nullptr) return false;
-        cell->m_bRowEnabled = enabled ? TRUE : FALSE;
+        cell->m_bRowEnabled = enabled;
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
         SendMessageW(m_hWnd, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
@@ -252,9 +252,9 @@ bool CXListCtrl::StartRowProgress(int row, const wchar_t* format) {
     return OnOwnerThread(false, [&]() -> bool {
         if (!IsValidRow(row) || ColumnCount() <= PROGRESS_COLUMN) return false;
         if (CellData* cell = Cell(row, PROGRESS_COLUMN)) {
-            cell->m_bProgressVisible = TRUE;
+            cell->m_bProgressVisible = true;
             cell->m_nProgress = 0;
-            cell->m_bProgressTextVisible = TRUE;
+            cell->m_bProgressTextVisible = true;
             cell->m_strProgressFormat = format != nullptr ? format : L"";
         }
         RedrawCell(row, PROGRESS_COLUMN);
@@ -275,7 +275,7 @@ bool CXListCtrl::StopRowProgress(int row) {
     return OnOwnerThread(false, [&]() -> bool {
         if (!IsValidRow(row) || ColumnCount() <= PROGRESS_COLUMN) return false;
         if (CellData* cell = Cell(row, PROGRESS_COLUMN)) {
-            cell->m_bProgressVisible = FALSE;
+            cell->m_bProgressVisible = false;
             cell->m_nProgress = 0;
         }
         RedrawCell(row, PROGRESS_COLUMN);
@@ -288,7 +288,7 @@ bool CXListCtrl::SetCellBold(int row, int column) {
         if (!IsValidRow(row) || !IsValidColumn(column)) return false;
         CellData* cell = Cell(row, column);
         if (cell == nullptr) return false;
-        cell->m_bBoldText = TRUE;
+        cell->m_bBoldText = true;
         RedrawCell(row, column);
         return true;
     });
@@ -469,7 +469,7 @@ LRESULT CXListCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     const CellData* first = Cell(row, 0);
     CellColours colours{m_colours.windowText, m_colours.window};
     if (cell != nullptr) colours = {cell->m_crCellText, cell->m_crCellBack};
-    const bool rowEnabled = first == nullptr || first->m_bRowEnabled != FALSE;
+    const bool rowEnabled = first == nullptr || first->m_bRowEnabled;
     if (!rowEnabled) colours.text = m_colours.grayText;
     draw->clrText = colours.text;
     draw->clrTextBk = colours.back;
@@ -478,8 +478,8 @@ LRESULT CXListCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     GetCellRect(row, column, LVIR_BOUNDS, area);
     HDC dc = draw->nmcd.hdc;
 
-    if (cell != nullptr && cell->m_bProgressVisible != FALSE) {
-        PaintProgressCell(dc, area, cell->m_nProgress, cell->m_bProgressTextVisible != FALSE, cell->m_strProgressFormat,
+    if (cell != nullptr && cell->m_bProgressVisible) {
+        PaintProgressCell(dc, area, cell->m_nProgress, cell->m_bProgressTextVisible, cell->m_strProgressFormat,
                           colours, m_colours.shadow, m_colours.highlight);
         return CDRF_SKIPDEFAULT;
     }
@@ -524,7 +524,7 @@ LRESULT CXListCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     SendMessageW(HeaderWindow(), HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&header));
     const int justify = header.fmt & HDF_JUSTIFYMASK;
     const UINT alignment = justify == HDF_CENTER ? DT_CENTER : justify == HDF_RIGHT ? DT_RIGHT : DT_LEFT;
-    PaintTextCell(dc, area, text, alignment, cell != nullptr && cell->m_bBoldText != FALSE, colours);
+    PaintTextCell(dc, area, text, alignment, cell != nullptr && cell->m_bBoldText, colours);
     return CDRF_SKIPDEFAULT;
 }
 
@@ -545,7 +545,7 @@ bool CXListCtrl::OnLButtonDown(WPARAM, LPARAM lParam) {
     // A disabled row swallows the click whole: no selection, no focus and no NM_CLICK, so the
     // owner never acts on a row it has locked (the rows of a running installation).
     const CellData* first = Cell(row, 0);
-    if (first == nullptr || first->m_bRowEnabled == FALSE) return true;
+    if (first == nullptr || !first->m_bRowEnabled) return true;
 
     const int columns = ColumnCount();
     int column = -1;

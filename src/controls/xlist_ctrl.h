@@ -37,18 +37,16 @@ constexpr int PROGRESS_COLUMN = 3;
 // wParam = row, lParam = column.
 extern const UINT WM_XLISTCTRL_CHECKBOX_CLICKED;
 
-// One per cell. The flags are 32-bit BOOLs like the record's other scalars, so that every field is
-// read and written as one aligned 32-bit value.
 struct CellData {
-    BOOL m_bRowEnabled = TRUE;  // consulted in column 0 only: FALSE greys the row and ignores clicks
-    BOOL m_bBoldText = FALSE;
+    bool m_bRowEnabled = true;  // consulted in column 0 only: false greys the row and ignores clicks
+    bool m_bBoldText = false;
     std::wstring m_strTipText;
     COLORREF m_crCellText = GetSysColor(COLOR_WINDOWTEXT);
     COLORREF m_crCellBack = GetSysColor(COLOR_WINDOW);
-    BOOL m_bProgressVisible = FALSE;
+    bool m_bProgressVisible = false;
     int m_nProgress = 0;  // percent
     std::wstring m_strProgressFormat;  // empty: "%d%%"
-    BOOL m_bProgressTextVisible = TRUE;
+    bool m_bProgressTextVisible = true;
     int m_nCheck = CHECK_NONE;
 };
 
@@ -71,8 +69,8 @@ public:
 
     // The parent's WM_NOTIFY, offered to the list first. True when the notification is the
     // list's alone (custom draw, and the item changes that only mirror a check state): then
-    // `result` is the answer. Column clicks and clicks are
-    // handled here and then left to the parent as well (false).
+    // `result` is the answer. Column clicks and clicks are handled here and then left to the
+    // parent as well (false).
     bool HandleParentNotify(const NMHDR* notify, LRESULT& result);
 
     // Shows tool tips for cells with a tip text (none are set in this program).

@@ -100,34 +100,6 @@ protected:
     HWND m_hList = nullptr;
 };
 
-// ---- the cell record ---------------------------------------------------------------------------
-
-TEST(CellDataRecord, FlagsAreThirtyTwoBitAndStartAsAnEmptyEnabledCell) {
-    const CellData cell;
-    struct Flag {
-        const char* name;
-        size_t size;
-        bool value;
-        bool initial;
-    };
-    const Flag flags[] = {
-        {"m_bRowEnabled", sizeof cell.m_bRowEnabled, cell.m_bRowEnabled != 0, true},
-        {"m_bBoldText", sizeof cell.m_bBoldText, cell.m_bBoldText != 0, false},
-        {"m_bProgressVisible", sizeof cell.m_bProgressVisible, cell.m_bProgressVisible != 0, false},
-        {"m_bProgressTextVisible", sizeof cell.m_bProgressTextVisible, cell.m_bProgressTextVisible != 0, true},
-    };
-    for (const Flag& f : flags) {
-        EXPECT_EQ(f.size, 4u) << f.name << ": flags are whole 32-bit values";
-        EXPECT_EQ(f.value, f.initial) << f.name;
-    }
-    EXPECT_EQ(cell.m_crCellText, GetSysColor(COLOR_WINDOWTEXT));
-    EXPECT_EQ(cell.m_crCellBack, GetSysColor(COLOR_WINDOW));
-    EXPECT_EQ(cell.m_nProgress, 0);
-    EXPECT_EQ(cell.m_nCheck, CHECK_NONE);
-    EXPECT_TRUE(cell.m_strTipText.empty());
-    EXPECT_TRUE(cell.m_strProgressFormat.empty());
-}
-
 // ---- operations and their validity rules ------------------------------------------------------
 
 TEST_F(ListTest, OperationsCheckRowsAndColumns) {
