@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <unordered_set>
 
 #include "controls/xlist_paint.h"
 
@@ -17,6 +19,31 @@ namespace {
 constexpr UINT_PTR kSubclassId = 0x584C;
 // lParam: a std::function<void()> to run on the window's thread; the sender waits for it.
 const UINT kOwnerThreadCall = RegisterWindowMessageW(L"Tavelin.XListCtrl.OwnerThreadCall");
+
+// The calls handed out with kOwnerThreadCall and not yet run. The message is registered, so any
+// thread or process can send it with any lParam; only an address found here is called, and only
+// once.
+class PendingCalls {
+public:
+    void Add(const void* call) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_calls.insert(call);
+    }
+    // True when `call` was pending; it no longer is.
+    bool Take(const void* call) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_calls.erase(call) != 0;
+    }
+
+private:
+    std::mutex m_lock;
+    std::unordered_set<const void*> m_calls;
+};
+
+PendingCalls& OwnerThreadCalls() {
+    static PendingCalls calls;
+    return calls;
+}
 
 constexpr COLORREF kGreyCellText = RGB(190, 190, 190);
 constexpr COLORREF kGreyCellBack = RGB(255, 255, 255);
@@ -33,7 +60,9 @@ Result CXListCtrl::OnOwnerThread(Result fallback, Operation operation) const {
     if (m_hWnd == nullptr || GetWindowThreadProcessId(m_hWnd, nullptr) == GetCurrentThreadId()) return operation();
     Result result = fallback;
     std::function<void()> call = [&result, &operation] { result = operation(); };
+    OwnerThreadCalls().Add(&call);
     SendMessageW(m_hWnd, kOwnerThreadCall, 0, reinterpret_cast<LPARAM>(&call));
+    OwnerThreadCalls().Take(&call);  // not run when the window went away meanwhile
     return result;
 }
 
@@ -606,8 +635,9 @@ void CXListCtrl::PaintEmptyMessage() {
 }
 
 LRESULT CXListCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kOwnerThreadCall && lParam != 0) {
-        (*reinterpret_cast<std::function<void()>*>(lParam))();
+    if (message == kOwnerThreadCall) {
+        auto* call = reinterpret_cast<std::function<void()>*>(lParam);
+        if (call != nullptr && OwnerThreadCalls().Take(call)) (*call)();
         return 0;
     }
     switch (message) {

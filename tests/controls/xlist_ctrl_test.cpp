@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "controls_test_support.h"
 
@@ -230,6 +232,33 @@ TEST_F(ListTest, CheckChangesByCallOrHeaderClickDoNotNotifyTheParent) {
         EXPECT_TRUE(m_owner.checkboxClicks.empty()) << c.name;
     }
     EXPECT_EQ(StateImage(0), 2) << "the header click still reached the row";
+}
+
+TEST_F(ListTest, OnlyTheListsOwnCallsFromOtherThreadsAreRun) {
+    AddRow(CHECK_ON);
+    std::atomic<bool> done{false};
+    int check = -2;
+    bool texted = false;
+    std::thread worker([&] {
+        check = m_list.GetRowCheck(0);
+        texted = m_list.SetCellText(0, 3, L"Installing");
+        done = true;
+    });
+    while (!done) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    worker.join();
+    EXPECT_EQ(check, CHECK_ON) << "read on the window's thread";
+    EXPECT_TRUE(texted) << "written on the window's thread";
+
+    // The message that carries a call is registered, so anyone can send it; a pointer the list did
+    // not hand out itself must not be called.
+    bool called = false;
+    std::function<void()> forged = [&called] { called = true; };
+    SendMessageW(m_hList, RegisterWindowMessageW(L"Tavelin.XListCtrl.OwnerThreadCall"), 0,
+                 reinterpret_cast<LPARAM>(&forged));
+    EXPECT_FALSE(called);
 }
 
 // ---- clicks ----------------------------------------------------------------------------------
