@@ -52,13 +52,13 @@ bool CTavelinDlg::HandleCommand(WORD id) {
 
 bool CTavelinDlg::HandleNotify(const NMHDR* notify, LRESULT& result) {
     if (notify->idFrom != IDC_ITEM_LIST) return false;
-    // The list answers its own drawing and column clicks first, as reflected notifications; the
-    // dialog then sees the clicks and selection changes.
+    // The list answers its own drawing and column clicks first, as reflected notifications, and
+    // keeps to itself the changes it makes when it records a check mark; the dialog then sees the
+    // clicks and the selection changes.
     LRESULT controlResult = 0;
-    const bool handledByList = m_list.HandleParentNotify(notify, controlResult);
-    if (notify->code == NM_CUSTOMDRAW) {
+    if (m_list.HandleParentNotify(notify, controlResult)) {
         result = controlResult;
-        return handledByList;
+        return true;
     }
     if (notify->code == NM_CLICK) {
         OnListClick();
@@ -70,8 +70,7 @@ bool CTavelinDlg::HandleNotify(const NMHDR* notify, LRESULT& result) {
         result = 0;
         return true;
     }
-    if (handledByList) result = controlResult;
-    return handledByList;
+    return false;
 }
 
 bool CTavelinDlg::OnSysCommand(WPARAM command) {
