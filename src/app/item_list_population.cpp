@@ -10,13 +10,13 @@
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
     int textId;
     int format;
     int percentOfWidth;  // 0: the rest of the width
 };
 
-const ColumnSpec kColumns[] = {
+const ColumnLayout kColumns[] = {
     {IDS_SELECT_ALL, LVCFMT_LEFT, 13},
     {IDS_NAME, LVCFMT_LEFT, 35},
     {IDS_TYPE, LVCFMT_CENTER, 30},
@@ -39,9 +39,9 @@ void CTavelinDlg::SetupItemList() {
     GetWindowRect(m_list.Window(), &bounds);
     const int width = bounds.right - bounds.left;
     int column = 0;
-    for (const auto& spec : kColumns) {
-        int columnWidth = width * spec.percentOfWidth / 100;
-        if (spec.percentOfWidth == 0) {
+    for (const auto& layout : kColumns) {
+        int columnWidth = width * layout.percentOfWidth / 100;
+        if (layout.percentOfWidth == 0) {
             // The last column takes what the list reports the others to use, less a margin that
             // keeps the horizontal scroll bar away.
             columnWidth = width - 4;
@@ -49,10 +49,10 @@ void CTavelinDlg::SetupItemList() {
                 columnWidth -= static_cast<int>(SendMessageW(m_list.Window(), LVM_GETCOLUMNWIDTH, i, 0));
             }
         }
-        std::wstring text = m_texts.Get(spec.textId);
+        std::wstring text = m_texts.Get(layout.textId);
         LVCOLUMNW lvColumn = {};
         lvColumn.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        lvColumn.fmt = spec.format;
+        lvColumn.fmt = layout.format;
         lvColumn.cx = columnWidth;
         lvColumn.pszText = text.data();
         lvColumn.iSubItem = column;

@@ -13,7 +13,7 @@ CellRect CheckBoxSquare(const CellRect& cell, bool cellHasText) {
     square.bottom = cell.bottom - 1;
     const int side = square.bottom - square.top;
     if (!cellHasText) {
-        // C++ division truncates toward zero, which is what the centring is specified with.
+        // C++ division truncates toward zero, as the centring of the box expects.
         square.left = cell.left + (cell.right - cell.left) / 2 - side / 2 - 1;
     }
     square.right = square.left + side;
@@ -93,16 +93,16 @@ std::wstring FormatProgressText(const std::wstring& format, int percent) {
         }
         // Only the parts the runtime can take safely with one int are passed on: flags, a short
         // width and precision, and an integer conversion (length modifiers dropped).
-        std::wstring spec = L"%";
+        std::wstring conversion = L"%";
         size_t j = i + 1;
-        while (j < pattern.size() && IsFlag(pattern[j])) spec += pattern[j++];
+        while (j < pattern.size() && IsFlag(pattern[j])) conversion += pattern[j++];
         size_t digits = 0;
-        while (j < pattern.size() && IsDigit(pattern[j])) spec += pattern[j++], ++digits;
+        while (j < pattern.size() && IsDigit(pattern[j])) conversion += pattern[j++], ++digits;
         bool tooLong = digits > kMaxFieldDigits;
         if (j < pattern.size() && pattern[j] == L'.') {
-            spec += pattern[j++];
+            conversion += pattern[j++];
             digits = 0;
-            while (j < pattern.size() && IsDigit(pattern[j])) spec += pattern[j++], ++digits;
+            while (j < pattern.size() && IsDigit(pattern[j])) conversion += pattern[j++], ++digits;
             tooLong = tooLong || digits > kMaxFieldDigits;
         }
         while (j < pattern.size() && IsLengthModifier(pattern[j])) ++j;
@@ -110,9 +110,9 @@ std::wstring FormatProgressText(const std::wstring& format, int percent) {
             out += pattern[i++];  // not a conversion we fill: the percent sign stands as text
             continue;
         }
-        spec += pattern[j];
+        conversion += pattern[j];
         wchar_t buffer[2 * 1000 + 32];
-        const int written = std::swprintf(buffer, sizeof buffer / sizeof buffer[0], spec.c_str(), percent);
+        const int written = std::swprintf(buffer, sizeof buffer / sizeof buffer[0], conversion.c_str(), percent);
         if (written > 0) out.append(buffer, static_cast<size_t>(written));
         i = j + 1;
     }
