@@ -3,10 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <vector>
-
 #include "app/tavelin_dlg.h"
 #include "evaluate/dependence_propagation.h"
+#include "install/process_launcher_win.h"
 #include "ui/about_dlg.h"
 #include "ui/resource.h"
 
@@ -23,17 +22,10 @@ private:
     tavelin::CXListCtrl& m_list;
 };
 
-// Starts a program the user asked for and forgets it: the shell or the editor.
+// Starts a program the user asked for and forgets it (the shell or the editor): started the way
+// the installers are, its handles closed at once, failures ignored.
 void StartDetached(const std::wstring& commandLine) {
-    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
-    writable.push_back(L'\0');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    tavelin::StartProcess(commandLine);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "config/text.h"
 #include "evaluate/evaluation_passes.h"
 #include "platform/handles.h"
+#include "platform/program_path_win.h"
 #include "platform/registry_win.h"
 #include "platform/text_encoding_win.h"
 #include "probe/os_facts_win.h"
@@ -118,9 +119,7 @@ void CTavelinDlg::ParseDiagnosticSwitches() {
 }
 
 void CTavelinDlg::LocateDisc() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
-    std::wstring root = buffer;
+    std::wstring root = tavelin::RunningProgramPath();
     const auto lastBackslash = root.rfind(L'\\');
     if (!root.empty() && lastBackslash != std::wstring::npos) root.erase(lastBackslash);
     m_strDiscRoot = root;

@@ -38,12 +38,6 @@ WaitingListRead Win32RestartRecordStore::ReadWaitingListValue(std::wstring& text
 
 void Win32RestartRecordStore::DeleteRecord() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath); }
 
-std::wstring RunningProgramPath() {
-    wchar_t path[MAX_PATH + 1] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
-    return path;
-}
-
 Win32RestartSystem::Win32RestartSystem() : m_programPath(RunningProgramPath()) {}
 
 Win32RestartSystem::Win32RestartSystem(std::wstring programPath) : m_programPath(std::move(programPath)) {}

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "install/restart_record.h"
+#include "platform/program_path_win.h"
 
 namespace tavelin {
 
@@ -31,9 +32,6 @@ public:
 private:
     std::wstring m_programPath;
 };
-
-// The full path of the running program, as GetModuleFileNameW gives it.
-std::wstring RunningProgramPath();
 
 // Enables the shutdown privilege of the process and asks Windows to restart. False when Windows
 // refused; the dialog then stays open.

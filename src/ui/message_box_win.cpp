@@ -1,12 +1,12 @@
 #include "ui/message_box_win.h"
 
+#include "platform/program_path_win.h"
+
 namespace tavelin {
 
 const std::wstring& ApplicationTitle() {
     static const std::wstring title = [] {
-        wchar_t path[MAX_PATH + 1] = {};
-        GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
-        std::wstring name = path;
+        std::wstring name = RunningProgramPath();
         const auto slash = name.find_last_of(L"\\/");
         if (slash != std::wstring::npos) name.erase(0, slash + 1);
         const auto dot = name.find_last_of(L'.');
