@@ -109,11 +109,8 @@ void CTavelinDlg::ShowSelectedDescription() {
         SetWindowTextW(Item(IDC_DESCRIPTION), L"");
         return;
     }
-    for (const auto& item : m_pItemList) {
-        if (item->m_nListRow == row) {
-            SetWindowTextW(Item(IDC_DESCRIPTION), item->m_strDescription.c_str());
-            return;
-        }
+    if (const tavelin::CItem* item = tavelin::ItemAtRow(m_pItemList, row)) {
+        SetWindowTextW(Item(IDC_DESCRIPTION), item->m_strDescription.c_str());
     }
 }
 

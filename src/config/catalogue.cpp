@@ -226,4 +226,11 @@ LoadedCatalogue LoadCatalogue(const ConfigFile& config, const MachineFacts& fact
     return loaded;
 }
 
+const CItem* ItemAtRow(const ItemList& items, int row) {
+    for (const auto& item : items) {
+        if (item->m_nListRow == row) return item.get();
+    }
+    return nullptr;
+}
+
 }  // namespace tavelin

@@ -134,6 +134,10 @@ struct LoadedCatalogue {
 };
 
 // machineModel is the BIOS model name, upper-cased and trimmed.
+// The item listed in a row of the item list (its m_nListRow), or null. Rows and items are tied
+// only through that field: the list's rows never carry the items themselves.
+const CItem* ItemAtRow(const ItemList& items, int row);
+
 LoadedCatalogue LoadCatalogue(const ConfigFile& config, const MachineFacts& facts,
                               const std::wstring& machineModel);
 

@@ -11,7 +11,7 @@ public:
 
     void Apply(int row, int state) {
         if (row < 0 || !m_followed.insert(row).second) return;
-        const CItem* item = ItemAtRow(row);
+        const CItem* item = ItemAtRow(m_items, row);
         if (item == nullptr) return;
         if (state != 0) {
             CheckWhatItDependsOn(*item, state);
@@ -45,13 +45,6 @@ private:
                 break;  // the first matching entry decides for this item
             }
         }
-    }
-
-    const CItem* ItemAtRow(int row) const {
-        for (const auto& item : m_items) {
-            if (item->m_nListRow == row) return item.get();
-        }
-        return nullptr;
     }
 
     const CItem* ItemNumbered(std::uint32_t number) const {

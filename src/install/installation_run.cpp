@@ -80,13 +80,6 @@ StartDecision DecideStart(InstallList& list, bool resumeMode, const std::functio
     return StartDecision::Declined;
 }
 
-const CItem* ItemAtRow(const ItemList& items, int row) {
-    for (const auto& item : items) {
-        if (item->m_nListRow == row) return item.get();
-    }
-    return nullptr;
-}
-
 std::wstring UninstallKeyPathOf(const std::wstring& guid) {
     return L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + guid;
 }

@@ -68,8 +68,6 @@ struct RunOutcome {
 RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
                            const DiagnosticSwitches& switches, const RunServices& services);
 
-// The item listed in a row, or null.
-const CItem* ItemAtRow(const ItemList& items, int row);
 
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\" and the GUID.
 std::wstring UninstallKeyPathOf(const std::wstring& guid);
