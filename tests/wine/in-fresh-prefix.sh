@@ -4,6 +4,8 @@
 #                      [--desktop WIDTHxHEIGHT] -- command...
 # --desktop sets the size of the prefix's virtual desktop, which is the screen the program sees
 # (1024x768 by default).
+# Each run gets a display of its own when Xvfb is present: tests run side by side, and a test that
+# reads the screen must not see another test's window on top of its own.
 # The templates come from the test runner (TAVELIN_TEMPLATE_PREFIX64 / TAVELIN_TEMPLATE_PREFIX32);
 # when missing they are made here once (tests/wine/make-template.sh).
 set -euo pipefail
@@ -29,12 +31,29 @@ if [ -z "$template" ] || [ ! -d "$template" ]; then
 fi
 
 prefix="$(mktemp -d "${TMPDIR:-/tmp}/tavelin-prefix.XXXXXX")"
+xvfb_pid=""
 cleanup() {
     WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
     rm -rf "$prefix"
 }
 trap cleanup EXIT
+
+if command -v Xvfb >/dev/null 2>&1 && [ -z "${TAVELIN_SHARED_DISPLAY:-}" ]; then
+    # Xvfb picks a free display number itself and writes it to the given descriptor once it
+    # accepts connections.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$prefix.display" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$prefix.display" ] && break; sleep 0.05; done
+    display_number="$(head -n1 "$prefix.display" 2>/dev/null || true)"
+    rm -f "$prefix.display"
+    if [ -z "$display_number" ]; then
+        echo "in-fresh-prefix: Xvfb did not start" >&2
+        exit 1
+    fi
+    export DISPLAY=":$display_number"
+fi
 cp -a "$template/." "$prefix/"
 export WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}"
 if [ "$arch" = 32 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
