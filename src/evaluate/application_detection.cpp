@@ -137,7 +137,7 @@ void DetectByVersionValue(const Reporter& report, bool is64BitWindows, CItem& it
     const std::wstring valueName = pathGiven ? components.back() : L"";
     if (pathGiven) components.pop_back();
     std::wstring keyPath;
-    for (const std::wstring& component : components) keyPath += (keyPath.empty() ? L"" : L"\\") + component;
+    for (std::size_t i = 0; i < components.size(); ++i) keyPath += (i == 0 ? L"" : L"\\") + components[i];
 
     std::unique_ptr<RegistryKey> key =
         OpenVersionLocation(report, is64BitWindows, item, keyPath, pathGiven, registry);

@@ -6,6 +6,7 @@
 
 #include "install/install_marker_win.h"
 #include "install/process_launcher_win.h"
+#include "platform/application_message_box_win.h"
 
 namespace tavelin {
 
@@ -110,7 +111,7 @@ private:
 class WorkerMessageSink : public MessageSink {
 public:
     explicit WorkerMessageSink(const std::wstring& title) : m_title(title) {}
-    void ShowMessage(const std::wstring& text) override { MessageBoxW(nullptr, text.c_str(), m_title.c_str(), MB_OK); }
+    void ShowMessage(const std::wstring& text) override { ShowApplicationMessageBox(nullptr, text, m_title, MB_OK); }
 
 private:
     const std::wstring& m_title;

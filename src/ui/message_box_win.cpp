@@ -1,5 +1,6 @@
 #include "ui/message_box_win.h"
 
+#include "platform/application_message_box_win.h"
 #include "platform/program_path_win.h"
 
 namespace tavelin {
@@ -17,7 +18,7 @@ const std::wstring& ApplicationTitle() {
 }
 
 int AppMessageBox(HWND owner, const std::wstring& text, UINT type) {
-    return MessageBoxW(owner, text.c_str(), ApplicationTitle().c_str(), type);
+    return ShowApplicationMessageBox(owner, text, ApplicationTitle(), type);
 }
 
 }  // namespace tavelin

@@ -51,7 +51,8 @@ UniqueGdiObject ApplySkinLayout(HWND dialog, const std::wstring& discRoot) {
         if (entry.position) {
             PlaceControl(dialog, *entry.section, *entry.position);
         } else {
-            AppMessageBox(dialog, L"Skin error", MB_OK);
+            // The window's own message box, not the application's: no icon is added.
+            MessageBoxW(dialog, L"Skin error", ApplicationTitle().c_str(), MB_OK);
             PostQuitMessage(0);
         }
     }

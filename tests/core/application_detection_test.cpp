@@ -115,6 +115,9 @@ TEST(DetectInstalledApplication, Table) {
          true, false, true, {L"Version status : Hotfix failed to open VersionPath in 32 and 64 bit registry"}},
         {"key form with a leading separator", kApp, L"\\SOFTWARE\\Maker\\AppC\\", L"2.0", false, false, false,
          true, {kOpen32Failed}},
+        // A blank first component still stands in the joined key path, which then begins with one.
+        {"value form with a blank first component", kApp, L" \\SOFTWARE\\Maker\\AppA\\Version", L"2.0", false,
+         false, false, true, {kOpen32Failed}},
     };
     MemoryRegistry registry = MakeMachine();
     for (const AppCase& c : cases) {

@@ -46,13 +46,17 @@ bool FileExists(const std::wstring& path) {
 
 struct Outcome {
     std::vector<std::wstring> messages;
+    std::vector<bool> messageIcons;  // whether each message showed an icon
     bool windowShown = false;
 };
 
 Outcome RunToEnd(const TestDisc& disc, const std::wstring& arguments) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe" + arguments);
     Outcome outcome;
-    outcome.messages = program.CollectMessagesUntilSettled();
+    for (const MessageBoxSeen& box : program.CollectMessageBoxesUntilSettled()) {
+        outcome.messages.push_back(box.text);
+        outcome.messageIcons.push_back(box.showsIcon);
+    }
     if (program.WaitForMainWindow(2000) != nullptr) {
         outcome.windowShown = true;
         program.Close();
@@ -74,6 +78,7 @@ TEST_F(DiscSuitability, ModelRefusalIsShownWithoutAnySwitchAndSkipsTheOsCheck) {
     EXPECT_FALSE(plain.windowShown);
     ASSERT_EQ(plain.messages.size(), 1u);
     EXPECT_EQ(plain.messages[0], L"This is not a suitable machine for this driver disk");
+    EXPECT_TRUE(plain.messageIcons[0]) << "an application message box warns with its icon";
 
     // With ShowOS the OS display message would follow the OS check; it never comes.
     Outcome withOs = RunToEnd(disc, L" ShowOS ShowModel ShowErrorMessage");

@@ -240,9 +240,10 @@ TEST_F(SkinTest, PositionWithThreeNumbersEndsTheProgram) {
         disc.WriteFile(std::wstring(L"Lib\\Skin\\") + skin->iniName, text);
     }
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
-    const std::vector<std::wstring> messages = program.CollectMessagesUntilSettled();
+    const std::vector<MessageBoxSeen> messages = program.CollectMessageBoxesUntilSettled();
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.front(), L"Skin error");
+    EXPECT_EQ(messages.front().text, L"Skin error");
+    EXPECT_FALSE(messages.front().showsIcon) << "the window's own message box adds no icon";
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_TRUE(program.WaitForExit(20000)) << "the program ends by itself";
     EXPECT_EQ(program.WaitForMainWindow(0), nullptr);

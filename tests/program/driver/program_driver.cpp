@@ -172,12 +172,18 @@ bool RunningProgram::WaitForExit(DWORD timeoutMs) const {
 
 std::vector<std::wstring> RunningProgram::CollectMessagesUntilSettled(DWORD timeoutMs) const {
     std::vector<std::wstring> texts;
+    for (const MessageBoxSeen& box : CollectMessageBoxesUntilSettled(timeoutMs)) texts.push_back(box.text);
+    return texts;
+}
+
+std::vector<MessageBoxSeen> RunningProgram::CollectMessageBoxesUntilSettled(DWORD timeoutMs) const {
+    std::vector<MessageBoxSeen> boxes;
     for (DWORD waited = 0; waited < timeoutMs; waited += kPollMs) {
         if (HWND box = FindProcessWindow(m_processId, L"#32770", true)) {
             // The text is set before the box shows; a second read guards against a box caught
             // while it is still being built.
             Sleep(kPollMs);
-            texts.push_back(MessageBoxText(box));
+            boxes.push_back({MessageBoxText(box), MessageBoxShowsIcon(box)});
             HWND answered = box;
             AnswerMessageBox(box, IDOK);
             for (int i = 0; i < 200 && IsWindow(answered) && IsWindowVisible(answered); ++i) Sleep(kPollMs);
@@ -186,7 +192,7 @@ std::vector<std::wstring> RunningProgram::CollectMessagesUntilSettled(DWORD time
         if (FindProcessWindow(m_processId, L"CTavelinDlg", true) != nullptr || HasEnded()) break;
         Sleep(kPollMs);
     }
-    return texts;
+    return boxes;
 }
 
 bool RunningProgram::Close(DWORD timeoutMs) const {
@@ -222,6 +228,18 @@ ControlState ReadControl(HWND dialog, int id) {
 std::wstring MessageBoxText(HWND box) {
     HWND text = GetDlgItem(box, 0xFFFF);
     return text != nullptr ? WindowText(text) : std::wstring();
+}
+
+bool MessageBoxShowsIcon(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        // A box without an icon may still keep an empty icon control.
+        if (_wcsicmp(ClassName(child).c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+            IsWindowVisible(child) && SendMessageW(child, STM_GETICON, 0, 0) != 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void AnswerMessageBox(HWND box, int buttonId) {

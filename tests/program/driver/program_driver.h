@@ -51,6 +51,11 @@ struct ControlState {
     bool enabled = false;
 };
 
+struct MessageBoxSeen {
+    std::wstring text;
+    bool showsIcon = false;
+};
+
 class RunningProgram {
 public:
     // Starts `programPath` with the whole `commandLine` (argument 0 included) in `workingFolder`.
@@ -75,6 +80,8 @@ public:
     // Reads every message box in turn, answering each with OK, until the program shows its main
     // window or ends. Returns the texts in order.
     std::vector<std::wstring> CollectMessagesUntilSettled(DWORD timeoutMs = 30000) const;
+    // The same, with what else each box showed.
+    std::vector<MessageBoxSeen> CollectMessageBoxesUntilSettled(DWORD timeoutMs = 30000) const;
 
     // Closes the main window as the close box does, and waits for the program to end.
     bool Close(DWORD timeoutMs = 30000) const;
@@ -89,6 +96,8 @@ std::wstring ClassName(HWND window);
 ControlState ReadControl(HWND dialog, int id);
 // The text of a message box (its static 0xFFFF).
 std::wstring MessageBoxText(HWND box);
+// Whether a message box shows an icon beside its text.
+bool MessageBoxShowsIcon(HWND box);
 // Posts a click to a button of a message box (IDOK, IDYES, IDNO); sending would block while the
 // program's handler has a modal box open.
 void AnswerMessageBox(HWND box, int buttonId);
