@@ -17,7 +17,8 @@ std::wstring FourNumbers(DWORD mostSignificant, DWORD leastSignificant) {
 
 ModuleVersion::ModuleVersion(HMODULE module) {
     wchar_t path[520] = {};
-    GetModuleFileNameW(module, path, 520);
+    // One character fewer than the buffer: Windows XP does not terminate a path that fills it.
+    GetModuleFileNameW(module, path, 519);
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeW(path, &handle);
     if (size == 0) return;
