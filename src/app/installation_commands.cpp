@@ -33,8 +33,16 @@ void CTavelinDlg::OnStart() {
     settings.texts = {m_texts.Get(IDS_INSTALLING), m_texts.Get(IDS_DONE), m_texts.Get(IDS_FAILED)};
     settings.switches = m_switches;
     settings.messageTitle = tavelin::ApplicationTitle();
-    m_worker.Start(Window(), *m_runUi, m_pItemList, settings);
+    const bool started = m_worker.Start(Window(), *m_runUi, m_pItemList, settings);
     m_hInstallThread = m_worker.ThreadHandle();
+    if (!started) {
+        // Without a worker nothing would ever end the run: the user gets the list and the
+        // buttons back, as after answering No.
+        tavelin::EnableAllRows(m_runUi->RunList());
+        EnableWindow(Item(IDC_DEFAULT), TRUE);
+        EnableWindow(Item(IDC_START), TRUE);
+        EnableWindow(Item(IDC_ADVANCE), TRUE);
+    }
 }
 
 void CTavelinDlg::OnProgressTimer() {

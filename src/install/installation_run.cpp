@@ -80,6 +80,8 @@ StartDecision DecideStart(InstallList& list, bool resumeMode, const std::functio
     return StartDecision::Declined;
 }
 
+void EnableAllRows(InstallList& list) { EnableAllRows(list, list.RowCount()); }
+
 std::wstring UninstallKeyPathOf(const std::wstring& guid) {
     return L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + guid;
 }

@@ -37,6 +37,9 @@ const wchar_t* StartDecisionName(StartDecision decision);
 // mode or when no row is checked.
 StartDecision DecideStart(InstallList& list, bool resumeMode, const std::function<bool()>& confirmInstall);
 
+// Gives every row back to the user, as a declined start does.
+void EnableAllRows(InstallList& list);
+
 // The user-interface texts the run writes into the status cell.
 struct RunTexts {
     std::wstring installing;  // "Installing"
