@@ -5,9 +5,11 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-20}"
 status=0
+ran=0
 for fuzzer in "$root"/build/native/fuzz/*_fuzz; do
     [ -x "$fuzzer" ] || continue
     name="$(basename "$fuzzer")"
+    ran=$((ran + 1))
     work="$(mktemp -d)"
     seeds=()
     if [ -d "$root/fuzz/corpus/$name" ]; then seeds=("$root/fuzz/corpus/$name"); fi
@@ -19,4 +21,7 @@ for fuzzer in "$root"/build/native/fuzz/*_fuzz; do
     fi
     rm -rf "$work" "$work.log"
 done
+if [ $ran -eq 0 ]; then
+    echo "fuzz: no fuzzer was built in build/native/fuzz"; status=1
+fi
 exit $status

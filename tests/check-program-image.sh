@@ -9,8 +9,8 @@ for image in "$@"; do
 dump="$(i686-w64-mingw32-objdump -p "$image")"
 
 grep -q "file format pei-i386" <<<"$dump" || { echo "$image: not a 32-bit PE"; status=1; }
-grep -qE "MajorSubsystemVersion[[:space:]]+5" <<<"$dump" || { echo "$image: subsystem major version is not 5"; status=1; }
-grep -qE "MinorSubsystemVersion[[:space:]]+1" <<<"$dump" || { echo "$image: subsystem minor version is not 1"; status=1; }
+grep -qE "MajorSubsystemVersion[[:space:]]+5$" <<<"$dump" || { echo "$image: subsystem major version is not 5"; status=1; }
+grep -qE "MinorSubsystemVersion[[:space:]]+1$" <<<"$dump" || { echo "$image: subsystem minor version is not 1"; status=1; }
 
 allowed="ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SETUPAPI.DLL SHELL32.DLL USER32.DLL VERSION.DLL"
 while read -r dll; do

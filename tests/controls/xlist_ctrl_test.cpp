@@ -244,10 +244,12 @@ TEST_F(ListTest, OnlyTheListsOwnCallsFromOtherThreadsAreRun) {
         texted = m_list.SetCellText(0, 3, L"Installing");
         done = true;
     });
-    while (!done) {
+    const DWORD started = GetTickCount();
+    while (!done && GetTickCount() - started < 30000) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         PumpMessages();
     }
+    ASSERT_TRUE(done) << "the calls from the other thread never came through";
     worker.join();
     EXPECT_EQ(check, CHECK_ON) << "read on the window's thread";
     EXPECT_TRUE(texted) << "written on the window's thread";

@@ -238,8 +238,8 @@ TEST(LoadCatalogue, EmptyOrMissingQuantityGivesNoItems) {
 TEST(LoadCatalogue, TagsLongerThanTheirBufferAreCut) {
     const std::string longName(300, 'x');
     const LoadedCatalogue catalogue = Load("[OS_Language_Tag]\nWNT_5.1_XP=" + longName + "\n0409=" + longName + "\n");
-    EXPECT_EQ(catalogue.m_szOSDisplayName.size(), kMaxTagLength);
-    EXPECT_EQ(catalogue.m_szLanguageTag.size(), kMaxTagLength);
+    EXPECT_EQ(catalogue.m_szOSDisplayName.size(), 259u) << "259 characters and the terminator";
+    EXPECT_EQ(catalogue.m_szLanguageTag.size(), 259u) << "259 characters and the terminator";
 }
 
 TEST(ParseItemNumberList, Table) {

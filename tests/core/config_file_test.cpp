@@ -142,7 +142,7 @@ TEST(ConfigFile, LocalizedKeys) {
     EXPECT_EQ(FallbackKey(LocalizedBase::Description), L"Description_ENG");
 }
 
-TEST(ConfigFile, LanguageTagAndFallback) {
+TEST(ConfigFile, LanguageTagAndLocalizedKeys) {
     TempIni ini("language.ini");
     ini.Write(
         "[OS_Language_Tag]\r\n0409 = ENG\r\n0411=JPN ; Japanese\r\n"
@@ -151,19 +151,20 @@ TEST(ConfigFile, LanguageTagAndFallback) {
     const struct {
         const wchar_t* languageCode;
         const wchar_t* tag;
-        const wchar_t* title;  // localized key first, the fallback key when that is empty
+        const wchar_t* title;  // read under the localized key
     } cases[] = {
         {L"0409", L"ENG", L"Chipset"},
-        {L"0411", L"JPN", L"Chipset"},
-        {L"0407", L"", L"Chipset"},
+        {L"0411", L"JPN", L""},
+        {L"0407", L"", L"Chipset"},  // unmapped: the English key
     };
     for (const auto& c : cases) {
         const std::wstring tag = LookupLanguageTag(config, c.languageCode);
         EXPECT_EQ(tag, c.tag) << testing::PrintToString(std::wstring(c.languageCode));
-        std::wstring title = config.ReadIniValue(L"Item_1", LocalizedKey(LocalizedBase::Title, tag));
-        if (title.empty()) title = config.ReadIniValue(L"Item_1", FallbackKey(LocalizedBase::Title));
-        EXPECT_EQ(title, c.title) << testing::PrintToString(std::wstring(c.languageCode));
+        EXPECT_EQ(config.ReadIniValue(L"Item_1", LocalizedKey(LocalizedBase::Title, tag)), c.title)
+            << testing::PrintToString(std::wstring(c.languageCode));
     }
+    // The fallback key differs from the English one in letter case and still finds it.
+    EXPECT_EQ(config.ReadIniValue(L"Item_1", FallbackKey(LocalizedBase::Title)), L"Chipset");
     EXPECT_EQ(config.ReadIniValue(L"Item_1", LocalizedKey(LocalizedBase::Description, L"JPN")), L"Setsumei");
 }
 

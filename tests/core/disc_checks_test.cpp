@@ -152,7 +152,7 @@ TEST(CheckOperatingSystem, GivesTheDisplayNameOfTheOsKey) {
         {"unmapped", kTags, L"WNT_5.2_2003", L""},
         {"empty key", kTags, L"", L""},
         {"over-long name is cut", "[OS_Language_Tag]\r\nWNT_5.1_XP=" + longName + "\r\n", L"WNT_5.1_XP",
-         std::wstring(kMaxOsDisplayNameLength, L'N')},
+         std::wstring(259, L'N')},
     };
     for (const auto& c : cases) {
         const TempIniFile ini(c.tags);

@@ -75,6 +75,8 @@ TEST(ApplyHardwareRule, Table) {
          false, true},
         {"app without ids applies", ITEM_TYPE_HOTFIX, HWID_RULE_NONE, {}, false, true, true},
         {"unknown type without ids", ITEM_TYPE_UNKNOWN, HWID_RULE_NONE, {}, false, true, true},
+        {"driver without known rule keeps a true version result", ITEM_TYPE_DRIVER, HWID_RULE_NONE,
+         {{true, kSame}}, false, true, true},
     };
     for (const Case& c : cases) {
         ItemList items;

@@ -198,7 +198,9 @@ const Variant kVariants[] = {
 
 TEST(ProfileDifferential, CorpusFilesInEveryEncodingAndLineEnd) {
     TempFolder temp;
+    int files = 0;
     for (const auto& entry : fs::directory_iterator(fs::path(TAVELIN_TEST_DATA) / "ini")) {
+        ++files;
         const std::string text = ReadBytes(entry.path());
         for (const Variant& variant : kVariants) {
             const std::string label = entry.path().filename().string() + " (" + variant.name + ")";
@@ -207,6 +209,7 @@ TEST(ProfileDifferential, CorpusFilesInEveryEncodingAndLineEnd) {
             ExpectSameAsSystem(file, label);
         }
     }
+    EXPECT_GT(files, 0) << "the corpus folder is missing or empty";
 }
 
 std::string Repeat(char c, std::size_t count) { return std::string(count, c); }

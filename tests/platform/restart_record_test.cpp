@@ -189,7 +189,10 @@ TEST_F(RestartRecord, RestartCopiesTheHelperOnceAndRegistersIt) {
     EXPECT_EQ(ReadTextFile(helper), "first helper");
     const StoredText runOnce = ReadText(kRunOnceKeyPath, kRunOnceValueName);
     EXPECT_EQ(runOnce.type, static_cast<DWORD>(REG_EXPAND_SZ));
-    EXPECT_EQ(runOnce.text, RunOnceCommandOf(helper));
+    // Wine's temp path has no blank, so the command is the helper's path as it stands (the quoting
+    // of a path with blanks is a case of the command's own table).
+    ASSERT_EQ(helper.find(L' '), std::wstring::npos) << "a temp path with blanks needs another expectation";
+    EXPECT_EQ(runOnce.text, helper);
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"4@7@12");
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kFullPathValueName).text, L"C:\\Disc\\setup.exe");
     EXPECT_EQ(system.started, std::vector<std::wstring>{L"shutdown -r -t 15"});

@@ -4,16 +4,22 @@
 #include <gtest/gtest.h>
 
 #include "driver/program_driver.h"
-#include "driver/test_registry.h"
 
 namespace tavelin::testing {
 namespace {
 
 const wchar_t kMachineModel[] = L"Tavelin TestBook 14";
 
-// The stand-in reads the model from the registry where the firmware table has none (as here).
-void SetRegistryModel(const std::wstring& model) {
-    SetRegistryString(L"HARDWARE\\DESCRIPTION\\System\\BIOS", L"SystemProductName", model, REG_SZ, KEY_WOW64_64KEY);
+// The model comes from the scripted libraries: the real ones read the firmware first, and on most
+// real computers (unlike a container) the firmware names a model of its own.
+void UseScriptedModel(const TestDisc& disc) {
+    const std::wstring doubles = PathFromEnvironment("TAVELIN_BUILD_DIR") + L"\\doubles\\";
+    for (const wchar_t* file : {L"QVCDDMI.DLL", L"QVCDENUM.DLL", L"QVCDUSB.DLL"}) {
+        disc.CopyIn(doubles + file, std::wstring(L"Lib\\") + file);
+    }
+    std::string model;
+    for (const wchar_t* c = kMachineModel; *c != 0; ++c) model += static_cast<char>(*c);  // ASCII
+    disc.WriteFile(L"Lib\\DOUBLES.TXT", "model=" + model + "\r\n");
 }
 
 std::string Narrow(const std::wstring& wide) {
@@ -52,6 +58,7 @@ struct Outcome {
 
 Outcome RunToEnd(const TestDisc& disc, const std::wstring& arguments) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe" + arguments);
+    EXPECT_TRUE(program.Started());
     Outcome outcome;
     for (const MessageBoxSeen& box : program.CollectMessageBoxesUntilSettled()) {
         outcome.messages.push_back(box.text);
@@ -65,13 +72,11 @@ Outcome RunToEnd(const TestDisc& disc, const std::wstring& arguments) {
     return outcome;
 }
 
-class DiscSuitability : public ::testing::Test {
-protected:
-    void SetUp() override { SetRegistryModel(kMachineModel); }
-};
+class DiscSuitability : public ::testing::Test {};
 
 TEST_F(DiscSuitability, ModelRefusalIsShownWithoutAnySwitchAndSkipsTheOsCheck) {
     TestDisc disc(L"model-refused");
+    UseScriptedModel(disc);
     disc.WriteIni(DiscIni("Model=Other Book 1, Other Book 2\r\nSystem_Type=32BIT\r\n"));
 
     Outcome plain = RunToEnd(disc, L"");
@@ -90,6 +95,7 @@ TEST_F(DiscSuitability, ModelRefusalIsShownWithoutAnySwitchAndSkipsTheOsCheck) {
 
 TEST_F(DiscSuitability, ModelListedInAnotherLetterCaseIsAllowed) {
     TestDisc disc(L"model-allowed");
+    UseScriptedModel(disc);
     disc.WriteIni(DiscIni("Model=Other Book, tavelin testbook 14 \r\nTitle_ENG=Allowed Disc\r\n"));
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();
@@ -133,6 +139,8 @@ TEST_F(DiscSuitability, OsRefusalComposesTheTextLineByLine) {
 TEST_F(DiscSuitability, MissingLibrariesEndSilentlyUnlessErrorsAreShown) {
     TestDisc disc(L"no-libraries", L"setup.exe", TestDisc::Libraries::None);
     disc.WriteIni(DiscIni(""));
+    // The driver file is there: it is copied before the libraries fail, and removed again.
+    disc.WriteFile(L"Lib\\Quorvelhwio.sys", "driver");
     Outcome plain = RunToEnd(disc, L"");
     EXPECT_FALSE(plain.windowShown);
     EXPECT_TRUE(plain.messages.empty());

@@ -82,6 +82,14 @@ TEST(EvaluationAtStartup, ItemsAreJudgedAgainstTheRegistryAndTheDevices) {
         L"Version status : Hotfix failed to open VersionPath in 32 and 64 bit registry",
     };
     EXPECT_EQ(verbose, expected);
+
+    // The per-item status shows the adapter found present through the device libraries.
+    const std::wstring adapterStatus = L"Item Name : Display Driver\nDevice Exist status : ";
+    std::wstring shown;
+    for (const std::wstring& message : StartupMessages(disc, L" ShowItemStatus")) {
+        if (message.rfind(adapterStatus, 0) == 0) shown = message.substr(adapterStatus.size(), 5);
+    }
+    EXPECT_EQ(shown, L"True\n");
 }
 
 TEST(EvaluationAtStartup, DeviceAbsentFromTheRegistryIsReportedUnderTheErrorSwitch) {

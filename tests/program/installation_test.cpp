@@ -26,15 +26,15 @@ std::string Application(const std::string& set, int number, const std::string& t
            " Version 2.0\r\n" + extra;
 }
 
-// The program's message boxes, told apart from its please-wait dialog by their text.
+// The program's message boxes, told apart from its please-wait dialog by their text. Looks at
+// least once, so that a timeout of 0 asks whether a box is open now.
 HWND WaitForQuestion(const RunningProgram& program, DWORD timeoutMs = 60000) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+    for (DWORD waited = 0;; waited += 100) {
         HWND box = program.WaitForMessageBox(0);
         if (box != nullptr && !MessageBoxText(box).empty()) return box;
-        if (program.HasEnded()) return nullptr;
+        if (program.HasEnded() || waited >= timeoutMs) return nullptr;
         Sleep(100);
     }
-    return nullptr;
 }
 
 void Answer(HWND box, int button) {
@@ -147,8 +147,13 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
             Sleep(100);
         }
         EXPECT_EQ(waiting, L"2@4");
-        Sleep(500);
-        EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Tavelin", L"FullPathName"), disc.ProgramPath());
+        // The program's path is stored right after the list.
+        std::wstring programPath;
+        for (int i = 0; i < 100 && (programPath = ReadRegistryString(L"SOFTWARE\\Tavelin", L"FullPathName")) == L"<no value>";
+             ++i) {
+            Sleep(100);
+        }
+        EXPECT_EQ(programPath, disc.ProgramPath());
         const std::wstring runOnce =
             ReadRegistryString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin");
         EXPECT_NE(runOnce.find(L"\\Tavelin\\ReInst.exe"), std::wstring::npos) << runOnce.size();

@@ -45,7 +45,7 @@ if command -v Xvfb >/dev/null 2>&1 && [ -z "${TAVELIN_SHARED_DISPLAY:-}" ]; then
     # accepts connections.
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$prefix.display" >/dev/null 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$prefix.display" ] && break; sleep 0.05; done
+    for _ in $(seq 600); do [ -s "$prefix.display" ] && break; sleep 0.05; done
     display_number="$(head -n1 "$prefix.display" 2>/dev/null || true)"
     rm -f "$prefix.display"
     if [ -z "$display_number" ]; then

@@ -24,7 +24,7 @@ std::wstring FolderOf(const std::wstring& path) {
 
 struct WindowSearch {
     DWORD processId;
-    const wchar_t* className;
+    const wchar_t* className;  // null: any class
     bool mustBeVisible;
     HWND exclude;
     HWND found;
@@ -36,7 +36,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || window == search->exclude) return TRUE;
     if (search->mustBeVisible && !IsWindowVisible(window)) return TRUE;
-    if (ClassName(window) != search->className) return TRUE;
+    if (search->className != nullptr && ClassName(window) != search->className) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -163,6 +163,17 @@ HWND RunningProgram::WaitForMessageBox(DWORD timeoutMs) const {
         if (HWND box = FindProcessWindow(m_processId, L"#32770", true)) return box;
         if (HasEnded() || waited >= timeoutMs) return nullptr;
         Sleep(kPollMs);
+    }
+}
+
+bool RunningProgram::EndsWithoutShowingAnyWindow(DWORD timeoutMs) const {
+    // Polled often: a window shown and closed again between two looks would go unseen.
+    const DWORD pollMs = 10;
+    for (DWORD waited = 0;; waited += pollMs) {
+        if (FindProcessWindow(m_processId, nullptr, true) != nullptr) return false;
+        if (HasEnded()) return true;
+        if (waited >= timeoutMs) return false;
+        Sleep(pollMs);
     }
 }
 

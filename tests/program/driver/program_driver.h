@@ -75,6 +75,9 @@ public:
     // A visible message box of the program; null after the timeout or when the program ended.
     HWND WaitForMessageBox(DWORD timeoutMs = 30000) const;
     bool WaitForExit(DWORD timeoutMs = 30000) const;
+    // Watches the program until it ends: true when it ended within the timeout and never showed a
+    // window (main window, message box or any other) meanwhile.
+    bool EndsWithoutShowingAnyWindow(DWORD timeoutMs = 20000) const;
     bool HasEnded() const { return WaitForExit(0); }
 
     // Reads every message box in turn, answering each with OK, until the program shows its main
