@@ -5,6 +5,7 @@
 
 #include "driver/list_reader.h"
 #include "driver/program_driver.h"
+#include "driver/recorded_starts.h"
 #include "driver/test_registry.h"
 
 namespace tavelin::testing {
@@ -131,6 +132,8 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
                                        Application("Restart", 2, "Second") + Application("Restart", 3, "Third") +
                                        Application("Restart", 4, "Fourth"),
                                    4);
+    // The restart command reaches a recorder beside the program instead of the system's own.
+    PlaceRecorderAs(disc, L"shutdown.exe");
     {
         RunningProgram program(disc.ProgramPath(), L"setup.exe");
         HWND window = program.WaitForMainWindow();
@@ -157,6 +160,7 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
         const std::wstring runOnce =
             ReadRegistryString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin");
         EXPECT_NE(runOnce.find(L"\\Tavelin\\ReInst.exe"), std::wstring::npos) << runOnce.size();
+        EXPECT_EQ(WaitForRecordedStart(L"shutdown"), L"shutdown -r -t 15");
         EXPECT_FALSE(program.HasEnded());
         EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart1", L"Version"), L"2.0");
         EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"<no key>");

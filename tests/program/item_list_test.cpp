@@ -6,6 +6,7 @@
 
 #include "driver/list_reader.h"
 #include "driver/program_driver.h"
+#include "driver/recorded_starts.h"
 #include "driver/test_registry.h"
 
 namespace tavelin::testing {
@@ -224,6 +225,33 @@ TEST_F(ItemList, StartAsksFirstAndNeedsACheckedRow) {
     AnswerMessageBox(choose, IDOK);
     for (int i = 0; i < 100 && IsWindow(choose) && IsWindowVisible(choose); ++i) Sleep(50);
     EXPECT_TRUE(ReadControl(window, 1008).enabled);
+    EXPECT_TRUE(program.Close());
+}
+
+// The three buttons start the shell on the disc and the editor on its two texts; the disc path
+// goes unquoted, as it is.
+TEST_F(ItemList, ShellAndEditorButtonsOpenTheDiscAndItsTexts) {
+    PlaceRecorderAs(m_disc, L"Explorer.exe");
+    PlaceRecorderAs(m_disc, L"NOTEPAD.EXE");
+    RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    const std::wstring root = m_disc.DiscRoot();
+    const struct {
+        int id;
+        const wchar_t* program;
+        std::wstring commandLine;
+    } buttons[] = {
+        {1015, L"Explorer", L"Explorer " + root},
+        {1016, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\FILELIST.TXT"},
+        {1017, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\TECHSUPP.TXT"},
+    };
+    for (const auto& button : buttons) {
+        ForgetRecordedStart(button.program);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(button.id, BN_CLICKED), 0);
+        EXPECT_EQ(WaitForRecordedStart(button.program), button.commandLine) << button.id;
+    }
+    EXPECT_TRUE(ReadControl(window, 1008).enabled) << "the dialog goes on as before";
     EXPECT_TRUE(program.Close());
 }
 

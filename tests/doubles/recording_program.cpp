@@ -1,0 +1,42 @@
+// A program that only notes how it was started, for program tests that must see what the disc
+// program starts (the shell, the text editor, the restart command) without starting the real
+// thing. Copied into a test disc's folder under the name of the program it stands in for
+// (Explorer.exe, NOTEPAD.EXE, shutdown.exe): the system looks for a program in the starting
+// program's folder first.
+//
+// Writes its whole command line under HKEY_LOCAL_MACHINE\SOFTWARE\TavelinTestRecord, as the value
+// "<NAME> command", NAME being its own file name without the extension, and exits with 0.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring OwnName() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name(path, length);
+    const auto slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) name.erase(0, slash + 1);
+    const auto dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    return name;
+}
+
+void Record(HKEY key, const std::wstring& name, const std::wstring& text) {
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+}  // namespace
+
+int wmain() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TavelinTestRecord", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        return 1;
+    }
+    Record(key, OwnName() + L" command", GetCommandLineW());
+    RegCloseKey(key);
+    return 0;
+}
