@@ -38,6 +38,16 @@ HWND WaitForQuestion(const RunningProgram& program, DWORD timeoutMs = 60000) {
     }
 }
 
+// The please-wait dialog shown after a run (its text control is 1019).
+HWND WaitForPleaseWait(const RunningProgram& program, DWORD timeoutMs = 60000) {
+    for (DWORD waited = 0;; waited += 50) {
+        HWND box = program.WaitForMessageBox(0);
+        if (box != nullptr && GetDlgItem(box, 1019) != nullptr) return box;
+        if (program.HasEnded() || waited >= timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
 void Answer(HWND box, int button) {
     AnswerMessageBox(box, button);
     for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
@@ -83,8 +93,13 @@ TEST_F(Installation, CheckedItemsAreInstalledThenTheRebootIsOffered) {
     ASSERT_EQ(MessageBoxText(question), L"Install now?");
     Answer(question, IDYES);
 
+    // After the run, the disc's pause (one second here) before anything is asked.
+    HWND pleaseWait = WaitForPleaseWait(program);
+    ASSERT_NE(pleaseWait, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(pleaseWait, 1019)).rfind(L"Please wait.", 0), 0u);
     HWND reboot = WaitForQuestion(program);
     ASSERT_NE(reboot, nullptr);
+    EXPECT_FALSE(IsWindow(pleaseWait) && IsWindowVisible(pleaseWait)) << "the pause is over before the question";
     EXPECT_EQ(Statuses(window), L"Power Manager:Done | Broken Hotfix:Failed | Photo Viewer:");
     SaveScreenshot(window, L"run-complete");
     EXPECT_EQ(MessageBoxText(reboot), L"Reboot?");
