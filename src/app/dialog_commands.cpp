@@ -75,9 +75,7 @@ bool CTavelinDlg::OnSysCommand(WPARAM command) {
 
 void CTavelinDlg::OnDefault() {
     PopulateItemList();
-    EnableWindow(Item(IDC_DEFAULT), TRUE);
-    EnableWindow(Item(IDC_START), TRUE);
-    EnableWindow(Item(IDC_ADVANCE), TRUE);
+    EnableRunButtons(true);
 }
 
 void CTavelinDlg::OnAdvance() {

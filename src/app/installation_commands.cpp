@@ -24,9 +24,7 @@ void CTavelinDlg::OnStart() {
         case tavelin::StartDecision::StartWorker:
             break;
     }
-    EnableWindow(Item(IDC_DEFAULT), FALSE);
-    EnableWindow(Item(IDC_START), FALSE);
-    EnableWindow(Item(IDC_ADVANCE), FALSE);
+    EnableRunButtons(false);
 
     tavelin::InstallRunSettings settings;
     settings.discRoot = m_strDiscRoot;
@@ -39,9 +37,7 @@ void CTavelinDlg::OnStart() {
         // Without a worker nothing would ever end the run: the user gets the list and the
         // buttons back, as after answering No.
         tavelin::EnableAllRows(m_runUi->RunList());
-        EnableWindow(Item(IDC_DEFAULT), TRUE);
-        EnableWindow(Item(IDC_START), TRUE);
-        EnableWindow(Item(IDC_ADVANCE), TRUE);
+        EnableRunButtons(true);
     }
 }
 
@@ -98,9 +94,7 @@ void CTavelinDlg::Rescan() {
     EvaluateItems(tavelin::EvaluationRun::Rescan);
     PopulateItemList();
 
-    EnableWindow(Item(IDC_DEFAULT), TRUE);
-    EnableWindow(Item(IDC_START), TRUE);
-    EnableWindow(Item(IDC_ADVANCE), TRUE);
+    EnableRunButtons(true);
 }
 
 void CTavelinDlg::AskReboot() {

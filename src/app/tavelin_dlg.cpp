@@ -86,3 +86,7 @@ void CTavelinDlg::SetCaption(const std::wstring& caption) {
     m_strCaption = caption;
     SetWindowTextW(Window(), m_strCaption.c_str());
 }
+
+void CTavelinDlg::EnableRunButtons(bool enable) {
+    for (int id : {IDC_DEFAULT, IDC_START, IDC_ADVANCE}) EnableWindow(Item(id), enable ? TRUE : FALSE);
+}

@@ -87,6 +87,8 @@ private:
     void UnloadVendorLibraries();
     void ShowMessage(const std::wstring& text);
     void SetCaption(const std::wstring& caption);
+    // Default, Start and Advance: disabled together for a run, enabled together afterwards.
+    void EnableRunButtons(bool enable);
 
     // Window state.
     HICON m_hIcon;

@@ -10,10 +10,6 @@ namespace tavelin {
 
 namespace {
 
-void EnableAllRows(InstallList& list, int rowCount) {
-    for (int row = 0; row < rowCount; ++row) list.SetRowEnabled(row, true);
-}
-
 // An empty command text would compose to the quoted disc root, which the system may resolve to a
 // program named like the disc folder; such a command is treated as one that could not be started.
 std::unique_ptr<StartedProcess> StartCommand(ProcessLauncher& launcher, const std::wstring& discRoot,
@@ -72,15 +68,17 @@ StartDecision DecideStart(InstallList& list, bool resumeMode, const std::functio
         if (CountsAsChecked(list.GetRowCheck(row))) anyChecked = true;
     }
     if (!anyChecked) {
-        EnableAllRows(list, rowCount);
+        EnableAllRows(list);
         return StartDecision::NothingChecked;
     }
     if (resumeMode || confirmInstall()) return StartDecision::StartWorker;
-    EnableAllRows(list, rowCount);
+    EnableAllRows(list);
     return StartDecision::Declined;
 }
 
-void EnableAllRows(InstallList& list) { EnableAllRows(list, list.RowCount()); }
+void EnableAllRows(InstallList& list) {
+    for (int row = 0; row < list.RowCount(); ++row) list.SetRowEnabled(row, true);
+}
 
 std::wstring UninstallKeyPathOf(const std::wstring& guid) {
     return L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + guid;

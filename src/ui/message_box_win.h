@@ -1,6 +1,6 @@
 // The program's application message box: the text, the program's title as caption, and the
-// buttons asked for, with the framework's icon for them unless another is asked for. Also the MessageSink through which portable code shows its
-// diagnostics.
+// buttons asked for, with the framework's icon for them unless another is asked for. Also the
+// MessageSink through which portable code shows its diagnostics.
 #pragma once
 
 #include <windows.h>

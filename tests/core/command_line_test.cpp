@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "narrow_text.h"
+
 namespace tavelin {
 namespace {
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 TEST(CommandLine, ComposesAndFindsTheWorkingFolder) {
     struct Case {

@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <string>
 
 #include "install/internal_message.h"
+#include "narrow_text.h"
 
 namespace tavelin {
 namespace {
-
-std::string Narrow(const wchar_t* text) { return std::string(text, text + std::wcslen(text)); }
 
 TEST(InternalMessage, CodeToAction) {
     struct Case {

@@ -6,14 +6,11 @@
 
 #include <string>
 
+#include "narrow_text.h"
 #include "temp_ini_file.h"
 
 namespace tavelin {
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 TEST(SkinLayout, ScreenWidthChoosesTheSkin) {
     const struct {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "narrow_text.h"
+
 namespace tavelin {
 namespace {
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 TEST(WaitingList, FormatsNumbersJoinedByAt) {
     struct Case {

@@ -8,18 +8,12 @@
 namespace tavelin::testing {
 namespace {
 
-const wchar_t kMachineModel[] = L"Tavelin TestBook 14";
+const char kMachineModel[] = "Tavelin TestBook 14";
 
 // The model comes from the scripted libraries: the real ones read the firmware first, and on most
 // real computers (unlike a container) the firmware names a model of its own.
 void UseScriptedModel(const TestDisc& disc) {
-    const std::wstring doubles = PathFromEnvironment("TAVELIN_BUILD_DIR") + L"\\doubles\\";
-    for (const wchar_t* file : {L"QVCDDMI.DLL", L"QVCDENUM.DLL", L"QVCDUSB.DLL"}) {
-        disc.CopyIn(doubles + file, std::wstring(L"Lib\\") + file);
-    }
-    std::string model;
-    for (const wchar_t* c = kMachineModel; *c != 0; ++c) model += static_cast<char>(*c);  // ASCII
-    disc.WriteFile(L"Lib\\DOUBLES.TXT", "model=" + model + "\r\n");
+    disc.UseScriptedLibraries(std::string("model=") + kMachineModel + "\r\n");
 }
 
 std::string Narrow(const std::wstring& wide) {
@@ -89,7 +83,7 @@ TEST_F(DiscSuitability, ModelRefusalIsShownWithoutAnySwitchAndSkipsTheOsCheck) {
     Outcome withOs = RunToEnd(disc, L" ShowOS ShowModel ShowErrorMessage");
     ASSERT_EQ(withOs.messages.size(), 3u);
     EXPECT_EQ(withOs.messages[0], L"OS Version = \"WNT_5.2_XP64\"");
-    EXPECT_EQ(withOs.messages[1], L"Model = \"" + std::wstring(kMachineModel) + L"\"");
+    EXPECT_EQ(withOs.messages[1], L"Model = \"" + Widen(kMachineModel) + L"\"");
     EXPECT_EQ(withOs.messages[2], L"This is not a suitable machine for this driver disk");
 }
 
@@ -172,11 +166,7 @@ TEST_F(DiscSuitability, ModelLibraryWithoutItsEntryPointCannotReadTheModel) {
 TEST_F(DiscSuitability, FailedModelQueryEndsStartupAndSaysSoOnlyWithTheSwitch) {
     TestDisc disc(L"model-query-fails");
     disc.WriteIni(DiscIni(""));
-    const std::wstring doubles = PathFromEnvironment("TAVELIN_BUILD_DIR") + L"\\doubles\\";
-    for (const wchar_t* file : {L"QVCDDMI.DLL", L"QVCDENUM.DLL", L"QVCDUSB.DLL"}) {
-        disc.CopyIn(doubles + file, std::wstring(L"Lib\\") + file);
-    }
-    disc.WriteFile(L"Lib\\DOUBLES.TXT", "model=Scripted Book\r\nfail=6\r\n");
+    disc.UseScriptedLibraries("model=Scripted Book\r\nfail=6\r\n");
 
     Outcome plain = RunToEnd(disc, L"");
     EXPECT_FALSE(plain.windowShown);

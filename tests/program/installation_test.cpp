@@ -27,25 +27,26 @@ std::string Application(const std::string& set, int number, const std::string& t
            " Version 2.0\r\n" + extra;
 }
 
-// The program's message boxes, told apart from its please-wait dialog by their text. Looks at
-// least once, so that a timeout of 0 asks whether a box is open now.
-HWND WaitForQuestion(const RunningProgram& program, DWORD timeoutMs = 60000) {
-    for (DWORD waited = 0;; waited += 100) {
+// A dialog of the program that `accept` recognises. Looks at least once, so that a timeout of 0
+// asks whether one is open now.
+template <typename Accept>
+HWND WaitForProgramDialog(const RunningProgram& program, Accept accept, DWORD timeoutMs) {
+    for (DWORD waited = 0;; waited += 50) {
         HWND box = program.WaitForMessageBox(0);
-        if (box != nullptr && !MessageBoxText(box).empty()) return box;
+        if (box != nullptr && accept(box)) return box;
         if (program.HasEnded() || waited >= timeoutMs) return nullptr;
-        Sleep(100);
+        Sleep(50);
     }
+}
+
+// The program's message boxes, told apart from its please-wait dialog by their text.
+HWND WaitForQuestion(const RunningProgram& program, DWORD timeoutMs = 60000) {
+    return WaitForProgramDialog(program, [](HWND box) { return !MessageBoxText(box).empty(); }, timeoutMs);
 }
 
 // The please-wait dialog shown after a run (its text control is 1019).
 HWND WaitForPleaseWait(const RunningProgram& program, DWORD timeoutMs = 60000) {
-    for (DWORD waited = 0;; waited += 50) {
-        HWND box = program.WaitForMessageBox(0);
-        if (box != nullptr && GetDlgItem(box, 1019) != nullptr) return box;
-        if (program.HasEnded() || waited >= timeoutMs) return nullptr;
-        Sleep(50);
-    }
+    return WaitForProgramDialog(program, [](HWND box) { return GetDlgItem(box, 1019) != nullptr; }, timeoutMs);
 }
 
 void Answer(HWND box, int button) {

@@ -122,6 +122,14 @@ void TestDisc::CopySkins() const {
     FindClose(search);
 }
 
+void TestDisc::UseScriptedLibraries(const std::string& script) const {
+    const std::wstring doubles = PathFromEnvironment("TAVELIN_BUILD_DIR") + L"\\doubles\\";
+    for (const wchar_t* file : {L"QVCDDMI.DLL", L"QVCDENUM.DLL", L"QVCDUSB.DLL"}) {
+        CopyIn(doubles + file, std::wstring(L"Lib\\") + file);
+    }
+    WriteFile(L"Lib\\DOUBLES.TXT", script);
+}
+
 RunningProgram::RunningProgram(const std::wstring& programPath, const std::wstring& commandLine,
                                const std::wstring& workingFolder) {
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());

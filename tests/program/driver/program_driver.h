@@ -38,6 +38,9 @@ public:
     void CopyIn(const std::wstring& source, const std::wstring& relativePath) const;
     // Copies every file of the built demo disc's Lib\Skin into the disc's Lib\Skin.
     void CopySkins() const;
+    // Puts the scripted hardware-query libraries (tests/doubles) in place of the stand-ins, with
+    // `script` as their Lib\DOUBLES.TXT (model=, fail=, enum=, usb= lines).
+    void UseScriptedLibraries(const std::string& script) const;
 
 private:
     std::wstring m_folder;
