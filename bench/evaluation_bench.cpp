@@ -130,7 +130,7 @@ public:
 // The floor: the bus enumerated once, and every matched device's keys read once.
 std::size_t EnumerateOnce(Registry& registry) {
     std::size_t work = 0;
-    std::unique_ptr<RegistryKey> bus = registry.OpenKey(kEnumBus, RegistryView::Default);
+    std::unique_ptr<RegistryKey> bus = registry.OpenKey(kEnumBus, RegistryView::View32);
     if (!bus) return 0;
     std::vector<std::wstring> names = EnumerateSubkeyNames(*bus);
     bus.reset();
@@ -140,12 +140,12 @@ std::size_t EnumerateOnce(Registry& registry) {
     for (int device = 0; device < kDeviceKeys; ++device) {
         if (!wanted[device]) continue;
         const std::wstring path = kEnumBus + L"\\" + names[device];
-        std::unique_ptr<RegistryKey> key = registry.OpenKey(path, RegistryView::Default);
+        std::unique_ptr<RegistryKey> key = registry.OpenKey(path, RegistryView::View32);
         const std::vector<std::wstring> instances = EnumerateSubkeyNames(*key);
-        std::unique_ptr<RegistryKey> instance = registry.OpenKey(path + L"\\" + instances.front(), RegistryView::Default);
+        std::unique_ptr<RegistryKey> instance = registry.OpenKey(path + L"\\" + instances.front(), RegistryView::View32);
         const std::wstring driver = instance->QueryStringValue(L"Driver", kDriverValueBufferBytes).value_or(L"");
         std::unique_ptr<RegistryKey> cls =
-            registry.OpenKey(L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + driver, RegistryView::Default);
+            registry.OpenKey(L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + driver, RegistryView::View32);
         for (const wchar_t* value : {L"DriverVersion", L"DriverDate", L"ProviderName"}) {
             work += cls->QueryStringValue(value, kDriverValueBufferBytes).value_or(L"").size();
         }

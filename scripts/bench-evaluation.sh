@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The evaluation benchmark natively, without sanitizers: its timed ratio, then instruction counts of
 # the evaluation and of the single enumeration pass under callgrind (stable on a busy machine).
-# When the Windows build has the benchmark (TAVELIN_WIN_BUILD, default build/win), it also runs
-# there under Wine against the real registry, in a throw-away prefix because it writes its keys.
+# When the Windows build has the benchmark (TAVELIN_WIN_BUILD, default build/win, run with
+# TAVELIN_WIN_LOADER, default wine), it also runs there under Wine against the real registry, in a
+# throw-away prefix because it writes its keys.
 #   bench-evaluation.sh [build-dir]     (default build/bench-native)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -20,8 +21,8 @@ bench="$build/bench/evaluation_bench"
 "$bench"
 
 win_bench="${TAVELIN_WIN_BUILD:-$root/build/win}/bench/evaluation_bench.exe"
-if [ -f "$win_bench" ] && command -v wine >/dev/null; then
-    "$root/tests/wine/in-fresh-prefix.sh" --arch 64 -- wine "$win_bench"
+if [ -f "$win_bench" ]; then
+    "$root/tests/wine/in-fresh-prefix.sh" --arch 64 -- "${TAVELIN_WIN_LOADER:-wine}" "$win_bench"
 fi
 
 if ! command -v valgrind >/dev/null; then

@@ -3,11 +3,20 @@
 #   ini_read_bench     reading every key of a 300-item catalogue against one parse of the file
 #   evaluation_bench   the evaluation of 300 items / 1,000 hardware ids over 5,000 device keys
 #                      against one pass that enumerates the same keys (plus callgrind counts)
-# natively (without sanitizers) and, the same sources built for Windows, under Wine.
+# natively (without sanitizers) and, the same sources built for Windows, under Wine (the 32-bit
+# build where this host runs it, else the 64-bit one).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" win >/dev/null
+source "$root/scripts/host-archs.sh"
+tavelin_host_archs
+case "$TAVELIN_RUN_ARCHS" in
+    x86*) arch=x86; win_build="$root/build/win"; wine=wine ;;
+    x64) arch=x64; win_build="$root/build/win-x64"; wine="$root/tests/wine/wine64.sh" ;;
+    *) echo "bench: no Windows build runs on this host: ${TAVELIN_SKIP_REASON_x86}" >&2; exit 1 ;;
+esac
+"$root/scripts/build.sh" "$arch" >/dev/null
+export TAVELIN_WIN_BUILD="$win_build" TAVELIN_WIN_LOADER="$wine"
 
 build="$root/build/bench-native"
 if [ ! -f "$build/build.ninja" ]; then
@@ -18,8 +27,8 @@ ninja -C "$build" -j "${TAVELIN_JOBS:-2}" ini_read_bench evaluation_bench >/dev/
 
 echo "== configuration reader, native"
 "$build/bench/ini_read_bench"
-echo "== configuration reader, Windows build under Wine"
-WINEDEBUG=-all "$root/tests/wine/in-fresh-prefix.sh" --arch 64 -- wine "$root/build/win/bench/ini_read_bench.exe"
+echo "== configuration reader, $arch Windows build under Wine"
+WINEDEBUG=-all "$root/tests/wine/in-fresh-prefix.sh" --arch 64 -- "$wine" "$win_build/bench/ini_read_bench.exe"
 
 echo "== evaluation (native, under Wine, instruction counts)"
 "$root/scripts/bench-evaluation.sh" "$build"

@@ -5,7 +5,7 @@
 //   Setup.exe [/delay MILLISECONDS] ACTION...
 //
 // Actions run in the order given; every key is under HKEY_LOCAL_MACHINE, in the view a 32-bit
-// program sees by default:
+// program sees by default (the 64-bit build asks for that view by name):
 //   /key KEY                 creates KEY (an application found by its key, a hotfix, an
 //                            uninstall key, a version subkey)
 //   /set KEY NAME DATA       creates KEY and sets its text value NAME to DATA
@@ -30,7 +30,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry_view_win.h"
+
 namespace {
+
+using tavelin::RegistryView;
+constexpr REGSAM kView = tavelin::RegistryViewFlag(RegistryView::View32);
 
 constexpr DWORD kDefaultDelayMs = 1500;
 constexpr wchar_t kEnumRoot[] = L"SYSTEM\\CurrentControlSet\\Enum\\";
@@ -52,7 +57,7 @@ private:
 };
 
 bool CreateKey(const std::wstring& path, Key& key) {
-    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(),
+    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | kView, nullptr, key.Receive(),
                            nullptr) == ERROR_SUCCESS;
 }
 
@@ -79,7 +84,7 @@ bool CreateKeyWithValue(const std::wstring& path, const std::wstring& name, cons
 bool DeleteTree(HKEY parent, const std::wstring& path) {
     {
         Key key;
-        if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return true;
+        if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | kView, key.Receive()) != ERROR_SUCCESS) return true;
         std::vector<std::wstring> children;
         wchar_t name[256];
         for (DWORD index = 0;; ++index) {
@@ -91,7 +96,7 @@ bool DeleteTree(HKEY parent, const std::wstring& path) {
         }
         for (const std::wstring& child : children) DeleteTree(parent, path + L"\\" + child);
     }
-    return RegDeleteKeyW(parent, path.c_str()) == ERROR_SUCCESS;
+    return tavelin::DeleteRegistryKey(parent, path, RegistryView::View32) == ERROR_SUCCESS;
 }
 
 bool InstallDriver(const std::wstring& device, const std::wstring& driverKey, const std::wstring& version,
@@ -115,7 +120,7 @@ bool InstallDriver(const std::wstring& device, const std::wstring& driverKey, co
 bool RemoveDriver(const std::wstring& device, const std::wstring& driverKey) {
     bool ok = DeleteTree(HKEY_LOCAL_MACHINE, kClassRoot + driverKey);
     Key instance;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kEnumRoot + device + L"\\0").c_str(), 0, KEY_SET_VALUE,
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kEnumRoot + device + L"\\0").c_str(), 0, KEY_SET_VALUE | kView,
                       instance.Receive()) == ERROR_SUCCESS) {
         const LONG deleted = RegDeleteValueW(instance.Get(), L"Driver");
         ok = ok && (deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND);

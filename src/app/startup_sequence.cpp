@@ -12,6 +12,7 @@
 #include "platform/handles.h"
 #include "platform/program_path_win.h"
 #include "platform/registry_win.h"
+#include "platform/system_folder_win.h"
 #include "platform/text_encoding_win.h"
 #include "probe/os_facts_win.h"
 #include "ui/resource.h"
@@ -127,9 +128,7 @@ void CTavelinDlg::LocateDisc() {
     wchar_t folder[MAX_PATH + 1] = {};
     GetWindowsDirectoryW(folder, MAX_PATH + 1);
     m_strWindowsDir = folder;
-    wchar_t systemFolder[MAX_PATH + 1] = {};
-    GetSystemDirectoryW(systemFolder, MAX_PATH + 1);
-    m_strSystemDir = systemFolder;
+    m_strSystemDir = tavelin::SystemFolderOfThe32BitProgram();
 
     m_strIniPath = m_strDiscRoot + L"\\Lib\\TAVELIN.INI";
     m_config = std::make_unique<tavelin::ConfigFile>(std::filesystem::path(m_strIniPath), tavelin::DecodeAnsiCodePage);

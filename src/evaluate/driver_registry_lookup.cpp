@@ -40,7 +40,7 @@ struct ClassKeyPath {
 // From the device key through its first instance's "Driver" value to the class key's path.
 ClassKeyPath ReadClassKeyPath(Registry& registry, const std::wstring& devicePath) {
     ClassKeyPath result;
-    std::unique_ptr<RegistryKey> device = registry.OpenKey(devicePath, RegistryView::Default);
+    std::unique_ptr<RegistryKey> device = registry.OpenKey(devicePath, RegistryView::View32);
     if (!device) {
         result.failure = Failed(DriverLookupFailure::DeviceKey, devicePath);
         return result;
@@ -49,7 +49,7 @@ ClassKeyPath ReadClassKeyPath(Registry& registry, const std::wstring& devicePath
     device.reset();
     const std::wstring instancePath = devicePath + L"\\" + (instances.empty() ? L"" : instances.front());
     std::unique_ptr<RegistryKey> instance;
-    if (!instances.empty()) instance = registry.OpenKey(instancePath, RegistryView::Default);
+    if (!instances.empty()) instance = registry.OpenKey(instancePath, RegistryView::View32);
     if (!instance) {
         result.failure = Failed(DriverLookupFailure::InstanceKey, instancePath);
         return result;
@@ -64,7 +64,7 @@ ClassKeyPath ReadClassKeyPath(Registry& registry, const std::wstring& devicePath
 }
 
 InstalledDriverRecord ReadClassKey(Registry& registry, const std::wstring& classPath) {
-    std::unique_ptr<RegistryKey> key = registry.OpenKey(classPath, RegistryView::Default);
+    std::unique_ptr<RegistryKey> key = registry.OpenKey(classPath, RegistryView::View32);
     if (!key) return Failed(DriverLookupFailure::ClassKey, classPath);
     InstalledDriverRecord record;
     const std::optional<std::wstring> version = key->QueryStringValue(L"DriverVersion", kDriverValueBufferBytes);
@@ -93,7 +93,7 @@ HardwareIdParts SplitHardwareId(const std::wstring& hardwareId) {
 InstalledDriverRecord ReadInstalledDriver(Registry& registry, const std::wstring& hardwareId) {
     const HardwareIdParts parts = SplitHardwareId(hardwareId);
     const std::wstring enumeratorPath = kEnumRoot + parts.enumerator;
-    std::unique_ptr<RegistryKey> enumeratorKey = registry.OpenKey(enumeratorPath, RegistryView::Default);
+    std::unique_ptr<RegistryKey> enumeratorKey = registry.OpenKey(enumeratorPath, RegistryView::View32);
     if (!enumeratorKey) return Failed(DriverLookupFailure::EnumeratorKey, enumeratorPath);
     const std::vector<std::wstring> names = UpperDeviceNames(*enumeratorKey);
     enumeratorKey.reset();
@@ -123,7 +123,7 @@ DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(const std::wstring& en
     if (slot) return *slot;
     slot = std::make_unique<Enumerator>();
     slot->path = kEnumRoot + enumerator;
-    if (std::unique_ptr<RegistryKey> key = m_registry.OpenKey(slot->path, RegistryView::Default)) {
+    if (std::unique_ptr<RegistryKey> key = m_registry.OpenKey(slot->path, RegistryView::View32)) {
         slot->opened = true;
         slot->upperNames = UpperDeviceNames(*key);
     } else {

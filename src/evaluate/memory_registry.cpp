@@ -56,7 +56,7 @@ private:
 
 }  // namespace
 
-MemoryRegistry::MemoryRegistry() : m_defaultRoot(std::make_unique<Node>()), m_root64(std::make_unique<Node>()) {}
+MemoryRegistry::MemoryRegistry() : m_root32(std::make_unique<Node>()), m_root64(std::make_unique<Node>()) {}
 MemoryRegistry::~MemoryRegistry() = default;
 MemoryRegistry::MemoryRegistry(MemoryRegistry&&) noexcept = default;
 MemoryRegistry& MemoryRegistry::operator=(MemoryRegistry&&) noexcept = default;
@@ -66,7 +66,7 @@ MemoryRegistry::Node* MemoryRegistry::Find(const std::wstring& path, RegistryVie
     // accepts doubled and trailing ones; a Version_Path written as \SOFTWARE\... is therefore never
     // found on Windows, and must not be found here either.
     if (!path.empty() && path.front() == L'\\') return nullptr;
-    Node* node = view == RegistryView::View64 ? m_root64.get() : m_defaultRoot.get();
+    Node* node = view == RegistryView::View64 ? m_root64.get() : m_root32.get();
     for (const std::wstring& piece : PathPieces(path)) {
         const auto found = node->childByUpperName.find(ToUpperText(piece));
         if (found == node->childByUpperName.end()) return nullptr;
@@ -76,7 +76,7 @@ MemoryRegistry::Node* MemoryRegistry::Find(const std::wstring& path, RegistryVie
 }
 
 MemoryRegistry::Node& MemoryRegistry::Create(const std::wstring& path, RegistryView view) {
-    Node* node = view == RegistryView::View64 ? m_root64.get() : m_defaultRoot.get();
+    Node* node = view == RegistryView::View64 ? m_root64.get() : m_root32.get();
     for (const std::wstring& piece : PathPieces(path)) {
         const std::wstring upper = ToUpperText(piece);
         const auto found = node->childByUpperName.find(upper);

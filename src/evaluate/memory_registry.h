@@ -22,11 +22,11 @@ public:
     MemoryRegistry& operator=(MemoryRegistry&&) noexcept;
 
     // Creates the key and every missing parent; path below HKEY_LOCAL_MACHINE.
-    void AddKey(const std::wstring& path, RegistryView view = RegistryView::Default);
+    void AddKey(const std::wstring& path, RegistryView view = RegistryView::View32);
     // Creates the key if needed and sets a string value (the stored data is the text plus its
     // terminator, as RegSetValueExW stores a REG_SZ).
     void SetValue(const std::wstring& path, const std::wstring& name, const std::wstring& text,
-                  RegistryView view = RegistryView::Default);
+                  RegistryView view = RegistryView::View32);
 
     std::unique_ptr<RegistryKey> OpenKey(const std::wstring& path, RegistryView view) override;
 
@@ -40,7 +40,7 @@ private:
     Node* Find(const std::wstring& path, RegistryView view) const;
     Node& Create(const std::wstring& path, RegistryView view);
 
-    std::unique_ptr<Node> m_defaultRoot;
+    std::unique_ptr<Node> m_root32;
     std::unique_ptr<Node> m_root64;
     std::size_t m_openCount = 0;
     std::size_t m_enumCount = 0;

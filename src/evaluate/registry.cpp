@@ -6,7 +6,7 @@ namespace tavelin {
 
 const wchar_t* RegistryViewName(RegistryView view) {
     switch (view) {
-    case RegistryView::Default: return L"default";
+    case RegistryView::View32: return L"32-bit";
     case RegistryView::View64: return L"64-bit";
     }
     return L"?";
@@ -14,7 +14,7 @@ const wchar_t* RegistryViewName(RegistryView view) {
 
 OpenedKey OpenInEitherView(Registry& registry, const std::wstring& path, bool is64BitWindows) {
     OpenedKey opened;
-    opened.key = registry.OpenKey(path, RegistryView::Default);
+    opened.key = registry.OpenKey(path, RegistryView::View32);
     if (!opened.key && is64BitWindows) {
         opened.key = registry.OpenKey(path, RegistryView::View64);
         opened.view = RegistryView::View64;

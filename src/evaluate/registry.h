@@ -13,9 +13,11 @@
 
 namespace tavelin {
 
+// Always named, never left to the process's bitness: the 32-bit and the 64-bit program read and
+// write the same places, so either finds what the other did.
 enum class RegistryView {
-    Default,  // what a 32-bit program sees: the 32-bit view on 64-bit Windows
-    View64,   // KEY_WOW64_64KEY
+    View32,  // what a 32-bit program sees by default: the 32-bit view on 64-bit Windows
+    View64,  // KEY_WOW64_64KEY
 };
 const wchar_t* RegistryViewName(RegistryView view);
 
@@ -45,11 +47,11 @@ public:
     virtual std::unique_ptr<RegistryKey> OpenKey(const std::wstring& path, RegistryView view) = 0;
 };
 
-// An application location opened in the default view, or when that fails and Windows is 64-bit,
+// An application location opened in the 32-bit view, or when that fails and Windows is 64-bit,
 // in the 64-bit view. key is null when neither attempt succeeded.
 struct OpenedKey {
     std::unique_ptr<RegistryKey> key;
-    RegistryView view = RegistryView::Default;
+    RegistryView view = RegistryView::View32;
 };
 OpenedKey OpenInEitherView(Registry& registry, const std::wstring& path, bool is64BitWindows);
 

@@ -4,13 +4,16 @@
 
 #include "install/installation_run.h"
 #include "platform/handles.h"
+#include "platform/registry_view_win.h"
 
 namespace tavelin {
 
 void Win32InstallMarkerWriter::WriteInstallMarker(const std::wstring& uninstallKeyPath,
                                                   const std::wstring& versionText) {
     UniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstallKeyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) !=
+    // The uninstall key as a 32-bit program sees it, where detection looks first.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstallKeyPath.c_str(), 0,
+                      KEY_ALL_ACCESS | RegistryViewFlag(RegistryView::View32), key.Receive()) !=
         ERROR_SUCCESS) {
         return;
     }

@@ -6,10 +6,15 @@
 
 #include "install/process_launcher_win.h"
 #include "platform/handles.h"
+#include "platform/registry_view_win.h"
 
 namespace tavelin {
 
 namespace {
+
+// The record and the RunOnce entry live where the 32-bit program has always put them, so that a
+// restart begun by either program is resumed by either.
+constexpr REGSAM kRecordView = RegistryViewFlag(RegistryView::View32);
 
 // Text values are stored whole, their terminating null counted in the byte length.
 void SetTextValue(HKEY key, const wchar_t* name, DWORD type, const std::wstring& text) {
@@ -21,7 +26,8 @@ void SetTextValue(HKEY key, const wchar_t* name, DWORD type, const std::wstring&
 
 WaitingListRead Win32RestartRecordStore::ReadWaitingListValue(std::wstring& text) {
     UniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_READ | kRecordView, key.Receive()) !=
+        ERROR_SUCCESS) {
         return WaitingListRead::KeyMissing;
     }
     // One character more than the system may fill, so that a value stored without its null still
@@ -36,7 +42,9 @@ WaitingListRead Win32RestartRecordStore::ReadWaitingListValue(std::wstring& text
     return WaitingListRead::Read;
 }
 
-void Win32RestartRecordStore::DeleteRecord() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath); }
+void Win32RestartRecordStore::DeleteRecord() {
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, RegistryView::View32);
+}
 
 Win32RestartSystem::Win32RestartSystem() : m_programPath(RunningProgramPath()) {}
 
@@ -58,13 +66,20 @@ void Win32RestartSystem::CopyFileIfAbsent(const std::wstring& from, const std::w
 
 void Win32RestartSystem::SetRunOnce(const std::wstring& commandLine) {
     UniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, 0, KEY_ALL_ACCESS | kRecordView, key.Receive()) !=
+        ERROR_SUCCESS) {
+        return;
+    }
     SetTextValue(key.Get(), kRunOnceValueName, REG_EXPAND_SZ, commandLine);
 }
 
 void Win32RestartSystem::WriteRecord(const std::wstring& waitingList) {
     UniqueKey key;
-    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, key.Receive()) != ERROR_SUCCESS) return;
+    // MAXIMUM_ALLOWED is what RegCreateKeyW asks for; the Ex form is needed only to name the view.
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, nullptr, 0, MAXIMUM_ALLOWED | kRecordView,
+                        nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
+        return;
+    }
     SetTextValue(key.Get(), kWaitingListValueName, REG_SZ, waitingList);
     SetTextValue(key.Get(), kFullPathValueName, REG_SZ, m_programPath);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/registry_view_win.h"
 
 namespace tavelin {
 
@@ -39,7 +40,7 @@ private:
 }  // namespace
 
 unsigned long RegistryReadAccess(RegistryView view) {
-    return view == RegistryView::View64 ? (KEY_READ | KEY_WOW64_64KEY) : KEY_READ;
+    return KEY_READ | RegistryViewFlag(view);
 }
 
 std::unique_ptr<RegistryKey> Win32Registry::OpenKey(const std::wstring& path, RegistryView view) {

@@ -1,5 +1,5 @@
-// The detection registry on Windows: HKEY_LOCAL_MACHINE opened for reading only, in the default
-// view or with KEY_WOW64_64KEY. Detection never writes, so it never asks for more than KEY_READ
+// The detection registry on Windows: HKEY_LOCAL_MACHINE opened for reading only, in the 32-bit
+// or the 64-bit view (platform/registry_view_win.h). Detection never writes, so it never asks for more than KEY_READ
 // (asking for write access fails for a standard user and under some policies).
 #pragma once
 

@@ -9,7 +9,15 @@ typedef ULONGLONG(WINAPI* TickCount64Function)(void);
 
 static ULONGLONG WINAPI TickCount64(void);
 
-TickCount64Function tavelin_imp_GetTickCount64 __asm__("__imp__GetTickCount64@0") = TickCount64;
+/* The slot's name as each bitness decorates it: 32-bit names carry an underscore and the stdcall
+ * argument size, 64-bit names neither. */
+#ifdef _WIN64
+#define TAVELIN_TICK_COUNT_64_SLOT "__imp_GetTickCount64"
+#else
+#define TAVELIN_TICK_COUNT_64_SLOT "__imp__GetTickCount64@0"
+#endif
+
+TickCount64Function tavelin_imp_GetTickCount64 __asm__(TAVELIN_TICK_COUNT_64_SLOT) = TickCount64;
 
 static ULONGLONG WINAPI TickCount64(void) {
     static TickCount64Function system_function = NULL;

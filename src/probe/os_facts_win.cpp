@@ -44,6 +44,7 @@ void LookUpOptionalEntryPoints() {
 namespace {
 
 void GatherWow64(OsFacts& facts) {
+    facts.is64BitProcess = sizeof(void*) == 8;
     const auto isWow64Process = KernelEntryPoints().isWow64Process;
     if (isWow64Process == nullptr) return;
     facts.isWow64ProcessAvailable = true;

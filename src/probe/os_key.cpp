@@ -82,8 +82,9 @@ std::wstring LanguageCodeText(std::uint16_t languageId) {
 
 MachineFacts BuildMachineFacts(const OsFacts& facts) {
     MachineFacts result;
-    // Bitness stands on its own: it is decided even when the version cannot be read.
-    result.m_b64Bit = facts.isWow64ProcessAvailable && facts.isWow64;
+    // Bitness stands on its own: it is decided even when the version cannot be read. A 64-bit
+    // process only runs on 64-bit Windows; a 32-bit one learns it from IsWow64Process.
+    result.m_b64Bit = facts.is64BitProcess || (facts.isWow64ProcessAvailable && facts.isWow64);
     if (!facts.versionQueryOk || facts.platformId != kPlatformWin32Nt) return result;
     result.m_szOSKey = BuildOsKey(facts);
     result.m_szLanguageCode = LanguageCodeText(facts.languageId);

@@ -36,6 +36,9 @@ struct OsFacts {
     // IsWow64Process on the current process.
     bool isWow64ProcessAvailable = false;
     bool isWow64 = false;
+    // The program itself is a 64-bit process. IsWow64Process answers false there, although the
+    // Windows it runs on is 64-bit.
+    bool is64BitProcess = false;
 
     // GetUserDefaultUILanguage, or GetSystemDefaultLangID where that is missing.
     std::uint16_t languageId = 0;

@@ -9,8 +9,6 @@
 namespace tavelin {
 namespace {
 
-static_assert(sizeof(void*) == 4, "the libraries' records carry 32-bit pointers");
-
 constexpr DWORD kArchiveAttribute = 0x20;
 constexpr std::size_t kModelNameCapacity = 59;
 
@@ -82,22 +80,21 @@ std::optional<std::wstring> VendorLibraries::ReadModel(const WarningSink& warn) 
     }
     m_identifyRecord.fill(0);
     m_modelSourceRecord.fill(0);
-    m_systemInformationRecord.fill(0);
+    m_systemInformationRecord = {};
     static_assert(sizeof(m_identifyRecord) == vendor::kIdentifyRecordSize);
     static_assert(sizeof(m_modelSourceRecord) == vendor::kModelSourceRecordSize);
     static_assert(sizeof(m_systemInformationRecord) == vendor::kSystemInformationRecordSize);
     if (!Ask(entryPoint, vendor::kRequestIdentify, nullptr, 0, m_identifyRecord.data(), vendor::kIdentifyRecordSize) ||
         !Ask(entryPoint, vendor::kRequestModelSource, nullptr, 0, m_modelSourceRecord.data(),
              vendor::kModelSourceRecordSize) ||
-        !Ask(entryPoint, vendor::kRequestSystemInformation, nullptr, 0, m_systemInformationRecord.data(),
+        !Ask(entryPoint, vendor::kRequestSystemInformation, nullptr, 0, &m_systemInformationRecord,
              vendor::kSystemInformationRecordSize)) {
         return std::nullopt;
     }
-    std::uint32_t modelAddress = 0;
-    std::memcpy(&modelAddress, m_systemInformationRecord.data() + vendor::kModelPointerOffset, sizeof(modelAddress));
     // A library that answers without a name gives an empty model rather than a crash.
-    if (modelAddress == 0) return std::wstring();
-    return CleanModelName(AnsiToWide(reinterpret_cast<const char*>(static_cast<std::uintptr_t>(modelAddress))));
+    const char* model = m_systemInformationRecord.productName;
+    if (model == nullptr) return std::wstring();
+    return CleanModelName(AnsiToWide(model));
 }
 
 std::optional<std::wstring> VendorLibraries::ReadModel(HWND owner, const std::wstring& caption) {

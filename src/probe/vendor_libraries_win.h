@@ -12,6 +12,7 @@
 
 #include "platform/handles.h"
 #include "probe/hardware_query.h"
+#include "probe/vendor_protocol.h"
 
 namespace tavelin {
 
@@ -70,7 +71,7 @@ private:
     // The model query's records; the model pointer points into memory the DMI library owns.
     std::array<std::uint8_t, 35> m_identifyRecord{};
     std::array<std::uint8_t, 39> m_modelSourceRecord{};
-    std::array<std::uint8_t, 24> m_systemInformationRecord{};
+    vendor::SystemInformationRecord m_systemInformationRecord{};
 };
 
 }  // namespace tavelin

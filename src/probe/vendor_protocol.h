@@ -56,20 +56,29 @@ inline constexpr std::uint8_t kModelSourceNone = 0;
 inline constexpr std::uint8_t kModelSourceSmbios = 1;
 inline constexpr std::uint8_t kModelSourceRegistry = 2;
 
-// Request 4, the system information record (24 bytes). The text fields are 32-bit pointers to
-// NUL-terminated ANSI texts owned by the library, valid while it stays loaded; never null (an
-// unknown text is "").
-//   0  uint32    SMBIOS structure type (1)
-//   4  uint32    record size (24)
-//   8  uint32    -> system product name: the model
-//   12 uint32    -> system manufacturer
-//   16 uint32    -> system version
-//   20 uint32    -> system serial number
+// Request 4, the system information record: the C struct below, laid out as the library's own
+// bitness lays it out. The text fields are pointers to NUL-terminated ANSI texts owned by the
+// library, valid while it stays loaded; never null (an unknown text is "").
+//                              32-bit library   64-bit library
+//   structure type (1)         0  uint32        0  uint32
+//   record size                4  uint32 (24)   4  uint32 (40)
+//   -> system product name     8                8           the model
+//   -> system manufacturer     12               16
+//   -> system version          16               24
+//   -> system serial number    20               32
+// A 32-bit program talks to 32-bit libraries and a 64-bit program to 64-bit ones (Windows loads
+// no other), so each side compiles the same struct and the pointers are never narrowed.
+struct SystemInformationRecord {
+    std::uint32_t structureType;
+    std::uint32_t recordSize;
+    const char* productName;
+    const char* manufacturer;
+    const char* version;
+    const char* serialNumber;
+};
 inline constexpr std::uint32_t kRequestSystemInformation = 4;
-inline constexpr std::uint32_t kSystemInformationRecordSize = 24;
-inline constexpr std::size_t kModelPointerOffset = 8;
-inline constexpr std::size_t kManufacturerPointerOffset = 12;
-inline constexpr std::size_t kVersionPointerOffset = 16;
-inline constexpr std::size_t kSerialNumberPointerOffset = 20;
+inline constexpr std::uint32_t kSystemInformationRecordSize = sizeof(SystemInformationRecord);
+static_assert(kSystemInformationRecordSize == (sizeof(void*) == 8 ? 40 : 24), "the record as each bitness lays it out");
+static_assert(offsetof(SystemInformationRecord, productName) == 8, "the model pointer sits at offset 8 in both");
 
 }  // namespace tavelin::vendor

@@ -18,9 +18,6 @@ const standin::SystemInformation& Information() {
 
 void PutU16(std::uint8_t* record, std::size_t offset, std::uint16_t value) { std::memcpy(record + offset, &value, 2); }
 void PutU32(std::uint8_t* record, std::size_t offset, std::uint32_t value) { std::memcpy(record + offset, &value, 4); }
-void PutText(std::uint8_t* record, std::size_t offset, const std::string& text) {
-    PutU32(record, offset, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text.c_str())));
-}
 
 void FillIdentify(std::uint8_t* record) {
     std::memcpy(record, vendor::kIdentifySignature, sizeof(vendor::kIdentifySignature));
@@ -41,12 +38,13 @@ void FillModelSource(std::uint8_t* record) {
 
 void FillSystemInformation(std::uint8_t* record) {
     const standin::SystemInformation& information = Information();
-    PutU32(record, 0, 1);
-    PutU32(record, 4, vendor::kSystemInformationRecordSize);
-    PutText(record, vendor::kModelPointerOffset, information.productName);
-    PutText(record, vendor::kManufacturerPointerOffset, information.manufacturer);
-    PutText(record, vendor::kVersionPointerOffset, information.version);
-    PutText(record, vendor::kSerialNumberPointerOffset, information.serialNumber);
+    const vendor::SystemInformationRecord filled{1,
+                                                 vendor::kSystemInformationRecordSize,
+                                                 information.productName.c_str(),
+                                                 information.manufacturer.c_str(),
+                                                 information.version.c_str(),
+                                                 information.serialNumber.c_str()};
+    std::memcpy(record, &filled, sizeof(filled));
 }
 
 struct RecordRequest {

@@ -11,6 +11,7 @@
 
 #include "install/restart_record.h"
 #include "platform/handles.h"
+#include "platform/registry_view_win.h"
 
 namespace {
 
@@ -19,7 +20,9 @@ constexpr DWORD kMaxPathBytes = 32768 * sizeof(wchar_t);
 
 std::wstring RecordedProgramPath() {
     tavelin::UniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, tavelin::kRestartRecordKeyPath, 0, KEY_QUERY_VALUE, key.Receive()) !=
+    // Where either program, 32- or 64-bit, wrote it.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, tavelin::kRestartRecordKeyPath, 0,
+                      KEY_QUERY_VALUE | tavelin::RegistryViewFlag(tavelin::RegistryView::View32), key.Receive()) !=
         ERROR_SUCCESS) {
         return std::wstring();
     }

@@ -124,22 +124,27 @@ TEST(BuildOsKey, NamesEveryVersionAndEditionTheDiscsKnow) {
     }
 }
 
-TEST(BuildMachineFacts, SixtyFourBitNeedsIsWow64ProcessAndItsFlag) {
+TEST(BuildMachineFacts, SixtyFourBitFromA64BitProcessOrFromIsWow64Process) {
     struct Case {
         const char* name;
+        bool process64;
         bool available;
         bool flag;
         bool versionQueryOk;
         bool expected;
     };
     const Case cases[] = {
-        {"32-bit windows", true, false, true, false},
-        {"64-bit windows", true, true, true, true},
-        {"entry point missing", false, true, true, false},
-        {"64-bit even when the version query failed", true, true, false, true},
+        {"32-bit windows", false, true, false, true, false},
+        {"64-bit windows", false, true, true, true, true},
+        {"entry point missing", false, false, true, true, false},
+        {"64-bit even when the version query failed", false, true, true, false, true},
+        // IsWow64Process answers false for a 64-bit process on 64-bit Windows.
+        {"64-bit process", true, true, false, true, true},
+        {"64-bit process, version query failed", true, true, false, false, true},
     };
     for (const auto& c : cases) {
         OsFacts facts = Nt(6, 1);
+        facts.is64BitProcess = c.process64;
         facts.isWow64ProcessAvailable = c.available;
         facts.isWow64 = c.flag;
         facts.versionQueryOk = c.versionQueryOk;

@@ -5,10 +5,13 @@
 // program's folder first.
 //
 // Writes its whole command line under HKEY_LOCAL_MACHINE\SOFTWARE\TavelinTestRecord, as the value
-// "<NAME> command", NAME being its own file name without the extension, and exits with 0.
+// "<NAME> command", NAME being its own file name without the extension, and exits with 0. The key
+// is in the view the test programs read, the 32-bit program's (platform/registry_view_win.h).
 #include <windows.h>
 
 #include <string>
+
+#include "platform/registry_view_win.h"
 
 namespace {
 
@@ -32,8 +35,9 @@ void Record(HKEY key, const std::wstring& name, const std::wstring& text) {
 
 int wmain() {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TavelinTestRecord", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TavelinTestRecord", 0, nullptr, 0,
+                        KEY_SET_VALUE | tavelin::RegistryViewFlag(tavelin::RegistryView::View32), nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
         return 1;
     }
     Record(key, OwnName() + L" command", GetCommandLineW());

@@ -92,14 +92,9 @@ bool Scripted(const char* name, const std::string& value) {
     if (request == vendor::kRequestIdentify) std::memcpy(record, vendor::kIdentifySignature, 4);
     if (request == vendor::kRequestSystemInformation) {
         static const char kEmpty[] = "";
-        const auto put = [record](std::size_t offset, const char* text) {
-            const auto address = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text));
-            std::memcpy(record + offset, &address, sizeof(address));
-        };
-        put(vendor::kModelPointerOffset, model.c_str());
-        put(vendor::kManufacturerPointerOffset, kEmpty);
-        put(vendor::kVersionPointerOffset, kEmpty);
-        put(vendor::kSerialNumberPointerOffset, kEmpty);
+        vendor::SystemInformationRecord information{1, vendor::kSystemInformationRecordSize, model.c_str(), kEmpty,
+                                                    kEmpty, kEmpty};
+        std::memcpy(record, &information, sizeof(information));
     }
     if (bytesReturned != nullptr) *bytesReturned = size;
     return TRUE;

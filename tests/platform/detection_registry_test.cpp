@@ -14,6 +14,7 @@
 #include "evaluate/memory_registry.h"
 #include "evaluate/version_compare.h"
 #include "platform/handles.h"
+#include "platform/registry_view_win.h"
 #include "platform/registry_win.h"
 
 namespace tavelin {
@@ -26,16 +27,19 @@ public:
 };
 
 bool RunsOn64BitWindows() {
+    if (sizeof(void*) == 8) return true;
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     return wow64 != FALSE;
 }
 
-// Writes with the access a set-up program would use; view64 adds KEY_WOW64_64KEY.
+constexpr REGSAM kView32 = RegistryViewFlag(RegistryView::View32);
+
+// Writes with the access a 32-bit set-up program would use; view64 asks for the 64-bit view.
 void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& text, bool view64 = false) {
     UniqueKey key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                              KEY_WRITE | (view64 ? KEY_WOW64_64KEY : 0), nullptr, key.Receive(), nullptr),
+                              KEY_WRITE | (view64 ? KEY_WOW64_64KEY : kView32), nullptr, key.Receive(), nullptr),
               ERROR_SUCCESS)
         << "create key";
     if (name.empty() && text.empty()) return;
@@ -75,10 +79,10 @@ protected:
         m_classGuid = L"{7A7E0000-0000-0000-0000-" + std::wstring(12 - unique.size(), L'0') + unique + L"}";
     }
     void TearDown() override {
-        DeleteTree(m_software, 0);
+        DeleteTree(m_software, kView32);
         DeleteTree(m_software, KEY_WOW64_64KEY);
-        DeleteTree(L"SYSTEM\\CurrentControlSet\\Enum\\" + m_bus, 0);
-        DeleteTree(L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + m_classGuid, 0);
+        DeleteTree(L"SYSTEM\\CurrentControlSet\\Enum\\" + m_bus, kView32);
+        DeleteTree(L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + m_classGuid, kView32);
     }
 
     std::wstring Software(const std::wstring& rest) const { return m_software + L"\\" + rest; }
@@ -100,14 +104,28 @@ protected:
 };
 
 TEST(RegistryReadAccess, DetectionOpensForReadingOnly) {
-    EXPECT_EQ(RegistryReadAccess(RegistryView::Default), static_cast<unsigned long>(KEY_READ));
+    const REGSAM view32 = sizeof(void*) == 8 ? KEY_WOW64_32KEY : 0;
+    EXPECT_EQ(RegistryReadAccess(RegistryView::View32), static_cast<unsigned long>(KEY_READ | view32));
     EXPECT_EQ(RegistryReadAccess(RegistryView::View64), static_cast<unsigned long>(KEY_READ | KEY_WOW64_64KEY));
+}
+
+// The 32-bit view is where a 32-bit program keeps its keys on 64-bit Windows (Wow6432Node), for the
+// 64-bit program as much as for the 32-bit one: either finds what the other wrote.
+TEST_F(RealRegistry, The32BitViewIsWhereA32BitProgramKeepsItsKeys) {
+    if (!RunsOn64BitWindows()) GTEST_SKIP() << "needs a 64-bit prefix";
+    SetString(Software(L"Shared"), L"Version", L"1.0");
+    UniqueKey redirected;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"SOFTWARE\\Wow6432Node\\" + Software(L"Shared").substr(9)).c_str(), 0,
+                            KEY_READ | KEY_WOW64_64KEY, redirected.Receive()),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(m_registry.OpenKey(Software(L"Shared"), RegistryView::View32));
+    EXPECT_FALSE(m_registry.OpenKey(Software(L"Shared"), RegistryView::View64));
 }
 
 TEST_F(RealRegistry, ApplicationOnlyInThe64BitViewIsFoundOnTheSecondAttempt) {
     if (!RunsOn64BitWindows()) GTEST_SKIP() << "needs a 64-bit prefix";
     SetString(Software(L"App64"), L"Version", L"2.0", true);
-    ASSERT_FALSE(m_registry.OpenKey(Software(L"App64"), RegistryView::Default)) << "the 32-bit view must not see it";
+    ASSERT_FALSE(m_registry.OpenKey(Software(L"App64"), RegistryView::View32)) << "the 32-bit view must not see it";
 
     struct Case {
         const char* name;
@@ -162,10 +180,10 @@ TEST_F(RealRegistry, ThirtyTwoBitWindowsHasNoSecondAttempt) {
     EXPECT_FALSE(item.m_bInstalled);
     EXPECT_TRUE(item.m_bVersionResult);
     if (is64) {
-        EXPECT_EQ(counting.views, (std::vector<RegistryView>{RegistryView::Default, RegistryView::View64}));
+        EXPECT_EQ(counting.views, (std::vector<RegistryView>{RegistryView::View32, RegistryView::View64}));
         EXPECT_EQ(sink.messages, std::vector<std::wstring>{L"Error : Failed to open VersionPath in 32 and 64 bit registry"});
     } else {
-        EXPECT_EQ(counting.views, std::vector<RegistryView>{RegistryView::Default});
+        EXPECT_EQ(counting.views, std::vector<RegistryView>{RegistryView::View32});
         EXPECT_EQ(sink.messages, std::vector<std::wstring>{L"Error : Failed to open VersionPath in 32 bit registry"});
     }
 }
@@ -188,8 +206,8 @@ TEST_F(RealRegistry, MemoryRegistryOpensThePathSpellingsTheRegistryOpens) {
         {"missing", Software(L"Maker\\Other")},
     };
     for (const Case& c : cases) {
-        const bool real = m_registry.OpenKey(c.path, RegistryView::Default) != nullptr;
-        EXPECT_EQ(memory.OpenKey(c.path, RegistryView::Default) != nullptr, real) << c.name;
+        const bool real = m_registry.OpenKey(c.path, RegistryView::View32) != nullptr;
+        EXPECT_EQ(memory.OpenKey(c.path, RegistryView::View32) != nullptr, real) << c.name;
     }
 }
 

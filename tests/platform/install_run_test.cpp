@@ -21,6 +21,7 @@ namespace tavelin {
 namespace {
 
 using testing::DeleteKeyTree;
+using testing::kProgramView;
 using testing::Narrow;
 
 std::wstring SystemFolder() {
@@ -42,7 +43,7 @@ std::wstring UniqueName(const wchar_t* stem) { return stem + std::to_wstring(Get
 
 bool KeyExists(const std::wstring& path) {
     UniqueKey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | kProgramView, key.Receive()) == ERROR_SUCCESS;
 }
 
 struct Slices {
@@ -91,7 +92,7 @@ TEST(InstallMarker, WrittenIntoAnExistingUninstallKeyOnly) {
     const std::wstring missing = UninstallKeyPathOf(UniqueName(L"{TavelinMissingKey-"));
     {
         UniqueKey key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, existing.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, existing.c_str(), 0, nullptr, 0, KEY_WRITE | kProgramView, nullptr,
                                   key.Receive(), nullptr),
                   ERROR_SUCCESS);
     }
@@ -100,7 +101,7 @@ TEST(InstallMarker, WrittenIntoAnExistingUninstallKeyOnly) {
     writer.WriteInstallMarker(missing, L"2.1.0");
 
     UniqueKey key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, existing.c_str(), 0, KEY_READ, key.Receive()), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, existing.c_str(), 0, KEY_READ | kProgramView, key.Receive()), ERROR_SUCCESS);
     wchar_t data[64] = {};
     DWORD type = 0;
     DWORD size = sizeof data;
@@ -151,7 +152,7 @@ TEST(SampleInstaller, SetsAndRemovesApplicationKeys) {
     WaitCounting(*install);
     {
         UniqueKey key;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, app.c_str(), 0, KEY_READ, key.Receive()), ERROR_SUCCESS);
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, app.c_str(), 0, KEY_READ | kProgramView, key.Receive()), ERROR_SUCCESS);
         wchar_t data[32] = {};
         DWORD size = sizeof data;
         ASSERT_EQ(RegQueryValueExW(key.Get(), L"Version", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size),

@@ -44,8 +44,11 @@ TEST(OsFactsInPrefix, MatchTheWindowsVersionOfThePrefix) {
     EXPECT_EQ(facts.productType, expected.productType) << setting;
 
     const bool is64 = expected.bitness == 64;
+    const bool process64 = sizeof(void*) == 8;
+    EXPECT_EQ(facts.is64BitProcess, process64) << setting;
     EXPECT_TRUE(facts.isWow64ProcessAvailable) << setting;
-    EXPECT_EQ(facts.isWow64, is64) << setting;
+    // Only a 32-bit process on 64-bit Windows runs under WOW64.
+    EXPECT_EQ(facts.isWow64, is64 && !process64) << setting;
     EXPECT_TRUE(facts.nativeSystemInfoAvailable) << setting;
     if (is64) {
         EXPECT_EQ(facts.nativeArchitecture, kArchitectureAmd64) << setting;

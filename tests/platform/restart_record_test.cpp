@@ -19,6 +19,7 @@ namespace tavelin {
 namespace {
 
 using testing::DeleteKeyTree;
+using testing::kProgramView;
 using testing::Narrow;
 
 class RecordingSink : public MessageSink {
@@ -30,7 +31,7 @@ public:
 void RemoveRestartTraces() {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath);
     UniqueKey runOnce;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, 0, KEY_SET_VALUE, runOnce.Receive()) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, 0, KEY_SET_VALUE | kProgramView, runOnce.Receive()) == ERROR_SUCCESS) {
         RegDeleteValueW(runOnce.Get(), kRunOnceValueName);
     }
 }
@@ -43,7 +44,7 @@ protected:
 
 bool RecordKeyExists() {
     UniqueKey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_READ | kProgramView, key.Receive()) == ERROR_SUCCESS;
 }
 
 struct StoredText {
@@ -52,10 +53,10 @@ struct StoredText {
     DWORD bytes = 0;
     std::wstring text;
 };
-StoredText ReadText(const wchar_t* path, const wchar_t* name) {
+StoredText ReadText(const wchar_t* path, const wchar_t* name, REGSAM view = kProgramView) {
     StoredText stored;
     UniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return stored;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, key.Receive()) != ERROR_SUCCESS) return stored;
     wchar_t data[1024] = {};
     stored.bytes = sizeof data - sizeof(wchar_t);
     stored.found = RegQueryValueExW(key.Get(), name, nullptr, &stored.type, reinterpret_cast<BYTE*>(data),
@@ -66,7 +67,8 @@ StoredText ReadText(const wchar_t* path, const wchar_t* name) {
 
 void StoreRawList(const BYTE* bytes, DWORD size) {
     UniqueKey key;
-    ASSERT_EQ(RegCreateKeyW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, key.Receive()), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, nullptr, 0, KEY_WRITE | kProgramView, nullptr,
+                                  key.Receive(), nullptr), ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExW(key.Get(), kWaitingListValueName, 0, REG_SZ, bytes, size), ERROR_SUCCESS);
 }
 
@@ -133,7 +135,8 @@ TEST_F(RestartRecord, ListStoredWithoutItsNullStaysInsideTheBuffer) {
 TEST_F(RestartRecord, MissingValueKeepsTheKey) {
     {
         UniqueKey key;
-        ASSERT_EQ(RegCreateKeyW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, key.Receive()), ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, nullptr, 0, KEY_WRITE | kProgramView, nullptr,
+                                  key.Receive(), nullptr), ERROR_SUCCESS);
     }
     Win32RestartRecordStore store;
     std::wstring text;
@@ -210,6 +213,33 @@ TEST_F(RestartRecord, RestartCopiesTheHelperOnceAndRegistersIt) {
     DeleteFileW((disc + L"\\Lib\\ReInst.exe").c_str());
     RemoveDirectoryW((disc + L"\\Lib").c_str());
     RemoveDirectoryW(disc.c_str());
+}
+
+bool RunsOn64BitWindows() {
+    if (sizeof(void*) == 8) return true;
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return wow64 != FALSE;
+}
+
+// On 64-bit Windows the record and the RunOnce entry are in the 32-bit view (Wow6432Node), where the
+// 32-bit program has always kept them, whichever program wrote them: a restart begun by one is
+// resumed by the other, and the restart helper of either finds the record.
+TEST_F(RestartRecord, KeptInThe32BitViewByEitherProgram) {
+    if (!RunsOn64BitWindows()) GTEST_SKIP() << "needs a 64-bit prefix";
+    Win32RestartSystem system(L"C:\\Disc\\setup.exe");
+    system.WriteRecord(L"4@7");
+    system.SetRunOnce(L"C:\\Temp\\Tavelin\\ReInst.exe");
+    const wchar_t kRedirectedRecord[] = L"SOFTWARE\\Wow6432Node\\Tavelin";
+    const wchar_t kRedirectedRunOnce[] = L"SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    EXPECT_EQ(ReadText(kRedirectedRecord, kWaitingListValueName, KEY_WOW64_64KEY).text, L"4@7");
+    EXPECT_EQ(ReadText(kRedirectedRunOnce, kRunOnceValueName, KEY_WOW64_64KEY).text,
+              L"C:\\Temp\\Tavelin\\ReInst.exe");
+    EXPECT_FALSE(ReadText(kRestartRecordKeyPath, kWaitingListValueName, KEY_WOW64_64KEY).found)
+        << "nothing in the 64-bit view";
+
+    Win32RestartRecordStore().DeleteRecord();
+    EXPECT_FALSE(ReadText(kRedirectedRecord, kWaitingListValueName, KEY_WOW64_64KEY).found) << "deleted there too";
 }
 
 // The restart helper of the built disc starts what the record names. The program it starts here is

@@ -26,13 +26,11 @@ struct ModelAnswer {
 ModelAnswer AskModel(const LoadedLibrary& dmi) {
     ModelAnswer answer;
     std::uint8_t source[vendor::kModelSourceRecordSize] = {};
-    std::uint8_t record[vendor::kSystemInformationRecordSize] = {};
+    vendor::SystemInformationRecord record{};
     answer.ok = dmi.Call(vendor::kRequestModelSource, nullptr, 0, source, sizeof(source)) &&
-                dmi.Call(vendor::kRequestSystemInformation, nullptr, 0, record, sizeof(record));
+                dmi.Call(vendor::kRequestSystemInformation, nullptr, 0, &record, sizeof(record));
     if (!answer.ok) return answer;
-    std::uint32_t address = 0;
-    std::memcpy(&address, record + vendor::kModelPointerOffset, sizeof(address));
-    if (address != 0) answer.model = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(address));
+    if (record.productName != nullptr) answer.model = record.productName;
     answer.source = source[0];
     return answer;
 }
@@ -60,8 +58,10 @@ TEST(StandinDmi, EachRequestNeedsRoomForItsRecord) {
         {"identify, 34 bytes", vendor::kRequestIdentify, 34, false},
         {"model source, 39 bytes", vendor::kRequestModelSource, 39, true},
         {"model source, 38 bytes", vendor::kRequestModelSource, 38, false},
-        {"system information, 24 bytes", vendor::kRequestSystemInformation, 24, true},
-        {"system information, 23 bytes", vendor::kRequestSystemInformation, 23, false},
+        // 24 bytes from a 32-bit library, 40 from a 64-bit one: the pointers are whole.
+        {"system information, its size", vendor::kRequestSystemInformation, vendor::kSystemInformationRecordSize, true},
+        {"system information, a byte less", vendor::kRequestSystemInformation,
+         vendor::kSystemInformationRecordSize - 1, false},
         {"system information, larger buffer", vendor::kRequestSystemInformation, 64, true},
         {"unknown request", 5, 64, false},
         {"device query is not the DMI library's", vendor::kRequestDevicePresent, 64, false},
@@ -79,6 +79,9 @@ TEST(StandinDmi, EachRequestNeedsRoomForItsRecord) {
     std::uint8_t identify[vendor::kIdentifyRecordSize] = {};
     ASSERT_TRUE(dmi.Call(vendor::kRequestIdentify, nullptr, 0, identify, sizeof(identify)));
     EXPECT_EQ(std::memcmp(identify, vendor::kIdentifySignature, 4), 0);
+    vendor::SystemInformationRecord information{};
+    ASSERT_TRUE(dmi.Call(vendor::kRequestSystemInformation, nullptr, 0, &information, sizeof(information)));
+    EXPECT_EQ(information.recordSize, vendor::kSystemInformationRecordSize) << "the record names its own size";
 }
 
 TEST(StandinDmi, ModelFromTheRegistryWhenTheFirmwareTableHasNone) {

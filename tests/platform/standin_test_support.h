@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/registry_view_win.h"
 #include "probe/entry_point_win.h"
 #include "probe/vendor_libraries_win.h"
 #include "probe/vendor_protocol.h"
@@ -65,9 +66,12 @@ struct LoadedLibrary {
     QuorvelIoControlFunction entryPoint;
 };
 
+// Keys the tests write and read are in the program's view: where the 32-bit program keeps them.
+constexpr REGSAM kProgramView = RegistryViewFlag(RegistryView::View32);
+
 inline void DeleteKeyTree(HKEY parent, const std::wstring& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | kProgramView, &key) == ERROR_SUCCESS) {
         std::vector<std::wstring> children;
         wchar_t name[256];
         for (DWORD index = 0;; ++index) {
@@ -78,7 +82,7 @@ inline void DeleteKeyTree(HKEY parent, const std::wstring& path) {
         RegCloseKey(key);
         for (const auto& child : children) DeleteKeyTree(parent, path + L"\\" + child);
     }
-    RegDeleteKeyW(parent, path.c_str());
+    DeleteRegistryKey(parent, path, RegistryView::View32);
 }
 
 inline std::wstring MultiString(const std::vector<std::wstring>& entries) {

@@ -34,10 +34,12 @@ std::string DiscIni(const std::string& driverCdKeys) {
            "Item_Quantity=0\r\n";
 }
 
+// The group's Windows is 64-bit: the 32-bit program's system folder is SysWOW64 there, and the
+// 64-bit program puts its copy in the same place, so that each removes what the other left.
 std::wstring DriverCopyPath() {
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    return std::wstring(system) + L"\\DRIVERS\\Quorvelhwio.sys";
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\SysWOW64\\DRIVERS\\Quorvelhwio.sys";
 }
 
 bool FileExists(const std::wstring& path) {

@@ -20,7 +20,8 @@ void PlaceRecorderAs(const TestDisc& disc, const std::wstring& fileName) {
 
 void ForgetRecordedStart(const std::wstring& programName) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_SET_VALUE | RegistryViewFlag(RegistryView::View32), &key) ==
+        ERROR_SUCCESS) {
         RegDeleteValueW(key, ValueNameOf(programName).c_str());
         RegCloseKey(key);
     }

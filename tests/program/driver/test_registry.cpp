@@ -4,6 +4,10 @@
 
 namespace tavelin::testing {
 
+namespace {
+constexpr REGSAM kProgramView = RegistryViewFlag(RegistryView::View32);
+}  // namespace
+
 void SetRegistryString(const std::wstring& path, const wchar_t* name, const std::wstring& value, DWORD type,
                        REGSAM view) {
     UniqueKey key;
@@ -15,7 +19,7 @@ void SetRegistryString(const std::wstring& path, const wchar_t* name, const std:
 
 std::wstring ReadRegistryString(const std::wstring& path, const wchar_t* name, DWORD* type) {
     UniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | kProgramView, key.Receive()) != ERROR_SUCCESS) {
         return L"<no key>";
     }
     wchar_t buffer[512] = {};
@@ -28,12 +32,13 @@ std::wstring ReadRegistryString(const std::wstring& path, const wchar_t* name, D
 
 bool RegistryKeyExists(const std::wstring& path) {
     UniqueKey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | kProgramView, key.Receive()) == ERROR_SUCCESS;
 }
 
 void CreateRegistryKey(const std::wstring& path) {
     UniqueKey key;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr);
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | kProgramView, nullptr, key.Receive(),
+                    nullptr);
 }
 
 void AddDevice(const std::wstring& device, const std::wstring& instance, const std::wstring& classGuid,

@@ -6,12 +6,14 @@
 
 #include <string>
 
+#include "platform/registry_view_win.h"
+
 namespace tavelin::testing {
 
 // Creates the key when missing and sets a text value (REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ, whose
-// strings are separated by nulls inside `value`). `view` adds KEY_WOW64_64KEY or KEY_WOW64_32KEY.
+// strings are separated by nulls inside `value`). `view` is the access flag of the view to write.
 void SetRegistryString(const std::wstring& path, const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ,
-                       REGSAM view = 0);
+                       REGSAM view = RegistryViewFlag(RegistryView::View32));
 
 // The text of a value, or "<no key>" / "<no value>"; its type in `type` when asked.
 std::wstring ReadRegistryString(const std::wstring& path, const wchar_t* name, DWORD* type = nullptr);
