@@ -3,6 +3,8 @@
 #   ini_read_bench     reading every key of a 300-item catalogue against one parse of the file
 #   evaluation_bench   the evaluation of 300 items / 1,000 hardware ids over 5,000 device keys
 #                      against one pass that enumerates the same keys (plus callgrind counts)
+#   launch_bench       the real program from start to filled list on a large disc and machine,
+#                      against the same start on an empty disc (Windows build, under Wine)
 # natively (without sanitizers) and, the same sources built for Windows, under Wine (the 32-bit
 # build where this host runs it, else the 64-bit one).
 set -euo pipefail
@@ -32,3 +34,7 @@ WINEDEBUG=-all "$root/tests/wine/in-fresh-prefix.sh" --arch 64 -- "$wine" "$win_
 
 echo "== evaluation (native, under Wine, instruction counts)"
 "$root/scripts/bench-evaluation.sh" "$build"
+
+echo "== launch to filled list, $arch Windows build under Wine"
+TAVELIN_SETUP_EXE="$win_build/src/setup.exe" TAVELIN_DISC_DIR="$root/build/disc$([ "$arch" = x64 ] && echo -x64)" \
+    "$root/tests/wine/in-fresh-prefix.sh" --arch 64 -- "$wine" "$win_build/bench/launch_bench.exe"

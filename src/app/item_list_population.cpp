@@ -76,6 +76,7 @@ void CTavelinDlg::PopulateItemList() {
         for (auto& item : m_pItemList) item->m_nListRow = -1;
 
         const std::vector<tavelin::PlannedRow> plan = tavelin::PlanItemList(m_pItemList, input, typeTexts);
+        const tavelin::RowBatch batch(m_list);
         auto next = plan.begin();
         const COLORREF text = static_cast<COLORREF>(SendMessageW(m_list.Window(), LVM_GETTEXTCOLOR, 0, 0));
         const COLORREF back = static_cast<COLORREF>(SendMessageW(m_list.Window(), LVM_GETBKCOLOR, 0, 0));

@@ -249,9 +249,20 @@ bool CXListCtrl::SetRowCheck(int row, int check) {
             MirrorRowCheck(row);
         }
         RedrawCell(row, 0);
-        if (GetHeaderCheck(0) != HEADER_CHECK_NONE) RecomputeHeaderCheck(0);
+        if (m_nRowBatchDepth == 0 && GetHeaderCheck(0) != HEADER_CHECK_NONE) RecomputeHeaderCheck(0);
         return true;
     });
+}
+
+void CXListCtrl::BeginRowBatch() { ++m_nRowBatchDepth; }
+
+void CXListCtrl::EndRowBatch() {
+    if (m_nRowBatchDepth == 0 || --m_nRowBatchDepth > 0 || m_hWnd == nullptr) return;
+    const int columns = ColumnCount();
+    for (int column = 0; column < columns; ++column) {
+        if (GetHeaderCheck(column) != HEADER_CHECK_NONE) RecomputeHeaderCheck(column);
+    }
+    InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 int CXListCtrl::GetRowCheck(int row) const {
@@ -352,6 +363,7 @@ bool CXListCtrl::GetCellRect(int row, int column, int area, RECT& rect) const {
 
 void CXListCtrl::RedrawCell(int row, int column) {
     OnOwnerThread(false, [&]() -> bool {
+        if (m_nRowBatchDepth > 0) return false;  // the batch's end repaints the whole list
         RECT cell;
         if (!GetCellRect(row, column, LVIR_BOUNDS, cell)) return false;
         InvalidateRect(m_hWnd, &cell, TRUE);

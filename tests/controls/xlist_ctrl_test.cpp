@@ -342,6 +342,30 @@ TEST_F(ListTest, HeaderBoxFollowsTheRows) {
     }
 }
 
+// Rows filled in a batch: the header box is counted once, when the outermost batch closes, and
+// then agrees with the rows as if they had been filled one by one.
+TEST_F(ListTest, HeaderBoxIsCountedWhenABatchCloses) {
+    m_list.SetHeaderCheck(0, HEADER_CHECK_OFF);
+    {
+        const RowBatch outer(m_list);
+        {
+            const RowBatch inner(m_list);
+            AddRow(CHECK_ON);
+            AddRow(CHECK_ON);
+        }
+        EXPECT_EQ(m_list.GetHeaderCheck(0), HEADER_CHECK_OFF) << "not counted while a batch is open";
+        AddRow(CHECK_ON);
+    }
+    EXPECT_EQ(m_list.GetHeaderCheck(0), HEADER_CHECK_ON) << "every row ticked when the batch closed";
+    {
+        const RowBatch batch(m_list);
+        m_list.SetRowCheck(1, CHECK_OFF);
+    }
+    EXPECT_EQ(m_list.GetHeaderCheck(0), HEADER_CHECK_OFF);
+    m_list.EndRowBatch();  // an unmatched end changes nothing
+    EXPECT_EQ(m_list.GetHeaderCheck(0), HEADER_CHECK_OFF);
+}
+
 TEST_F(ListTest, ColumnWithoutHeaderBoxKeepsItsImage) {
     AddRow(CHECK_ON);
     m_list.SetRowCheck(0, CHECK_ON);

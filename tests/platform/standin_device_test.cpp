@@ -80,6 +80,23 @@ TEST_F(StandinDevices, EnumLibraryReadsOnlyTheGivenNumberOfCharacters) {
     EXPECT_FALSE(enumeration.Call(vendor::kRequestDevicePresent, const_cast<wchar_t*>(longer.c_str()), 14, nullptr, 0));
 }
 
+// The libraries answer from a snapshot of the devices; a device that appears later (a bus driver's
+// children after an installation) is seen once the queries have paused, as before a re-scan.
+TEST_F(StandinDevices, ADeviceThatAppearsIsSeenAfterAPause) {
+    TAVELIN_REQUIRE_STANDINS();
+    const LoadedLibrary enumeration(StandinDirectory() + L"\\" + vendor::kEnumLibraryName);
+    const LoadedLibrary usb(StandinDirectory() + L"\\" + vendor::kUsbLibraryName);
+    const std::wstring pciId = L"PCI\\VEN_5A5A&DEV_0C02";
+    const std::wstring usbId = L"USB\\VID_5A5A&PID_C0DF";
+    ASSERT_FALSE(AskEnum(enumeration, pciId));
+    ASSERT_FALSE(AskUsb(usb, usbId));
+    const ScopedDevice pci{L"PCI", L"VEN_5A5A&DEV_0C02", {pciId}, {}};
+    const ScopedDevice camera{L"USB", L"VID_5A5A&PID_C0DF", {usbId}, {}};
+    Sleep(2500);
+    EXPECT_TRUE(AskEnum(enumeration, pciId));
+    EXPECT_TRUE(AskUsb(usb, usbId));
+}
+
 TEST_F(StandinDevices, AdapterAsksBothLibraries) {
     TAVELIN_REQUIRE_STANDINS();
     VendorLibraries libraries;

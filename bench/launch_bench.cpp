@@ -1,0 +1,254 @@
+// The wait a user feels: from starting setup.exe to its window with the list filled, on a large disc
+// (300 items: drivers with 1,000 hardware ids, applications, hotfixes) on a machine with a large
+// registry (5,000 device keys, 300 uninstall keys), against the same start on a disc with no items
+// (the window alone). Starts alternate between the two discs; the medians, their ratio and each
+// start's peak working set are printed, against the goals (time within 1.2x, memory within 1.5x).
+//
+// The floor: whatever reads this machine must walk its devices once to say which hardware ids are
+// present. Each round also times that walk alone, as the disc's device library makes it (its first
+// answer after loading), and the large disc's launch is set against the empty one plus that walk:
+// the rest is the program's own cost.
+//
+// Windows only (run under Wine by scripts/bench.sh in a throw-away prefix: it writes the machine's
+// keys and the discs under C:\tavelin-tests). Needs TAVELIN_SETUP_EXE and TAVELIN_DISC_DIR, as the
+// program tests do.
+//   launch_bench [--rounds N]     (default 5 starts of each disc, after one warm-up start each)
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/program_driver.h"
+#include "platform/handles.h"
+#include "platform/registry_view_win.h"
+#include "ui/resource.h"
+
+namespace {
+
+using tavelin::UniqueHandle;
+using tavelin::UniqueKey;
+using tavelin::testing::RunningProgram;
+using tavelin::testing::TestDisc;
+
+constexpr int kDeviceKeys = 5000;
+constexpr int kDrivers = 200;
+constexpr int kIdsPerDriver = 5;  // 1,000 hardware ids
+constexpr int kPresentIds = 800;  // the rest name devices the machine does not have
+constexpr int kApplications = 60;
+constexpr int kHotfixes = 40;
+constexpr int kUninstallKeys = 300;
+
+const std::wstring kBus = L"TAVBENCH";
+const std::wstring kClassGuid = L"{7A7EBE4C-0000-0000-0000-000000000002}";
+const std::wstring kEnumBus = L"SYSTEM\\CurrentControlSet\\Enum\\" + kBus;
+const std::wstring kClassRoot = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + kClassGuid;
+const std::wstring kSoftware = L"SOFTWARE\\TavelinLaunchBench";
+const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+std::wstring Hex(unsigned value, int digits) {
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    std::wstring text(static_cast<std::size_t>(digits), L'0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 4) text[static_cast<std::size_t>(i)] = kDigits[value & 15];
+    return text;
+}
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Number(int value) { return std::to_string(value); }
+
+std::wstring DeviceId(int device) {
+    return L"VEN_" + Hex(0x1000u + static_cast<unsigned>(device / 100), 4) + L"&DEV_" +
+           Hex(static_cast<unsigned>(device % 100), 4);
+}
+// Hardware id j names device (j * 6 + 7) mod 5,000 when present, else a device that is not there.
+std::wstring HardwareId(int j) {
+    if (j < kPresentIds) return kBus + L"\\" + DeviceId((j * 6 + 7) % kDeviceKeys);
+    return kBus + L"\\VEN_FFFF&DEV_" + Hex(static_cast<unsigned>(j), 4);
+}
+
+void SetText(const std::wstring& path, const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
+    UniqueKey key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                        KEY_WRITE | tavelin::RegistryViewFlag(tavelin::RegistryView::View32), nullptr, key.Receive(),
+                        nullptr) != ERROR_SUCCESS ||
+        name == nullptr) {
+        return;
+    }
+    const std::size_t characters = text.size() + (type == REG_MULTI_SZ ? 2 : 1);
+    std::vector<wchar_t> data(text.begin(), text.end());
+    data.resize(characters, L'\0');
+    RegSetValueExW(key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(characters * sizeof(wchar_t)));
+}
+
+// The machine: every device listed by the device libraries (a class GUID and hardware ids), most
+// with a driver; the drivers' class keys; applications; uninstall keys.
+void PopulateMachine() {
+    for (int device = 0; device < kDeviceKeys; ++device) {
+        const std::wstring instance = kEnumBus + L"\\" + DeviceId(device) + L"\\4&" + Hex(static_cast<unsigned>(device), 6);
+        SetText(instance, L"ClassGUID", kClassGuid);
+        SetText(instance, L"HardwareID", kBus + L"\\" + DeviceId(device), REG_MULTI_SZ);
+        if (device % 5 != 0) SetText(instance, L"Driver", kClassGuid + L"\\" + std::to_wstring(1000 + device % 1000));
+    }
+    for (int number = 0; number < 1000; ++number) {
+        const std::wstring path = kClassRoot + L"\\" + std::to_wstring(1000 + number);
+        SetText(path, L"DriverVersion", L"6.1." + std::to_wstring(number) + L".0");
+        SetText(path, L"DriverDate", L"6-21-2006");
+        SetText(path, L"ProviderName", number % 10 == 0 ? L"Microsoft" : L"Maker");
+    }
+    for (int app = 0; app < kApplications + kHotfixes; app += 2) {
+        SetText(kSoftware + L"\\App" + std::to_wstring(app), L"Version", L"2.0");
+    }
+    for (int key = 0; key < kUninstallKeys; ++key) {
+        SetText(kUninstall + L"{7A7EBE4C-0000-0000-0000-" + Hex(static_cast<unsigned>(key), 12) + L"}", L"DisplayName",
+                L"Bench application " + std::to_wstring(key));
+    }
+}
+
+std::string LargeCatalogue() {
+    std::string ini = "[Driver_CD]\r\nTitle_ENG=Launch Bench Disc\r\n[Items]\r\nItem_Quantity=" +
+                      Number(kDrivers + kApplications + kHotfixes) + "\r\n";
+    int item = 0;
+    int id = 0;
+    for (int d = 0; d < kDrivers; ++d) {
+        ini += "[Item_" + Number(++item) + "]\r\nType=DRIVER\r\nTitle_ENG=Bench driver " + Number(d) +
+               "\r\nSlient_Install_Cmd=\\Drivers\\Setup.exe%%-s\r\nHW_ID_Quantity=" + Number(kIdsPerDriver) +
+               "\r\nHW_ID_CheckRule=" + (d % 3 == 0 ? "AND" : "OR") + "\r\n";
+        for (int i = 1; i <= kIdsPerDriver; ++i, ++id) {
+            ini += "HW_ID_" + Number(i) + "=" + Narrow(HardwareId(id)) + "\r\nVersion_" + Number(i) + "=6.1." +
+                   Number(id % 1000) + ".0\r\nDate_" + Number(i) + "=7-1-2006\r\n";
+        }
+    }
+    for (int a = 0; a < kApplications + kHotfixes; ++a) {
+        const bool hotfix = a >= kApplications;
+        ini += "[Item_" + Number(++item) + "]\r\nType=" +
+               (hotfix ? "HOTFIX" : a % 2 == 0 ? "RECOMMENDED_APPLICATION" : "OPTIONAL_APPLICATION") +
+               "\r\nTitle_ENG=Bench " + (hotfix ? "hotfix " : "application ") + Number(a) +
+               "\r\nSlient_Install_Cmd=\\Apps\\Setup.exe%%-s\r\nVersion_Path=" + Narrow(kSoftware) + "\\App" +
+               Number(a) + "\\Version\r\n" + (hotfix ? "" : "Version=2.0\r\nGUID={BENCH-" + Number(a) + "}\r\n");
+    }
+    return ini;
+}
+
+struct Start {
+    double seconds = 0;
+    SIZE_T peakWorkingSet = 0;
+    int rows = 0;
+};
+
+double Now() {
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// One start: the clock runs from process creation until the main window is visible with its list
+// holding at least `minimumRows` rows; then the process's peak working set is read and it is closed.
+bool Launch(const TestDisc& disc, int minimumRows, Start& start) {
+    const double begin = Now();
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    if (!program.Started()) return false;
+    for (;;) {
+        if (HWND window = program.FindMainWindow(); window != nullptr && IsWindowVisible(window)) {
+            start.rows = static_cast<int>(SendMessageW(GetDlgItem(window, IDC_ITEM_LIST), LVM_GETITEMCOUNT, 0, 0));
+            if (start.rows >= minimumRows) break;
+        }
+        if (program.HasEnded() || Now() - begin > 900) return false;
+        Sleep(10);
+    }
+    start.seconds = Now() - begin;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, program.ProcessId()));
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (process.Valid() && GetProcessMemoryInfo(process.Get(), &counters, sizeof(counters))) {
+        start.peakWorkingSet = counters.PeakWorkingSetSize;
+    }
+    return program.Close();
+}
+
+// The device walk alone: the disc's device library loaded afresh and asked once.
+double DeviceWalkSeconds(const TestDisc& disc) {
+    using QueryFunction = BOOL(WINAPI*)(DWORD, void*, DWORD, void*, DWORD, DWORD*, void*);
+    tavelin::UniqueModule library(LoadLibraryW((disc.DiscRoot() + L"\\Lib\\QVCDENUM.DLL").c_str()));
+    const auto query = reinterpret_cast<QueryFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library.Get(), "QuorvelIoControl")));
+    if (query == nullptr) return 0;
+    std::wstring id = HardwareId(0);
+    DWORD returned = 0;
+    const double begin = Now();
+    query(0, id.data(), static_cast<DWORD>(id.size()), nullptr, 0, &returned, nullptr);
+    return Now() - begin;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int rounds = 5;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
+    }
+    const double populateBegin = Now();
+    PopulateMachine();
+    std::printf("machine: %d device keys, %d uninstall keys (written in %.1f s)\n", kDeviceKeys, kUninstallKeys,
+                Now() - populateBegin);
+
+    const TestDisc empty(L"launch-bench-empty");
+    empty.WriteIni("[Driver_CD]\r\nTitle_ENG=Launch Bench Disc\r\n[Items]\r\nItem_Quantity=0\r\n");
+    const TestDisc large(L"launch-bench-large");
+    large.WriteIni(LargeCatalogue());
+
+    struct Disc {
+        const char* name;
+        const TestDisc& disc;
+        int minimumRows;
+        std::vector<double> seconds;
+        std::vector<double> peakMegabytes;
+        int rows = 0;
+    };
+    Disc discs[] = {{"empty disc", empty, 0, {}, {}}, {"large disc", large, 1, {}, {}}};
+    std::vector<double> walks;
+    for (int round = -1; round < rounds; ++round) {  // round -1 warms the caches and is not counted
+        if (round >= 0) walks.push_back(DeviceWalkSeconds(large));
+        for (Disc& disc : discs) {
+            Start start;
+            if (!Launch(disc.disc, disc.minimumRows, start)) {
+                std::printf("%s: the program did not show its filled list\n", disc.name);
+                return 1;
+            }
+            if (round < 0) continue;
+            disc.seconds.push_back(start.seconds);
+            disc.peakMegabytes.push_back(static_cast<double>(start.peakWorkingSet) / (1024.0 * 1024.0));
+            disc.rows = start.rows;
+        }
+    }
+    for (const Disc& disc : discs) {
+        std::printf("  %-10s launch to list %8.1f ms (median of %d), peak working set %6.1f MB, %d rows\n", disc.name,
+                    Median(disc.seconds) * 1e3, rounds, Median(disc.peakMegabytes), disc.rows);
+    }
+    const double emptyLaunch = Median(discs[0].seconds);
+    const double largeLaunch = Median(discs[1].seconds);
+    const double walk = Median(walks);
+    const double emptyMemory = Median(discs[0].peakMegabytes);
+    std::printf("  %-10s device walk alone %8.1f ms (median of %d)\n", "floor", walk * 1e3, rounds);
+    std::printf("  ratio launch to list, large / empty: %.2f (goal: at most 1.2)\n", largeLaunch / emptyLaunch);
+    std::printf("  ratio launch to list, large / (empty + device walk): %.2f (the program's own cost above the floor)\n",
+                largeLaunch / (emptyLaunch + walk));
+    if (emptyMemory > 0) {
+        std::printf("  ratio peak working set, large / empty: %.2f (goal: at most 1.5)\n",
+                    Median(discs[1].peakMegabytes) / emptyMemory);
+    } else {
+        std::printf("  peak working set: not reported by this system\n");
+    }
+    return 0;
+}
