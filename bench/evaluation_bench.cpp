@@ -1,8 +1,9 @@
-// What judging a large disc costs next to the least registry work it can be done with. The disc
-// has 300 items with 1,000 driver hardware ids; the machine has 5,000 device keys on one bus. The
-// floor is one pass that enumerates the bus once and reads each matched device's instance, "Driver"
-// value and class key once. The evaluation (all passes, startup run) should stay within about twice
-// that. Prints both times and their ratio, measured in this run.
+// What judging a large disc costs next to the least registry work any correct evaluation must do.
+// The disc has 300 items with 1,000 driver hardware ids; the machine has 5,000 device keys on one
+// bus, whose 800 matched devices share 500 driver class keys. The floor enumerates the bus once,
+// reads each matched device's instance and "Driver" value once, and opens and reads each distinct
+// class key once. Prints both times and their ratio, measured in this run; the figure to track is
+// the ratio of their callgrind instruction counts (scripts/bench-evaluation.sh), goal at most 1.5.
 //
 // Natively the registry is in memory; built for Windows and run under Wine it writes the same keys
 // into the real registry (HKLM\SYSTEM\CurrentControlSet\Enum\TAVBENCH, ...\Control\Class\<bench
@@ -127,7 +128,8 @@ public:
     void ShowMessage(const std::wstring&) override {}
 };
 
-// The floor: the bus enumerated once, and every matched device's keys read once.
+// The floor: the bus enumerated once, every matched device's instance read once, and every
+// distinct class key those devices name opened and read once.
 std::size_t EnumerateOnce(Registry& registry) {
     std::size_t work = 0;
     std::unique_ptr<RegistryKey> bus = registry.OpenKey(kEnumBus, RegistryView::View32);
@@ -137,13 +139,18 @@ std::size_t EnumerateOnce(Registry& registry) {
     for (std::wstring& name : names) name = ToUpperText(name);
     std::vector<bool> wanted(kDeviceKeys, false);
     for (int j = 0; j < kPresentIds; ++j) wanted[(j * 6 + 7) % kDeviceKeys] = true;
+    std::vector<std::wstring> drivers;
     for (int device = 0; device < kDeviceKeys; ++device) {
         if (!wanted[device]) continue;
         const std::wstring path = kEnumBus + L"\\" + names[device];
         std::unique_ptr<RegistryKey> key = registry.OpenKey(path, RegistryView::View32);
         const std::vector<std::wstring> instances = EnumerateSubkeyNames(*key);
         std::unique_ptr<RegistryKey> instance = registry.OpenKey(path + L"\\" + instances.front(), RegistryView::View32);
-        const std::wstring driver = instance->QueryStringValue(L"Driver", kDriverValueBufferBytes).value_or(L"");
+        drivers.push_back(instance->QueryStringValue(L"Driver", kDriverValueBufferBytes).value_or(L""));
+    }
+    std::sort(drivers.begin(), drivers.end());
+    drivers.erase(std::unique(drivers.begin(), drivers.end()), drivers.end());
+    for (const std::wstring& driver : drivers) {
         std::unique_ptr<RegistryKey> cls =
             registry.OpenKey(L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + driver, RegistryView::View32);
         for (const wchar_t* value : {L"DriverVersion", L"DriverDate", L"ProviderName"}) {
@@ -202,7 +209,8 @@ int Run(Registry& registry, const char* where, bool once, bool uncached) {
                 kDrivers * kIdsPerDriver, kDrivers + kApplications);
     std::printf("  enumerate once:  %9.3f ms\n", floor * 1e3);
     std::printf("  evaluation:      %9.3f ms  (%zu items to install)\n", evaluation * 1e3, result);
-    std::printf("  ratio evaluation / enumerate once: %.2f (target: at most 2)\n", evaluation / floor);
+    std::printf("  ratio evaluation / enumerate once: %.2f (timed; the instruction ratio is the figure to track)\n",
+                evaluation / floor);
     if (uncached) {
         const double scratch = BestSeconds([&](ItemList&) { return WalkEveryIdFromScratch(registry); }, result, 1);
         std::printf("  walk per id from scratch: %9.3f ms (%zu found), %.1f times the evaluation\n", scratch * 1e3,

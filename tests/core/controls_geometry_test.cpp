@@ -1,3 +1,6 @@
+// The controls' drawing geometry, free of any window system: here natively, under the sanitizers,
+// and in the Windows build's core tests; the pixels themselves are checked in tests/controls.
+#include "controls/xheader_geometry.h"
 #include "controls/xlist_geometry.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +107,45 @@ TEST(ProgressText, FormatsThePercentSafely) {
         EXPECT_EQ(FormatProgressText(c.format, c.percent), std::wstring(c.text))
             << "format \"" << c.format << "\" at " << c.percent;
     }
+}
+
+TEST(HeaderGeometry, ImageAndCaptionInsideTheItem) {
+    struct Case {
+        const char* name;
+        CellRect item;
+        int imageIndex;
+        bool hasImageList;
+        bool hasText;
+        bool image;
+        CellRect imageRect;
+        bool caption;
+        CellRect captionRect;
+    };
+    // Images 16 x 16; the item's content starts and ends 6 pixels in.
+    const Case cases[] = {
+        {"box and caption", {0, 0, 100, 20}, 1, true, true, true, {6, 2, 22, 18}, true, {28, 0, 94, 20}},
+        {"image index 0 is no image", {0, 0, 100, 20}, 0, true, true, false, {}, true, {6, 0, 94, 20}},
+        {"no image list", {0, 0, 100, 20}, 2, false, true, false, {}, true, {6, 0, 94, 20}},
+        {"image cut to a narrow item", {10, 0, 30, 20}, 1, true, true, true, {16, 2, 24, 18}, false, {}},
+        {"no room for content", {0, 0, 12, 20}, 1, true, true, false, {}, false, {}},
+        {"no caption without text", {0, 0, 100, 20}, 1, true, false, true, {6, 2, 22, 18}, false, {}},
+    };
+    for (const Case& c : cases) {
+        const HeaderItemLayout layout = LayoutHeaderItem(c.item, c.imageIndex, c.hasImageList, 16, 16, c.hasText);
+        EXPECT_EQ(layout.hasImage, c.image) << c.name;
+        if (c.image) EXPECT_EQ(Show(layout.image), Show(c.imageRect)) << c.name;
+        EXPECT_EQ(layout.hasCaption, c.caption) << c.name;
+        if (c.caption) EXPECT_EQ(Show(layout.caption), Show(c.captionRect)) << c.name;
+    }
+}
+
+TEST(HeaderGeometry, SeparatorAndFrame) {
+    const HeaderSeparator separator = HeaderSeparatorAt({0, 0, 100, 20});
+    EXPECT_EQ(separator.shadow.x, 99);
+    EXPECT_EQ(separator.highlight.x, 100);
+    EXPECT_EQ(separator.shadow.top, 2);
+    EXPECT_EQ(separator.shadow.bottom, 18);
+    EXPECT_EQ(Show(HeaderFrameRect({5, 0, 600, 24}, 300)), Show(CellRect{5, 0, 305, 24})) << "ends at the last item";
 }
 
 }  // namespace
