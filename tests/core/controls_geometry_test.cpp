@@ -133,9 +133,13 @@ TEST(HeaderGeometry, ImageAndCaptionInsideTheItem) {
     for (const Case& c : cases) {
         const HeaderItemLayout layout = LayoutHeaderItem(c.item, c.imageIndex, c.hasImageList, 16, 16, c.hasText);
         EXPECT_EQ(layout.hasImage, c.image) << c.name;
-        if (c.image) EXPECT_EQ(Show(layout.image), Show(c.imageRect)) << c.name;
+        if (c.image) {
+            EXPECT_EQ(Show(layout.image), Show(c.imageRect)) << c.name;
+        }
         EXPECT_EQ(layout.hasCaption, c.caption) << c.name;
-        if (c.caption) EXPECT_EQ(Show(layout.caption), Show(c.captionRect)) << c.name;
+        if (c.caption) {
+            EXPECT_EQ(Show(layout.caption), Show(c.captionRect)) << c.name;
+        }
     }
 }
 

@@ -248,29 +248,39 @@ TEST_F(SkinTest, PositionWithThreeNumbersEndsTheProgram) {
     EXPECT_TRUE(program.EndsWithoutShowingAnyWindow()) << "the program ends by itself, its window never shown";
 }
 
-TEST_F(SkinTest, SkinWithoutBackgroundRunsWithoutPicture) {
+// A skin without a [Background] section, or one naming a picture the disc lacks: no message, the
+// controls placed, and nothing drawn over the dialog's own background.
+TEST_F(SkinTest, SkinWithoutItsPictureRunsWithoutOne) {
     const Skin& skin = SkinForThisScreen();
-    TestDisc disc(std::wstring(L"no-background-") + Widen(skin.name));
-    disc.WriteIni(kPlainDisc);
     const std::vector<Place> places = {
         {1009, {400, 380, 475, 403}}, {1008, {500, 380, 575, 403}}, {1015, {20, 380, 110, 403}},
         {1016, {120, 380, 210, 403}}, {1017, {220, 380, 310, 403}}, {1007, {20, 60, 600, 300}},
         {1010, {20, 320, 600, 350}},
     };
-    std::string text = PlacingSkin(skin, places);
-    text.erase(0, text.find("\r\n[") + 2);  // the [Background] section goes
-    ASSERT_EQ(text.find("Background"), std::string::npos);
-    disc.WriteFile(std::wstring(L"Lib\\Skin\\") + skin.iniName, text);
-
-    RunningProgram program(disc.ProgramPath(), L"setup.exe");
-    EXPECT_TRUE(program.CollectMessagesUntilSettled().empty());
-    HWND window = program.WaitForMainWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(ControlRect(window, 1007).left, 20);
-    SaveScreenshot(window, std::wstring(L"skin-no-background-") + Widen(skin.name));
-    // Nothing drawn over the dialog's own background.
-    EXPECT_EQ(Hex(PaintedPixel(window, {10, 10}, GetSysColor(COLOR_3DFACE))), Hex(GetSysColor(COLOR_3DFACE)));
-    EXPECT_TRUE(program.Close());
+    std::string noSection = PlacingSkin(skin, places);
+    noSection.erase(0, noSection.find("\r\n[") + 2);  // the [Background] section goes
+    ASSERT_EQ(noSection.find("Background"), std::string::npos);
+    std::string missingPicture = PlacingSkin(skin, places);
+    const std::size_t file = missingPicture.find("File=") + 5;
+    missingPicture.replace(file, missingPicture.find("\r\n", file) - file, "Missing.bmp");
+    const struct {
+        const wchar_t* name;
+        std::string skinText;
+    } cases[] = {{L"no-background-", noSection}, {L"missing-picture-", missingPicture}};
+    for (const auto& c : cases) {
+        TestDisc disc(c.name + Widen(skin.name));
+        disc.WriteIni(kPlainDisc);
+        disc.WriteFile(std::wstring(L"Lib\\Skin\\") + skin.iniName, c.skinText);
+        RunningProgram program(disc.ProgramPath(), L"setup.exe");
+        EXPECT_TRUE(program.CollectMessagesUntilSettled().empty()) << c.name;
+        HWND window = program.WaitForMainWindow();
+        ASSERT_NE(window, nullptr) << c.name;
+        EXPECT_EQ(ControlRect(window, 1007).left, 20) << c.name;
+        SaveScreenshot(window, std::wstring(L"skin-") + c.name + Widen(skin.name));
+        EXPECT_EQ(Hex(PaintedPixel(window, {10, 10}, GetSysColor(COLOR_3DFACE))), Hex(GetSysColor(COLOR_3DFACE)))
+            << c.name;
+        EXPECT_TRUE(program.Close()) << c.name;
+    }
 }
 
 }  // namespace
