@@ -155,6 +155,33 @@ TEST(DetectInstalledDriver, Table) {
     }
 }
 
+// Each switch shows its own kind of message and nothing of the other: the version statuses under
+// ShowItemVersionStatus, the lookup failures under ShowErrorMessage.
+TEST(DetectInstalledDriver, EachSwitchShowsOnlyItsOwnMessages) {
+    MemoryRegistry registry = MakeMachine();
+    DriverKeyCache drivers(registry);
+    const auto isStatus = [](const std::wstring& text) { return text.rfind(L"Version status :", 0) == 0; };
+    for (const bool statusSwitch : {true, false}) {
+        DiagnosticSwitches switches;
+        switches.m_bShowItemVersionStatus = statusSwitch;
+        switches.m_bShowErrorMessage = !statusSwitch;
+        const char* which = statusSwitch ? "ShowItemVersionStatus alone" : "ShowErrorMessage alone";
+        for (const DriverCase& c : DriverCases()) {
+            CItem item;
+            item.m_nType = ITEM_TYPE_DRIVER;
+            item.m_bIgnoreVersionChecking = c.ignoreVersionChecking;
+            item.m_bMicrosoftDriver = c.microsoftDriver;
+            RecordingSink sink;
+            DetectInstalledDriver(switches, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers);
+            std::vector<std::wstring> expected;
+            for (const std::wstring& text : c.expectedMessages) {
+                if (isStatus(text) == statusSwitch) expected.push_back(text);
+            }
+            EXPECT_EQ(sink.messages, expected) << which << ": " << c.name;
+        }
+    }
+}
+
 TEST(DetectInstalledDriver, SilentWithoutSwitchesAndKeepsInstalledOnFailure) {
     MemoryRegistry registry = MakeMachine();
     DriverKeyCache drivers(registry);
