@@ -50,26 +50,39 @@ const wchar_t* RestartStepName(RestartStep step) {
     return L"?";
 }
 
+namespace {
+
+// The helper copied into the protected folder and registered to run once; the failure's
+// diagnostic text, or null.
+const wchar_t* RegisterHelper(RestartSystem& system, const std::wstring& discRoot) {
+    const std::wstring folder = system.ProtectedHelperFolder();
+    if (folder.empty()) return L"Could not create temp dir";
+    const std::wstring helper = folder + L"\\" + kRestartHelperFileName;
+    if (!system.CopyOverFile(discRoot + L"\\Lib\\" + kRestartHelperFileName, helper)) {
+        return L"Could not copy the restart helper";
+    }
+    if (!system.SetRunOnce(RunOnceCommandOf(helper))) return L"Could not register the restart helper";
+    return nullptr;
+}
+
+}  // namespace
+
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
                              const DiagnosticSwitches& switches, MessageSink& sink) {
     if (waitingList.empty()) return RestartStep::CompleteInstead;
-    auto fail = [&](const wchar_t* what) {
-        if (switches.m_bShowErrorMessage) sink.ShowMessage(what);
-        return RestartStep::ResumeNotStored;
-    };
-    if (!system.WriteRecord(waitingList)) return fail(L"Could not write the restart record");
-    const std::wstring folder = system.ProtectedHelperFolder();
-    if (folder.empty()) return fail(L"Could not create temp dir");
-    const std::wstring helper = folder + L"\\" + kRestartHelperFileName;
-    if (!system.ReplaceFile(discRoot + L"\\Lib\\" + kRestartHelperFileName, helper)) {
-        return fail(L"Could not copy the restart helper");
+    const wchar_t* helperFailure = RegisterHelper(system, discRoot);
+    // Written even when the helper failed: a start of the disc by hand then resumes the rest.
+    const bool recordWritten = system.WriteRecord(waitingList);
+    if (helperFailure == nullptr && recordWritten) {
+        system.StartCommand(kRestartCommandLine);
+        return RestartStep::RestartScheduled;
     }
-    if (!system.SetRunOnce(RunOnceCommandOf(helper))) {
-        system.RemoveRunOnce();
-        return fail(L"Could not register the restart helper");
+    // The helper would find no record to act on.
+    if (!recordWritten) system.RemoveRunOnce();
+    if (switches.m_bShowErrorMessage) {
+        sink.ShowMessage(helperFailure != nullptr ? helperFailure : L"Could not write the restart record");
     }
-    system.StartCommand(kRestartCommandLine);
-    return RestartStep::RestartScheduled;
+    return RestartStep::ResumeNotStored;
 }
 
 }  // namespace tavelin

@@ -79,7 +79,7 @@ public:
     // needed; empty when no such folder could be had.
     virtual std::wstring ProtectedHelperFolder() = 0;
     // Replaces any file at `to` with a copy of `from`.
-    virtual bool ReplaceFile(const std::wstring& from, const std::wstring& to) = 0;
+    virtual bool CopyOverFile(const std::wstring& from, const std::wstring& to) = 0;
     virtual bool SetRunOnce(const std::wstring& commandLine) = 0;
     virtual void RemoveRunOnce() = 0;
     virtual bool WriteRecord(const std::wstring& waitingList) = 0;  // with the program's own full path
@@ -97,9 +97,9 @@ enum class RestartStep {
 };
 const wchar_t* RestartStepName(RestartStep step);
 
-// Writes the record, copies the helper from the disc's Lib folder into the protected folder,
-// registers it to run once, and only when all of that worked starts the restart. When a step
-// fails nothing restarts; a record already written stays, so that the next start of the disc
+// Copies the helper from the disc's Lib folder into the protected folder, registers it to run
+// once, writes the record, and only when all of that worked starts the restart. When a step fails
+// nothing restarts; the record is written all the same, so that the next start of the disc by hand
 // resumes the rest.
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
                              const DiagnosticSwitches& switches, MessageSink& sink);

@@ -95,7 +95,7 @@ Win32RestartSystem::Win32RestartSystem(std::wstring programPath) : m_programPath
 
 std::wstring Win32RestartSystem::ProtectedHelperFolder() { return PrepareProtectedHelperFolder(); }
 
-bool Win32RestartSystem::ReplaceFile(const std::wstring& from, const std::wstring& to) {
+bool Win32RestartSystem::CopyOverFile(const std::wstring& from, const std::wstring& to) {
     // Removed first rather than copied over, so that the new file takes the folder's access list
     // and not whatever the old one carried.
     if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {

@@ -37,7 +37,7 @@ public:
     explicit Win32RestartSystem(std::wstring programPath);
 
     std::wstring ProtectedHelperFolder() override;
-    bool ReplaceFile(const std::wstring& from, const std::wstring& to) override;
+    bool CopyOverFile(const std::wstring& from, const std::wstring& to) override;
     bool SetRunOnce(const std::wstring& commandLine) override;
     void RemoveRunOnce() override;
     bool WriteRecord(const std::wstring& waitingList) override;
