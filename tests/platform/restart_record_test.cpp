@@ -230,10 +230,51 @@ FolderSecurity ReadFolderSecurity(const std::wstring& folder) {
 const char kSystemSid[] = "S-1-5-18";
 const char kAdministratorsSid[] = "S-1-5-32-544";
 
+// Whether the file system keeps the owner and access list given to a folder. Wine makes both up
+// from the Unix owner and mode bits, so there the folder's protection cannot be seen.
+bool FileSecurityIsKept() {
+    const std::wstring probe = TempPath() + L"TavelinSecurityProbe" + std::to_wstring(GetCurrentProcessId());
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderSecurity, SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+        return false;
+    }
+    UniqueLocalMemory held(descriptor);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    if (!CreateDirectoryW(probe.c_str(), &attributes)) return false;
+    const FolderSecurity security = ReadFolderSecurity(probe);
+    RemoveDirectoryW(probe.c_str());
+    return security.read && security.owner == kAdministratorsSid && security.protectedList;
+}
+
+// The folder the helper runs from at the next logon: owned by the administrators, its access list
+// not inherited, and nobody else allowed to change it, even when it was made open to everyone.
+TEST(HelperFolderSecurity, OnlyAdministratorsAndTheSystemCanChangeIt) {
+    if (!FileSecurityIsKept()) GTEST_SKIP() << "this system does not keep the owner and access list of a folder";
+    const std::wstring folder = ProtectedHelperFolderPath();
+    ASSERT_FALSE(folder.empty());
+    {
+        PSECURITY_DESCRIPTOR open = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
+                                                                         nullptr));
+        UniqueLocalMemory held(open);
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, open, FALSE};
+        CreateDirectoryW(folder.c_str(), &attributes);
+    }
+    ASSERT_EQ(PrepareProtectedHelperFolder(), folder);
+    const FolderSecurity security = ReadFolderSecurity(folder);
+    ASSERT_TRUE(security.read);
+    EXPECT_EQ(security.owner, kAdministratorsSid);
+    EXPECT_TRUE(security.protectedList) << "nothing inherited from the parent";
+    for (const std::string& writer : security.writers) {
+        EXPECT_TRUE(writer == kSystemSid || writer == kAdministratorsSid) << writer << " may change the folder";
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
 // A helper planted where the program copies it (any process of the user could write the temporary
-// folder it used) must never be what runs at the next logon: the folder is one only administrators
-// and the system can change, put right if it was made otherwise, and the disc's copy always
-// replaces what is there.
+// folder it used, and the copy kept a file that was there) must never be what runs at the next
+// logon: the helper goes to the protected folder, and the disc's copy always replaces what is there.
 TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     const std::wstring disc = TempPath() + L"TavelinRestartDisc" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(disc.c_str(), nullptr);
@@ -264,13 +305,6 @@ TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     RecordedRestart system(L"C:\\Disc\\setup.exe");
     EXPECT_EQ(RestartAndResume(system, disc, L"4@7@12", switches, sink), RestartStep::RestartScheduled);
     EXPECT_EQ(ReadTextFile(helper), "the disc's helper");
-    const FolderSecurity security = ReadFolderSecurity(folder);
-    ASSERT_TRUE(security.read);
-    EXPECT_EQ(security.owner, kAdministratorsSid);
-    EXPECT_TRUE(security.protectedList) << "nothing inherited from the parent";
-    for (const std::string& writer : security.writers) {
-        EXPECT_TRUE(writer == kSystemSid || writer == kAdministratorsSid) << writer << " may change the folder";
-    }
     const StoredText runOnce = ReadText(kRunOnceKeyPath, kRunOnceValueName);
     EXPECT_EQ(runOnce.type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(runOnce.text, RunOnceCommandOf(helper));

@@ -288,7 +288,6 @@ TEST(RunGuard, CodesPostedDuringARunWaitForItsEnd) {
 
     PostMessageW(window, kUmInternal, 1028, 0);
     PostMessageW(window, kUmInternal, 1029, 0);
-    PostMessageW(window, kUmInternal, 1027, 0);
     Click(window, kStartButton);
     EXPECT_EQ(WaitForProgramDialog(program, [](HWND) { return true; }, 2000), nullptr)
         << "nothing shown while the installer runs";
