@@ -67,6 +67,16 @@ TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quanti
     return disc;
 }
 
+// The record is the machine's, not a disc's: every test starts and ends without one.
+class WithoutRecord : public ::testing::Test {
+protected:
+    void SetUp() override { RemoveRecord(); }
+    void TearDown() override { RemoveRecord(); }
+    static void RemoveRecord() { DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32); }
+};
+class Resume : public WithoutRecord {};
+class RunGuard : public WithoutRecord {};
+
 void Click(HWND window, int button) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
 
 // Polls until `read` gives `expected` or the timeout passes; the last value read.
@@ -79,7 +89,7 @@ std::wstring WaitForValue(Read read, const std::wstring& expected, DWORD timeout
 
 // The restart record used to be read with 260 bytes: 60 item numbers (170 characters) were never
 // read back, and the items came back checked by the usual rule instead of resuming.
-TEST(Resume, SixtyStoredItemsAreResumed) {
+TEST_F(Resume, SixtyStoredItemsAreResumed) {
     std::string items;
     std::wstring stored;
     for (int number = 1; number <= 62; ++number) {
@@ -107,7 +117,7 @@ TEST(Resume, SixtyStoredItemsAreResumed) {
 }
 
 // The record was deleted as soon as it was read: a resumed run that died lost its rest.
-TEST(Resume, AnInterruptedResumedRunResumesExactlyTheRemainder) {
+TEST_F(Resume, AnInterruptedResumedRunResumesExactlyTheRemainder) {
     const TestDisc disc = MakeDisc(L"resume-killed",
                                    Application("Killed", 1, "First") + Application("Killed", 2, "Second") +
                                        Application("Killed", 3, "Third") + Application("Killed", 4, "Fourth"),
@@ -138,7 +148,7 @@ TEST(Resume, AnInterruptedResumedRunResumesExactlyTheRemainder) {
 // With nothing to offer in the recommended view, the list is filled a second time for the
 // advanced view; that pass read the record again after the first had deleted it, and nothing was
 // checked.
-TEST(Resume, AResumeWithAnEmptyRecommendedViewInstallsTheStoredItems) {
+TEST_F(Resume, AResumeWithAnEmptyRecommendedViewInstallsTheStoredItems) {
     const TestDisc disc =
         MakeDisc(L"resume-empty-view", Application("Empty", 1, "First") + Application("Empty", 2, "Second"), 2);
     MarkInstalled("Empty", 1);
@@ -157,7 +167,7 @@ TEST(Resume, AResumeWithAnEmptyRecommendedViewInstallsTheStoredItems) {
 
 // The resume mode never ended: after a resumed run that re-scans, Default emptied the check marks
 // and said "Please choose one of item to install", and Start no longer asked.
-TEST(Resume, ReScansAfterAResumedRunBehaveAsOnAnyStart) {
+TEST_F(Resume, ReScansAfterAResumedRunBehaveAsOnAnyStart) {
     const TestDisc disc = MakeDisc(L"resume-rescan",
                                    Application("Rescans", 1, "First", "Rescan=1\r\n") +
                                        Application("Rescans", 2, "Second", "Rescan=1\r\n"),
@@ -199,7 +209,7 @@ TEST(Resume, ReScansAfterAResumedRunBehaveAsOnAnyStart) {
 
 // The helper copy, the RunOnce value or the record can fail; Windows used to restart anyway and
 // the rest of the list was lost without a word.
-TEST(RunGuard, ARestartWhoseResumeCannotBeStoredDoesNotRestart) {
+TEST_F(RunGuard, ARestartWhoseResumeCannotBeStoredDoesNotRestart) {
     const TestDisc disc = MakeDisc(L"guard-no-helper",
                                    Application("NoHelper", 1, "First", "Restart=1\r\n") +
                                        Application("NoHelper", 2, "Second") + Application("NoHelper", 3, "Third"),
@@ -229,7 +239,7 @@ TEST(RunGuard, ARestartWhoseResumeCannotBeStoredDoesNotRestart) {
 
 // Closing used to end the process at once, the installer running on alone and the rest of the
 // list lost. Now it asks; No goes on, Yes stops after the running item and keeps the rest.
-TEST(RunGuard, ClosingDuringARunAsksAndStopsAfterTheCurrentItem) {
+TEST_F(RunGuard, ClosingDuringARunAsksAndStopsAfterTheCurrentItem) {
     const TestDisc disc = MakeDisc(L"guard-close",
                                    Application("Close", 1, "First", "", 6000) + Application("Close", 2, "Second") +
                                        Application("Close", 3, "Third"),
@@ -274,7 +284,7 @@ TEST(RunGuard, ClosingDuringARunAsksAndStopsAfterTheCurrentItem) {
 
 // The completion codes acted at once: "Reboot?" while an installer ran. Start during a run killed
 // the worker. Both now wait for the run's own end, which is answered once.
-TEST(RunGuard, CodesPostedDuringARunWaitForItsEnd) {
+TEST_F(RunGuard, CodesPostedDuringARunWaitForItsEnd) {
     const TestDisc disc =
         MakeDisc(L"guard-codes", Application("Codes", 1, "First", "", 5000) + Application("Codes", 2, "Second"), 2);
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
