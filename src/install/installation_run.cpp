@@ -175,7 +175,10 @@ RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, 
             services.timer.StartProgressTimer();
 
             const CItem* item = ItemAtRow(items, row);
-            if (item == nullptr) continue;
+            if (item == nullptr) {
+                currentRow = -1;
+                continue;
+            }
 
             const ItemResult result = RunItem(*item, row, discRoot, texts, services);
             currentRow = -1;

@@ -31,7 +31,7 @@ constexpr std::size_t kMaxWaitingListBytes = 1024 * 1024;
 enum class WaitingListRead {
     Read,
     KeyMissing,        // SOFTWARE\Tavelin did not open for reading
-    ValueUnreadable,   // the value is missing, not text, or larger than kMaxWaitingListBytes
+    ValueUnreadable,   // the value is missing or larger than kMaxWaitingListBytes
 };
 
 class RestartRecordStore {

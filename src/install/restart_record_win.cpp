@@ -35,10 +35,10 @@ WaitingListRead Win32RestartRecordStore::ReadWaitingListValue(std::wstring& text
     // The value's size first, then the whole value; it may grow between the two calls when another
     // copy of the program rewrites it, so the read is tried again at the new size.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        DWORD type = 0;
+        // Any type is read as text, as it always was: a list stored by another tool still resumes.
         DWORD size = 0;
-        if (RegQueryValueExW(key.Get(), kWaitingListValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxWaitingListBytes) {
+        if (RegQueryValueExW(key.Get(), kWaitingListValueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+            size > kMaxWaitingListBytes) {
             return WaitingListRead::ValueUnreadable;
         }
         // Room for a terminator even when the value was stored without one.
