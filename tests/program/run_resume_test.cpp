@@ -1,8 +1,11 @@
 // A run that loses nothing, end to end: the waiting list stored across a restart is resumed
 // whatever its length, kept until the resumed run is through (so an interrupted one resumes
 // exactly its remainder), read once per start, and ends its resume mode; a run cannot be cut in
-// half by closing the window or by codes posted to the dialog while an installer runs; and a
-// restart whose resume cannot be stored does not happen.
+// half by closing the window or by codes posted to the dialog while an installer runs; a restart
+// whose resume cannot be stored does not happen; and a record the program cannot remove is
+// offered, not acted on.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -67,12 +70,68 @@ TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quanti
     return disc;
 }
 
+
+
+// The record's key made so that the program may read it but neither write nor delete it, as a
+// policy or another tool may leave it; `list` is stored first when not empty. The key's owner can
+// always give itself back the rights, which the fixture's clean-up does.
+bool LockRecord(const std::wstring& list) {
+    if (!list.empty()) SetRegistryString(kRecordKey, kWaitingListValue, list);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRecordKey, 0, WRITE_DAC | RegistryViewFlag(RegistryView::View32), &key) !=
+            ERROR_SUCCESS &&
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRecordKey, 0, nullptr, 0, WRITE_DAC | RegistryViewFlag(RegistryView::View32),
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    // Everyone may read; nobody may set values or delete.
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    BYTE aclBytes[256];
+    auto* acl = reinterpret_cast<PACL>(aclBytes);
+    InitializeAcl(acl, sizeof aclBytes, ACL_REVISION);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    const bool locked = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+    FreeSid(everyone);
+    RegCloseKey(key);
+    return locked;
+}
+
+void UnlockRecord() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRecordKey, 0, WRITE_DAC | RegistryViewFlag(RegistryView::View32), &key) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);  // no list: everyone may do everything
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    RegCloseKey(key);
+}
+
+// Whether the registry holds the program to a key's access list here.
+bool LockedRecordRefusesWrites() {
+    HKEY key = nullptr;
+    const LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRecordKey, 0,
+                                      KEY_SET_VALUE | RegistryViewFlag(RegistryView::View32), &key);
+    if (opened == ERROR_SUCCESS) RegCloseKey(key);
+    return opened == ERROR_ACCESS_DENIED;
+}
+
 // The record is the machine's, not a disc's: every test starts and ends without one.
 class WithoutRecord : public ::testing::Test {
 protected:
     void SetUp() override { RemoveRecord(); }
     void TearDown() override { RemoveRecord(); }
-    static void RemoveRecord() { DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32); }
+    static void RemoveRecord() {
+        UnlockRecord();
+        DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
+    }
 };
 class Resume : public WithoutRecord {};
 class RunGuard : public WithoutRecord {};
@@ -165,6 +224,28 @@ TEST_F(Resume, AResumeWithAnEmptyRecommendedViewInstallsTheStoredItems) {
     EXPECT_FALSE(RegistryKeyExists(kRecordKey));
 }
 
+// A record the program cannot remove would install the same items at every start without asking:
+// its items come checked, and Start asks first.
+TEST_F(Resume, ARecordThatCannotBeRemovedIsOfferedNotActedOn) {
+    const TestDisc disc = MakeDisc(L"resume-locked",
+                                   Application("Stuck", 1, "First") + Application("Stuck", 2, "Second"), 2);
+    SetRegistryString(kRecordKey, L"FullPathName", disc.ProgramPath());
+    ASSERT_TRUE(LockRecord(L"2"));
+    if (!LockedRecordRefusesWrites()) GTEST_SKIP() << "this registry does not hold a key to its access list";
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WaitForQuestion(program, 3000), nullptr) << "no run without asking";
+    EXPECT_EQ(DescribeRows(ReadListRows(GetDlgItem(window, 1007))), L"First[ ] | Second[x]");
+    EXPECT_EQ(InstalledVersion("Stuck", 2), L"<no key>");
+    Click(window, kStartButton);
+    HWND question = WaitForQuestion(program);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(MessageBoxText(question), L"Install now?");
+    Answer(question, IDNO);
+    EXPECT_TRUE(program.Close());
+}
+
 // The resume mode never ended: after a resumed run that re-scans, Default emptied the check marks
 // and said "Please choose one of item to install", and Start no longer asked.
 TEST_F(Resume, ReScansAfterAResumedRunBehaveAsOnAnyStart) {
@@ -235,6 +316,35 @@ TEST_F(RunGuard, ARestartWhoseResumeCannotBeStoredDoesNotRestart) {
     EXPECT_EQ(WaitForRecordedStart(L"shutdown", 0), L"") << "no restart";
     EXPECT_EQ(StoredWaitingList(), L"2@3") << "the record stays for the next start of the disc";
     EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin"), L"<no value>");
+}
+
+// A restart whose record cannot be written: the helper would start nothing after the restart.
+TEST_F(RunGuard, ARestartWhoseRecordCannotBeWrittenDoesNotRestart) {
+    const TestDisc disc = MakeDisc(L"guard-locked-record",
+                                   Application("Locked", 1, "First", "Restart=1\r\n") +
+                                       Application("Locked", 2, "Second"),
+                                   2);
+    PlaceRecorderAs(disc, L"shutdown.exe");
+    ASSERT_TRUE(LockRecord(L""));
+    if (!LockedRecordRefusesWrites()) GTEST_SKIP() << "this registry does not hold a key to its access list";
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    Click(window, kStartButton);
+    HWND question = WaitForQuestion(program);
+    ASSERT_NE(question, nullptr);
+    Answer(question, IDYES);
+
+    HWND told = WaitForQuestion(program);
+    ASSERT_NE(told, nullptr);
+    const std::wstring text = MessageBoxText(told);
+    EXPECT_NE(text.find(L"Windows is not restarted"), std::wstring::npos) << Narrow(text);
+    EXPECT_NE(text.find(L"\n    Second\n"), std::wstring::npos) << Narrow(text);
+    Answer(told, IDOK);
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_EQ(WaitForRecordedStart(L"shutdown", 0), L"") << "no restart";
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin"), L"<no value>")
+        << "no helper left to run without a record";
 }
 
 // Closing used to end the process at once, the installer running on alone and the rest of the
