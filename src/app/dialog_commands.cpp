@@ -74,11 +74,14 @@ bool CTavelinDlg::OnSysCommand(WPARAM command) {
 }
 
 void CTavelinDlg::OnDefault() {
+    // The buttons are disabled during a run, but a posted click still arrives.
+    if (m_bRunActive) return;
     PopulateItemList();
     EnableRunButtons(true);
 }
 
 void CTavelinDlg::OnAdvance() {
+    if (m_bRunActive) return;
     // The button names the view it switches to.
     m_bAdvancedView = !m_bAdvancedView;
     SetWindowTextW(Item(IDC_ADVANCE), m_texts.Get(m_bAdvancedView ? IDS_RECOMMEND : IDS_ADVANCE).c_str());

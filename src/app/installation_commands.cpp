@@ -1,22 +1,35 @@
 // The dialog's side of an installation run: Start, the progress timer, the worker's final message,
-// and what follows it (please-wait pause, re-scan, reboot question, restart with resume).
+// and what follows it (please-wait pause, re-scan, reboot question, restart with resume); closing
+// while a run goes on.
 #include <windows.h>
 
 #include "app/tavelin_dlg.h"
+#include "config/text.h"
 #include "evaluate/evaluation_passes.h"
 #include "install/internal_message.h"
 #include "install/restart_record_win.h"
+#include "install/run_notices.h"
 #include "ui/please_wait_dlg.h"
 #include "ui/resource.h"
 
 void CTavelinDlg::OnStart() {
+    // One run at a time: a posted click reaches here even while the button is disabled.
+    if (m_bRunActive) return;
     if (!m_runUi) m_runUi = std::make_unique<RunUi>(m_list, Item(IDC_DESCRIPTION));
+    const bool resumeAtOnce = m_resumeMode == tavelin::ResumeMode::Automatic;
     const tavelin::StartDecision decision =
-        tavelin::DecideStart(m_runUi->RunList(), m_bResumeMode, [this] {
+        tavelin::DecideStart(m_runUi->RunList(), resumeAtOnce, [this] {
             return tavelin::AppMessageBox(m_hMainWindow, m_texts.Get(IDS_INSTALL_NOW), MB_YESNO | MB_ICONWARNING) == IDYES;
         });
     switch (decision) {
         case tavelin::StartDecision::NothingChecked:
+            if (resumeAtOnce) {
+                // None of the stored items is on this disc any more: nothing is left to resume.
+                tavelin::DeleteRestartRecord();
+                m_resumeMode = tavelin::ResumeMode::None;
+                m_waitingNumbers.clear();
+                return;
+            }
             ShowMessage(m_texts.Get(IDS_CHOOSE_ITEM));
             return;
         case tavelin::StartDecision::Declined:
@@ -31,6 +44,7 @@ void CTavelinDlg::OnStart() {
     settings.texts = {m_texts.Get(IDS_INSTALLING), m_texts.Get(IDS_DONE), m_texts.Get(IDS_FAILED)};
     settings.switches = m_switches;
     settings.messageTitle = tavelin::ApplicationTitle();
+    settings.keepRestartRecord = m_resumeMode != tavelin::ResumeMode::None;
     const bool started = m_worker.Start(Window(), *m_runUi, m_pItemList, settings);
     m_hInstallThread = m_worker.ThreadHandle();
     if (!started) {
@@ -38,7 +52,29 @@ void CTavelinDlg::OnStart() {
         // buttons back, as after answering No.
         tavelin::EnableAllRows(m_runUi->RunList());
         EnableRunButtons(true);
+        return;
     }
+    m_bRunActive = true;
+    // The resumed run has begun: from now on the list and Start behave as on any start.
+    m_resumeMode = tavelin::ResumeMode::None;
+    m_waitingNumbers.clear();
+}
+
+void CTavelinDlg::OnCancel() {
+    if (!m_bRunActive) {
+        EndDialog(IDCANCEL);
+        return;
+    }
+    if (m_bCloseWhenRunEnds) return;  // asked already; the run ends after its current item
+    const int answer = tavelin::AppMessageBox(m_hMainWindow, tavelin::StopRunQuestionText(), MB_YESNO | MB_ICONQUESTION);
+    if (answer != IDYES) return;
+    if (!m_bRunActive) {
+        // The run ended while the question was open.
+        EndDialog(IDCANCEL);
+        return;
+    }
+    m_bCloseWhenRunEnds = true;
+    m_worker.RequestStop();
 }
 
 void CTavelinDlg::OnProgressTimer() {
@@ -46,7 +82,20 @@ void CTavelinDlg::OnProgressTimer() {
 }
 
 void CTavelinDlg::OnInternalMessage(WPARAM code) {
-    const tavelin::RunOutcome outcome = m_worker.Outcome();
+    tavelin::RunOutcome outcome;
+    if (m_bRunActive && m_worker.TakeFinishedOutcome(outcome)) {
+        OnRunEnded(outcome);
+        return;
+    }
+    switch (tavelin::InternalCodeTimingOf(static_cast<long long>(code), m_bRunActive)) {
+        case tavelin::InternalCodeTiming::Now:
+            break;
+        case tavelin::InternalCodeTiming::AfterTheRun:
+            m_deferredCodes.push_back(code);
+            return;
+        case tavelin::InternalCodeTiming::DroppedByTheRun:
+            return;
+    }
     switch (tavelin::InternalMessageActionOf(static_cast<long long>(code))) {
         case tavelin::InternalMessageAction::ApplyDependences:
             ApplyDependences();
@@ -55,17 +104,39 @@ void CTavelinDlg::OnInternalMessage(WPARAM code) {
             PopulateItemList();
             break;
         case tavelin::InternalMessageAction::InstallationComplete:
-            m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
             OnInstallationComplete();
             break;
         case tavelin::InternalMessageAction::RestartAndResume:
-            m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
-            m_strWaitingList = outcome.m_strWaitingList;
             RestartAndResume();
             break;
         case tavelin::InternalMessageAction::ShowUnknownCode:
             ShowMessage(tavelin::kUnknownInternalCodeMessage);
             break;
+    }
+}
+
+void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
+    m_bRunActive = false;
+    m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
+    for (WPARAM code : m_deferredCodes) PostMessageW(Window(), tavelin::kUmInternal, code, 0);
+    m_deferredCodes.clear();
+
+    if (m_bCloseWhenRunEnds && outcome.code != tavelin::WM_INSTALLATION_RESTART) {
+        if (outcome.stop == tavelin::RunStop::OnRequest && !outcome.notRunStored) {
+            ShowMessage(tavelin::StoppedRunNotStoredText(TitlesOf(outcome.notRun)));
+        }
+        UnloadVendorLibraries();
+        EndDialog(IDCANCEL);
+        return;
+    }
+    if (outcome.stop == tavelin::RunStop::ByError) {
+        ShowMessage(tavelin::RunStoppedByErrorText(TitlesOf(outcome.notRun)));
+    }
+    if (outcome.code == tavelin::WM_INSTALLATION_RESTART) {
+        m_strWaitingList = outcome.m_strWaitingList;
+        RestartAndResume();
+    } else {
+        OnInstallationComplete();
     }
 }
 
@@ -109,13 +180,31 @@ void CTavelinDlg::AskReboot() {
 
 void CTavelinDlg::RestartAndResume() {
     tavelin::Win32RestartSystem system;
-    if (tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages) ==
-        tavelin::RestartStep::CompleteInstead) {
-        OnInstallationComplete();
+    switch (tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages)) {
+        case tavelin::RestartStep::CompleteInstead:
+            OnInstallationComplete();
+            break;
+        case tavelin::RestartStep::RestartScheduled:
+            break;
+        case tavelin::RestartStep::ResumeNotStored:
+            // Restarting now would lose the rest of the list without a word: the user restarts
+            // and starts the disc again, told which items wait.
+            ShowMessage(tavelin::RestartNotStoredText(TitlesOf(m_strWaitingList)));
+            UnloadVendorLibraries();
+            PostQuitMessage(0);
+            break;
     }
 }
 
-std::wstring CTavelinDlg::ReadWaitingList() {
+void CTavelinDlg::ReadWaitingListOnce() {
+    if (m_bWaitingListRead) return;
+    m_bWaitingListRead = true;
     tavelin::Win32RestartRecordStore store;
-    return tavelin::ReadWaitingList(store, m_switches, m_messages, m_bResumeMode);
+    const tavelin::StoredWaitingList stored = tavelin::ReadWaitingList(store, m_switches, m_messages);
+    m_resumeMode = stored.mode;
+    m_waitingNumbers = stored.list.empty() ? std::vector<std::wstring>{} : tavelin::SplitList(stored.list, L"@");
+}
+
+std::vector<std::wstring> CTavelinDlg::TitlesOf(const std::wstring& waitingList) const {
+    return tavelin::TitlesOfWaitingList(m_pItemList, waitingList);
 }

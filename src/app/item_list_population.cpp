@@ -65,12 +65,12 @@ void CTavelinDlg::SetupItemList() {
 void CTavelinDlg::PopulateItemList() {
     const tavelin::ItemTypeTexts typeTexts{m_texts.Get(IDS_DRIVER), m_texts.Get(IDS_RECOMMEND_APPLICATION),
                                            m_texts.Get(IDS_OPTIONAL_APPLICATION), m_texts.Get(IDS_HOTFIX)};
+    ReadWaitingListOnce();
     for (;;) {
         tavelin::ListPopulationInput input;
-        const std::wstring waiting = ReadWaitingList();
-        if (!waiting.empty()) input.waitingNumbers = tavelin::SplitList(waiting, L"@");
+        input.waitingNumbers = m_waitingNumbers;
         input.advancedView = m_bAdvancedView;
-        input.resumeMode = m_bResumeMode;
+        input.resumeMode = m_resumeMode != tavelin::ResumeMode::None;
 
         m_list.DeleteAllRows();
         for (auto& item : m_pItemList) item->m_nListRow = -1;
@@ -109,5 +109,5 @@ void CTavelinDlg::PopulateItemList() {
         if (m_list.RowCount() == 0) EnableWindow(Item(IDC_START), FALSE);
         break;
     }
-    if (m_bResumeMode) OnStart();
+    if (m_resumeMode == tavelin::ResumeMode::Automatic) OnStart();
 }

@@ -106,7 +106,12 @@ void CTavelinDlg::ResetDialogState() {
     m_bAdvancedView = false;
     m_bLanguageLibraryLoaded = false;
     m_bRescanRequested = false;
-    m_bResumeMode = false;
+    m_resumeMode = tavelin::ResumeMode::None;
+    m_waitingNumbers.clear();
+    m_bWaitingListRead = false;
+    m_bRunActive = false;
+    m_bCloseWhenRunEnds = false;
+    m_deferredCodes.clear();
     m_hInstallThread = nullptr;
 }
 

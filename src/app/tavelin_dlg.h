@@ -17,6 +17,7 @@
 #include "evaluate/evaluation_passes.h"
 #include "app/run_ui.h"
 #include "install/install_worker_win.h"
+#include "install/restart_record.h"
 #include "platform/handles.h"
 #include "probe/machine_facts.h"
 #include "probe/vendor_libraries_win.h"
@@ -33,6 +34,8 @@ protected:
     BOOL OnInitDialog() override;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnDestroy() override;
+    // Escape and the close box: while a run goes on, asks, and closes only after the current item.
+    void OnCancel() override;
 
 private:
     // Startup, in the order OnInitDialog runs it.
@@ -78,11 +81,15 @@ private:
     void OnStart();
     void OnProgressTimer();
     void OnInternalMessage(WPARAM code);
+    // The worker's own end of a run.
+    void OnRunEnded(const tavelin::RunOutcome& outcome);
     void OnInstallationComplete();
     void Rescan();
     void AskReboot();
     void RestartAndResume();
-    std::wstring ReadWaitingList();
+    // The stored waiting list, read once per start, before the first population.
+    void ReadWaitingListOnce();
+    std::vector<std::wstring> TitlesOf(const std::wstring& waitingList) const;
 
     void UnloadVendorLibraries();
     void ShowMessage(const std::wstring& text);
@@ -120,9 +127,18 @@ private:
     bool m_bAdvancedView = false;
     bool m_bLanguageLibraryLoaded = false;
     bool m_bRescanRequested = false;
-    bool m_bResumeMode = false;
+    // The stored waiting list of this start and how to go on with it. The mode ends once a run
+    // has started: later populations check the usual rows and Start asks again.
+    tavelin::ResumeMode m_resumeMode = tavelin::ResumeMode::None;
+    std::vector<std::wstring> m_waitingNumbers;
+    bool m_bWaitingListRead = false;
     HANDLE m_hInstallThread = nullptr;
     std::wstring m_strWaitingList;
+    // Run state, user-interface thread only. A run is active from the worker's start until its own
+    // end message is handled; codes posted meanwhile wait in m_deferredCodes.
+    bool m_bRunActive = false;
+    bool m_bCloseWhenRunEnds = false;
+    std::vector<WPARAM> m_deferredCodes;
 
     tavelin::VendorLibraries m_vendor;  // DMI, ENUM, USB and language library records
     tavelin::DiagnosticSwitches m_switches;

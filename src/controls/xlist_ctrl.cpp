@@ -569,18 +569,29 @@ LRESULT CXListCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     return CDRF_SKIPDEFAULT;
 }
 
-bool CXListCtrl::OnLButtonDown(WPARAM, LPARAM lParam) {
-    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+int CXListCtrl::RowAtPoint(POINT point) const {
     const int rows = RowCount();
-    int row = -1;
-    for (int candidate = 0; candidate < rows && row < 0; ++candidate) {
+    for (int candidate = 0; candidate < rows; ++candidate) {
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
         if (SendMessageW(m_hWnd, LVM_GETITEMRECT, candidate, reinterpret_cast<LPARAM>(&bounds)) &&
             PtInRect(&bounds, point)) {
-            row = candidate;
+            return candidate;
         }
     }
+    return -1;
+}
+
+bool CXListCtrl::IsDisabledRowAt(LPARAM lParam) const {
+    const int row = RowAtPoint(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (row < 0) return false;
+    const CellData* first = Cell(row, 0);
+    return first == nullptr || !first->m_bRowEnabled;
+}
+
+bool CXListCtrl::OnLButtonDown(WPARAM, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const int row = RowAtPoint(point);
     if (row < 0) return false;
 
     // A disabled row swallows the click whole: no selection, no focus and no NM_CLICK, so the
@@ -656,6 +667,12 @@ LRESULT CXListCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         TrackToolTip(message, wParam, lParam);
         if (OnLButtonDown(wParam, lParam)) return 0;
+        break;
+    case WM_LBUTTONDBLCLK:
+        // The list view selects and focuses the row under a double-click by itself: a locked row
+        // swallows it as it does the single click.
+        TrackToolTip(message, wParam, lParam);
+        if (IsDisabledRowAt(lParam)) return 0;
         break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:

@@ -133,6 +133,9 @@ private:
 
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
     bool OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    int RowAtPoint(POINT point) const;
+    // Whether a mouse message's point lies on a row that SetRowEnabled(false) locked.
+    bool IsDisabledRowAt(LPARAM lParam) const;
     void OnColumnClick(int column);
     void PaintEmptyMessage();
     LRESULT OnToolTipText(NMHDR* notify);

@@ -6,6 +6,7 @@
 
 #include "install/install_marker_win.h"
 #include "install/process_launcher_win.h"
+#include "install/restart_record_win.h"
 #include "platform/application_message_box_win.h"
 
 namespace tavelin {
@@ -18,6 +19,8 @@ struct InstallWorker::RunContext {
     ProgressState progress;
     RunOutcome outcome;                    // written by the worker before its final post
     std::atomic<bool> outcomeReady{false};  // released after outcome is written
+    bool outcomeTaken = false;              // user-interface thread only
+    std::atomic<bool> stopRequested{false};  // set by the user-interface thread, read by the run
 };
 
 namespace {
@@ -129,15 +132,20 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     Win32InstallMarkerWriter marker;
     WorkerMessageSink sink(context->settings.messageTitle);
     const RunServices services{list, launcher, sleeper, dialog, context->progress, marker, dialog, sink};
+    Win32RemainderRecord record;
+    RunControl control;
+    control.record = &record;
+    control.keepRecord = context->settings.keepRestartRecord;
+    control.stopRequested = &context->stopRequested;
 
     RunOutcome outcome;
     try {
+        // The run records its own errors; this catches what escapes before it begins.
         outcome = RunInstallation(context->items, context->settings.discRoot, context->settings.texts,
-                                  context->settings.switches, services);
+                                  context->settings.switches, services, control);
     } catch (...) {
-        // Out of memory in the middle of a run: end it as a completed one, so the dialog re-scans
-        // or offers the reboot instead of waiting for ever.
         outcome = RunOutcome{};
+        outcome.stop = RunStop::ByError;
     }
     context->outcome = std::move(outcome);
     context->outcomeReady.store(true, std::memory_order_release);
@@ -171,9 +179,7 @@ void InstallWorker::EnsureBridge() {
 }
 
 bool InstallWorker::Start(HWND dialog, InstallRunUi& ui, const ItemList& items, InstallRunSettings settings) {
-    if (m_thread.Valid() && WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT) {
-        TerminateThread(m_thread.Get(), 0);
-    }
+    if (IsRunning()) return false;
     m_thread.Reset();
 
     EnsureBridge();
@@ -201,9 +207,21 @@ void InstallWorker::OnProgressTimer(InstallList& list) {
     if (m_context) AdvanceProgress(m_context->progress, list);
 }
 
-RunOutcome InstallWorker::Outcome() const {
-    if (!m_context || !m_context->outcomeReady.load(std::memory_order_acquire)) return RunOutcome{};
-    return m_context->outcome;
+bool InstallWorker::IsRunning() const {
+    return m_thread.Valid() && WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT;
+}
+
+void InstallWorker::RequestStop() {
+    if (m_context) m_context->stopRequested.store(true);
+}
+
+bool InstallWorker::TakeFinishedOutcome(RunOutcome& outcome) {
+    if (!m_context || m_context->outcomeTaken || !m_context->outcomeReady.load(std::memory_order_acquire)) {
+        return false;
+    }
+    m_context->outcomeTaken = true;
+    outcome = m_context->outcome;
+    return true;
 }
 
 void InstallWorker::Forget() { m_thread.Reset(); }

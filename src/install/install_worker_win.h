@@ -35,6 +35,8 @@ struct InstallRunSettings {
     RunTexts texts;         // "Installing", "Done", "Failed" from the user-interface texts
     DiagnosticSwitches switches;
     std::wstring messageTitle;  // caption of the message box the worker shows under ShowErrorMessage
+    // A resumed run keeps the restart record up to date after each item (see RunControl).
+    bool keepRestartRecord = false;
 };
 
 // The timer the worker starts and stops on the dialog, and the period of its ticks.
@@ -48,18 +50,23 @@ public:
     InstallWorker(const InstallWorker&) = delete;
     InstallWorker& operator=(const InstallWorker&) = delete;
 
-    // On the user-interface thread, after the Start decision said to start. A previous worker that
-    // is still running is terminated first. The catalogue is copied; the dialog may free or reload
-    // its own afterwards. The run ends by posting UM_INTERNAL with WM_INSTALLATION_COMPLETE or
-    // WM_INSTALLATION_RESTART to dialog. False when the thread could not be created.
+    // On the user-interface thread, after the Start decision said to start. Refused (false) while
+    // an earlier run's thread is alive: a worker is never killed, it may hold the heap's lock. The
+    // catalogue is copied; the dialog may free or reload its own afterwards. The run ends by
+    // posting UM_INTERNAL with WM_INSTALLATION_COMPLETE or WM_INSTALLATION_RESTART to dialog.
+    // False when the thread could not be created.
     bool Start(HWND dialog, InstallRunUi& ui, const ItemList& items, InstallRunSettings settings);
+
+    // Whether a run's thread is still alive.
+    bool IsRunning() const;
+    // Asks the run to end after the item it is running; the rest goes into the restart record.
+    void RequestStop();
+    // True once for each run, when its outcome is ready: the post that announced it is the run's
+    // own end, not a code posted by someone else.
+    bool TakeFinishedOutcome(RunOutcome& outcome);
 
     // The handler of timer 1: advances the bar of the row being installed.
     void OnProgressTimer(InstallList& list);
-
-    // What the run left for the dialog; read when handling the worker's UM_INTERNAL post.
-    // m_bRescanRequested is only ever set by a run: the dialog ORs it into its own flag.
-    RunOutcome Outcome() const;
 
     // The re-scan forgets the worker of the last run (its handle is closed; the thread is not stopped).
     void Forget();

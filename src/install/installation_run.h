@@ -3,12 +3,14 @@
 // tests.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 
 #include "config/catalogue.h"
 #include "config/diagnostics.h"
 #include "install/install_list.h"
+#include "install/restart_record.h"
 #include "install/run_services.h"
 
 namespace tavelin {
@@ -58,18 +60,43 @@ struct RunServices {
     MessageSink& sink;
 };
 
+// How a run ended besides its code.
+enum class RunStop {
+    None,           // every checked row was run (or a restart item ended the run)
+    OnRequest,      // the user asked to stop: the run ended after the item that was running
+    ByError,        // an error (out of memory) ended the run; the current row shows "Failed"
+};
+const wchar_t* RunStopName(RunStop stop);
+
+// Recorded as the run goes, so that a run ended by an error still hands over what it decided.
 struct RunOutcome {
     int code = WM_INSTALLATION_COMPLETE;  // or WM_INSTALLATION_RESTART
     bool m_bRescanRequested = false;      // an installed item asked for a re-scan; never cleared here
     std::wstring m_strWaitingList;        // item numbers still to install, "4@7@12"; restart only
+    RunStop stop = RunStop::None;
+    std::wstring notRun;                  // stopped runs: the checked items not run, "4@7@12"
+    bool notRunStored = false;            // stopped on request: notRun is in the restart record
+};
+
+// What the run is steered by besides its services. Both are optional.
+struct RunControl {
+    // Kept up to date after each item (the checked items below it; removed when none is left)
+    // when keepRecord is set, as a resumed run does; written with the rest when the user stops.
+    RemainderRecord* record = nullptr;
+    bool keepRecord = false;
+    // Set by the user-interface thread; read by the run between items.
+    const std::atomic<bool>* stopRequested = nullptr;
 };
 
 // The worker's run: the checked rows top to bottom (the row count is read again before each row),
 // each item's uninstall (when installed) and install, the pauses, the status cell, the marker, and
 // the end of the run. The catalogue is only read. Shows "Post WM_INSTALLATION_COMPLETE" under the
-// ShowErrorMessage switch before a normal end; the caller posts the outcome's code.
+// ShowErrorMessage switch before a normal end; the caller posts the outcome's code. An item is
+// "Done" only when its installer was seen to end; an installer that cannot be waited for is
+// "Failed". An exception ends the run as RunStop::ByError with the outcome recorded so far.
 RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
-                           const DiagnosticSwitches& switches, const RunServices& services);
+                           const DiagnosticSwitches& switches, const RunServices& services,
+                           const RunControl& control = RunControl{});
 
 
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\" and the GUID.

@@ -23,4 +23,28 @@ InternalMessageAction InternalMessageActionOf(long long code) {
     }
 }
 
+const wchar_t* InternalCodeTimingName(InternalCodeTiming timing) {
+    switch (timing) {
+        case InternalCodeTiming::Now: return L"Now";
+        case InternalCodeTiming::AfterTheRun: return L"AfterTheRun";
+        case InternalCodeTiming::DroppedByTheRun: return L"DroppedByTheRun";
+    }
+    return L"?";
+}
+
+InternalCodeTiming InternalCodeTimingOf(long long code, bool runActive) {
+    if (!runActive) return InternalCodeTiming::Now;
+    switch (InternalMessageActionOf(code)) {
+        case InternalMessageAction::ApplyDependences:
+        case InternalMessageAction::PopulateItemList:
+            return InternalCodeTiming::AfterTheRun;
+        case InternalMessageAction::InstallationComplete:
+        case InternalMessageAction::RestartAndResume:
+            return InternalCodeTiming::DroppedByTheRun;
+        case InternalMessageAction::ShowUnknownCode:
+            break;
+    }
+    return InternalCodeTiming::Now;
+}
+
 }  // namespace tavelin

@@ -19,4 +19,16 @@ constexpr wchar_t kUnknownInternalCodeMessage[] = L"#03 Unknown UM_INTERNAL--wPa
 
 InternalMessageAction InternalMessageActionOf(long long code);
 
+// When a code posted to the dialog acts. During a run the list belongs to the worker: a code that
+// would rebuild or re-check the list waits for the run's end, and one that announces an end is
+// answered by the run's own end.
+enum class InternalCodeTiming {
+    Now,
+    AfterTheRun,      // kept and posted again once the run has ended
+    DroppedByTheRun,  // WM_INSTALLATION_COMPLETE / _RESTART while a run goes on
+};
+const wchar_t* InternalCodeTimingName(InternalCodeTiming timing);
+
+InternalCodeTiming InternalCodeTimingOf(long long code, bool runActive);
+
 }  // namespace tavelin

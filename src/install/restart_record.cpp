@@ -4,27 +4,36 @@
 
 namespace tavelin {
 
-std::wstring ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink,
-                             bool& resumeMode) {
+const wchar_t* ResumeModeName(ResumeMode mode) {
+    switch (mode) {
+        case ResumeMode::None: return L"None";
+        case ResumeMode::Automatic: return L"Automatic";
+        case ResumeMode::AskFirst: return L"AskFirst";
+    }
+    return L"?";
+}
+
+ResumeMode ResumeModeFor(const std::wstring& waitingList, bool recordChangeable) {
+    if (waitingList.empty()) return ResumeMode::None;
+    return recordChangeable ? ResumeMode::Automatic : ResumeMode::AskFirst;
+}
+
+StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink) {
     std::wstring stored;
     switch (store.ReadWaitingListValue(stored)) {
         case WaitingListRead::KeyMissing:
             if (switches.m_bShowErrorMessage) sink.ShowMessage(L"Error : Failed to open SOFTWARE\\Tavelin");
-            return std::wstring();
+            return StoredWaitingList{};
         case WaitingListRead::ValueUnreadable:
             if (switches.m_bShowErrorMessage) sink.ShowMessage(L"Error : Failed to get ContinueInstallList");
-            return std::wstring();
+            return StoredWaitingList{};
         case WaitingListRead::Read:
             break;
     }
-    std::wstring list = TrimWhiteSpace(stored);
-    resumeMode = !list.empty();
-    store.DeleteRecord();
-    return list;
-}
-
-std::wstring RestartTempFolder(const std::wstring& tempPath) {
-    return (tempPath + L"Tavelin").substr(0, kMaxTempFolderLength);
+    StoredWaitingList result;
+    result.list = TrimWhiteSpace(stored);
+    result.mode = ResumeModeFor(result.list, !result.list.empty() && store.CanChangeRecord());
+    return result;
 }
 
 std::wstring RunOnceCommandOf(const std::wstring& helperPath) {
@@ -32,19 +41,48 @@ std::wstring RunOnceCommandOf(const std::wstring& helperPath) {
     return L"\"" + helperPath + L"\"";
 }
 
+const wchar_t* RestartStepName(RestartStep step) {
+    switch (step) {
+        case RestartStep::CompleteInstead: return L"CompleteInstead";
+        case RestartStep::RestartScheduled: return L"RestartScheduled";
+        case RestartStep::ResumeNotStored: return L"ResumeNotStored";
+    }
+    return L"?";
+}
+
+namespace {
+
+// The helper copied into the protected folder and registered to run once; the failure's
+// diagnostic text, or null.
+const wchar_t* RegisterHelper(RestartSystem& system, const std::wstring& discRoot) {
+    const std::wstring folder = system.ProtectedHelperFolder();
+    if (folder.empty()) return L"Could not create temp dir";
+    const std::wstring helper = folder + L"\\" + kRestartHelperFileName;
+    if (!system.CopyOverFile(discRoot + L"\\Lib\\" + kRestartHelperFileName, helper)) {
+        return L"Could not copy the restart helper";
+    }
+    if (!system.SetRunOnce(RunOnceCommandOf(helper))) return L"Could not register the restart helper";
+    return nullptr;
+}
+
+}  // namespace
+
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
                              const DiagnosticSwitches& switches, MessageSink& sink) {
     if (waitingList.empty()) return RestartStep::CompleteInstead;
-    const std::wstring tempFolder = RestartTempFolder(system.TempPath());
-    if (!system.CreateFolder(tempFolder) && switches.m_bShowErrorMessage) {
-        sink.ShowMessage(L"Could not create temp dir");
+    const wchar_t* helperFailure = RegisterHelper(system, discRoot);
+    // Written even when the helper failed: a start of the disc by hand then resumes the rest.
+    const bool recordWritten = system.WriteRecord(waitingList);
+    if (helperFailure == nullptr && recordWritten) {
+        system.StartCommand(kRestartCommandLine);
+        return RestartStep::RestartScheduled;
     }
-    const std::wstring helper = tempFolder + L"\\ReInst.exe";
-    system.CopyFileIfAbsent(discRoot + L"\\Lib\\ReInst.exe", helper);
-    system.SetRunOnce(RunOnceCommandOf(helper));
-    system.WriteRecord(waitingList);
-    system.StartCommand(kRestartCommandLine);
-    return RestartStep::RestartScheduled;
+    // The helper would find no record to act on.
+    if (!recordWritten) system.RemoveRunOnce();
+    if (switches.m_bShowErrorMessage) {
+        sink.ShowMessage(helperFailure != nullptr ? helperFailure : L"Could not write the restart record");
+    }
+    return RestartStep::ResumeNotStored;
 }
 
 }  // namespace tavelin

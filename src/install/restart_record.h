@@ -1,11 +1,17 @@
 // The restart record: what the program leaves in the registry before it restarts Windows in the
-// middle of a run, and how it reads it back after the restart. The steps are written over two
-// small interfaces so that their order and their diagnostics are the same in the program and in
-// tests; install/restart_record_win.h implements them over the registry, files and processes.
+// middle of a run (or when the user stops a run), and how it reads it back at the next start. The
+// steps are written over small interfaces so that their order and their diagnostics are the same
+// in the program and in tests; install/restart_record_win.h implements them over the registry,
+// files and processes.
+//
+// The record stays until the run it resumes has ended: the resumed run rewrites it after each item
+// to the items not yet run and removes it when none is left, so a crash, a power cut or a closed
+// window during the resumed run loses nothing.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "config/diagnostics.h"
 
@@ -17,46 +23,68 @@ constexpr wchar_t kFullPathValueName[] = L"FullPathName";
 constexpr wchar_t kRunOnceKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr wchar_t kRunOnceValueName[] = L"Tavelin";
 constexpr wchar_t kRestartCommandLine[] = L"shutdown -r -t 15";
-// The stored list is read into 260 bytes: at most 129 characters and the terminator.
-constexpr std::size_t kWaitingListBufferBytes = 260;
-constexpr std::size_t kMaxTempFolderLength = 260;
+constexpr wchar_t kRestartHelperFileName[] = L"ReInst.exe";
+// The stored list is read whole, whatever its length; a value above this size was not written by
+// the program (a megabyte holds some 200,000 item numbers) and is left unread.
+constexpr std::size_t kMaxWaitingListBytes = 1024 * 1024;
 
 enum class WaitingListRead {
     Read,
     KeyMissing,        // SOFTWARE\Tavelin did not open for reading
-    ValueUnreadable,   // the value is missing or does not fit the buffer
+    ValueUnreadable,   // the value is missing or larger than kMaxWaitingListBytes
 };
 
 class RestartRecordStore {
 public:
     virtual ~RestartRecordStore() = default;
-    // Reads the stored list into a zero-filled buffer of kWaitingListBufferBytes; text is the value up
-    // to its first null.
+    // The stored list up to its first null.
     virtual WaitingListRead ReadWaitingListValue(std::wstring& text) = 0;
-    // Deletes SOFTWARE\Tavelin with both its values.
-    virtual void DeleteRecord() = 0;
+    // Whether this program may rewrite and delete the record (it opens for writing and deleting).
+    virtual bool CanChangeRecord() = 0;
 };
 
-// The stored waiting list, trimmed, or an empty text. A read record is deleted and sets resumeMode to
-// whether the list is non-empty; when nothing could be read resumeMode is left as it is, the record
-// stays for a later start, and the failure is shown under ShowErrorMessage.
-std::wstring ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink,
-                             bool& resumeMode);
+// How the program goes on with a stored list.
+enum class ResumeMode {
+    None,       // no list: the ordinary start
+    Automatic,  // the stored items are checked and installed at once, without "Install now?"
+    AskFirst,   // the stored items are checked, and Start asks as usual
+};
+const wchar_t* ResumeModeName(ResumeMode mode);
+
+// A record the program cannot remove would resume the same items at every start for ever, so it
+// is never acted on without asking: its items come checked and the user decides.
+ResumeMode ResumeModeFor(const std::wstring& waitingList, bool recordChangeable);
+
+struct StoredWaitingList {
+    std::wstring list;  // trimmed; empty when nothing could be read
+    ResumeMode mode = ResumeMode::None;
+};
+
+// Reads the stored waiting list once per start; the record is left in place (the resumed run
+// removes it). A failure to read is shown under ShowErrorMessage.
+StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink);
+
+// The record as the run keeps it: Store writes the list with the program's full path, or removes
+// the record when the list is empty. False when the registry refused.
+class RemainderRecord {
+public:
+    virtual ~RemainderRecord() = default;
+    virtual bool Store(const std::wstring& waitingList) = 0;
+};
 
 class RestartSystem {
 public:
     virtual ~RestartSystem() = default;
-    virtual std::wstring TempPath() = 0;  // ends with a backslash
-    virtual bool CreateFolder(const std::wstring& folder) = 0;
-    // Keeps an existing target.
-    virtual void CopyFileIfAbsent(const std::wstring& from, const std::wstring& to) = 0;
-    virtual void SetRunOnce(const std::wstring& commandLine) = 0;
-    virtual void WriteRecord(const std::wstring& waitingList) = 0;  // with the program's own full path
+    // A folder that only administrators and the system can change, made so (or put right) when
+    // needed; empty when no such folder could be had.
+    virtual std::wstring ProtectedHelperFolder() = 0;
+    // Replaces any file at `to` with a copy of `from`.
+    virtual bool CopyOverFile(const std::wstring& from, const std::wstring& to) = 0;
+    virtual bool SetRunOnce(const std::wstring& commandLine) = 0;
+    virtual void RemoveRunOnce() = 0;
+    virtual bool WriteRecord(const std::wstring& waitingList) = 0;  // with the program's own full path
     virtual void StartCommand(const std::wstring& commandLine) = 0;
 };
-
-// "%sTavelin" with the temporary path, at most kMaxTempFolderLength characters.
-std::wstring RestartTempFolder(const std::wstring& tempPath);
 
 // What Windows runs once after the restart: the copied helper's path, quoted when it holds a blank so
 // that the system cannot take a shorter path (C:\Documents.exe) for the program.
@@ -65,10 +93,14 @@ std::wstring RunOnceCommandOf(const std::wstring& helperPath);
 enum class RestartStep {
     CompleteInstead,    // nothing is waiting: handle the end of the run as a normal completion
     RestartScheduled,   // record written, helper registered, restart command started
+    ResumeNotStored,    // the resume could not be stored in full: Windows is not restarted
 };
+const wchar_t* RestartStepName(RestartStep step);
 
-// Copies the helper from the disc's Lib folder to the temporary folder, registers it to run once,
-// writes the record and only then starts the restart.
+// Copies the helper from the disc's Lib folder into the protected folder, registers it to run
+// once, writes the record, and only when all of that worked starts the restart. When a step fails
+// nothing restarts; the record is written all the same, so that the next start of the disc by hand
+// resumes the rest.
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
                              const DiagnosticSwitches& switches, MessageSink& sink);
 

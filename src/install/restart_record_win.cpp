@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <utility>
+#include <vector>
 
+#include "install/helper_folder_win.h"
 #include "install/process_launcher_win.h"
 #include "platform/handles.h"
 #include "platform/registry_view_win.h"
@@ -17,9 +19,9 @@ namespace {
 constexpr REGSAM kRecordView = RegistryViewFlag(RegistryView::View32);
 
 // Text values are stored whole, their terminating null counted in the byte length.
-void SetTextValue(HKEY key, const wchar_t* name, DWORD type, const std::wstring& text) {
-    RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+bool SetTextValue(HKEY key, const wchar_t* name, DWORD type, const std::wstring& text) {
+    return RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -30,58 +32,98 @@ WaitingListRead Win32RestartRecordStore::ReadWaitingListValue(std::wstring& text
         ERROR_SUCCESS) {
         return WaitingListRead::KeyMissing;
     }
-    // One character more than the system may fill, so that a value stored without its null still
-    // ends inside the buffer.
-    wchar_t buffer[kWaitingListBufferBytes / sizeof(wchar_t) + 1] = {};
-    DWORD size = kWaitingListBufferBytes;
-    if (RegQueryValueExW(key.Get(), kWaitingListValueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
-                         &size) != ERROR_SUCCESS) {
-        return WaitingListRead::ValueUnreadable;
+    // The value's size first, then the whole value; it may grow between the two calls when another
+    // copy of the program rewrites it, so the read is tried again at the new size.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        // Any type is read as text, as it always was: a list stored by another tool still resumes.
+        DWORD size = 0;
+        if (RegQueryValueExW(key.Get(), kWaitingListValueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+            size > kMaxWaitingListBytes) {
+            return WaitingListRead::ValueUnreadable;
+        }
+        // Room for a terminator even when the value was stored without one.
+        std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+        DWORD got = size;
+        const LONG read = RegQueryValueExW(key.Get(), kWaitingListValueName, nullptr, nullptr,
+                                           reinterpret_cast<BYTE*>(buffer.data()), &got);
+        if (read == ERROR_MORE_DATA) continue;
+        if (read != ERROR_SUCCESS) return WaitingListRead::ValueUnreadable;
+        text = buffer.data();
+        return WaitingListRead::Read;
     }
-    text = buffer;
-    return WaitingListRead::Read;
+    return WaitingListRead::ValueUnreadable;
 }
 
-void Win32RestartRecordStore::DeleteRecord() {
-    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, RegistryView::View32);
+bool Win32RestartRecordStore::CanChangeRecord() {
+    UniqueKey key;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_SET_VALUE | DELETE | kRecordView,
+                         key.Receive()) == ERROR_SUCCESS;
+}
+
+namespace {
+
+bool WriteRecordValues(const std::wstring& waitingList, const std::wstring& programPath) {
+    UniqueKey key;
+    // MAXIMUM_ALLOWED is what RegCreateKeyW asks for; the Ex form is needed only to name the view.
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, nullptr, 0, MAXIMUM_ALLOWED | kRecordView,
+                        nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    return SetTextValue(key.Get(), kWaitingListValueName, REG_SZ, waitingList) &&
+           SetTextValue(key.Get(), kFullPathValueName, REG_SZ, programPath);
+}
+
+}  // namespace
+
+bool DeleteRestartRecord() {
+    const LONG deleted = DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, RegistryView::View32);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+Win32RemainderRecord::Win32RemainderRecord() : m_programPath(RunningProgramPath()) {}
+
+Win32RemainderRecord::Win32RemainderRecord(std::wstring programPath) : m_programPath(std::move(programPath)) {}
+
+bool Win32RemainderRecord::Store(const std::wstring& waitingList) {
+    if (waitingList.empty()) return DeleteRestartRecord();
+    return WriteRecordValues(waitingList, m_programPath);
 }
 
 Win32RestartSystem::Win32RestartSystem() : m_programPath(RunningProgramPath()) {}
 
 Win32RestartSystem::Win32RestartSystem(std::wstring programPath) : m_programPath(std::move(programPath)) {}
 
-std::wstring Win32RestartSystem::TempPath() {
-    wchar_t path[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, path);
-    return path;
+std::wstring Win32RestartSystem::ProtectedHelperFolder() { return PrepareProtectedHelperFolder(); }
+
+bool Win32RestartSystem::CopyOverFile(const std::wstring& from, const std::wstring& to) {
+    // Removed first rather than copied over, so that the new file takes the folder's access list
+    // and not whatever the old one carried.
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(to.c_str())) return false;
+    }
+    return CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
 }
 
-bool Win32RestartSystem::CreateFolder(const std::wstring& folder) {
-    return CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
-}
-
-void Win32RestartSystem::CopyFileIfAbsent(const std::wstring& from, const std::wstring& to) {
-    CopyFileW(from.c_str(), to.c_str(), TRUE);
-}
-
-void Win32RestartSystem::SetRunOnce(const std::wstring& commandLine) {
+bool Win32RestartSystem::SetRunOnce(const std::wstring& commandLine) {
     UniqueKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, 0, KEY_ALL_ACCESS | kRecordView, key.Receive()) !=
         ERROR_SUCCESS) {
-        return;
+        return false;
     }
-    SetTextValue(key.Get(), kRunOnceValueName, REG_EXPAND_SZ, commandLine);
+    return SetTextValue(key.Get(), kRunOnceValueName, REG_EXPAND_SZ, commandLine);
 }
 
-void Win32RestartSystem::WriteRecord(const std::wstring& waitingList) {
+void Win32RestartSystem::RemoveRunOnce() {
     UniqueKey key;
-    // MAXIMUM_ALLOWED is what RegCreateKeyW asks for; the Ex form is needed only to name the view.
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, nullptr, 0, MAXIMUM_ALLOWED | kRecordView,
-                        nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
-        return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, 0, KEY_SET_VALUE | kRecordView, key.Receive()) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueW(key.Get(), kRunOnceValueName);
     }
-    SetTextValue(key.Get(), kWaitingListValueName, REG_SZ, waitingList);
-    SetTextValue(key.Get(), kFullPathValueName, REG_SZ, m_programPath);
+}
+
+bool Win32RestartSystem::WriteRecord(const std::wstring& waitingList) {
+    return WriteRecordValues(waitingList, m_programPath);
 }
 
 void Win32RestartSystem::StartCommand(const std::wstring& commandLine) { StartProcess(commandLine); }

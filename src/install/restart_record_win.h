@@ -13,8 +13,22 @@ namespace tavelin {
 class Win32RestartRecordStore : public RestartRecordStore {
 public:
     WaitingListRead ReadWaitingListValue(std::wstring& text) override;
-    void DeleteRecord() override;
+    bool CanChangeRecord() override;
 };
+
+// The record with the list and the program's full path (the running program by default).
+class Win32RemainderRecord : public RemainderRecord {
+public:
+    Win32RemainderRecord();
+    explicit Win32RemainderRecord(std::wstring programPath);
+    bool Store(const std::wstring& waitingList) override;
+
+private:
+    std::wstring m_programPath;
+};
+
+// Removes SOFTWARE\Tavelin with both its values; true when it is gone.
+bool DeleteRestartRecord();
 
 class Win32RestartSystem : public RestartSystem {
 public:
@@ -22,11 +36,11 @@ public:
     Win32RestartSystem();
     explicit Win32RestartSystem(std::wstring programPath);
 
-    std::wstring TempPath() override;
-    bool CreateFolder(const std::wstring& folder) override;
-    void CopyFileIfAbsent(const std::wstring& from, const std::wstring& to) override;
-    void SetRunOnce(const std::wstring& commandLine) override;
-    void WriteRecord(const std::wstring& waitingList) override;
+    std::wstring ProtectedHelperFolder() override;
+    bool CopyOverFile(const std::wstring& from, const std::wstring& to) override;
+    bool SetRunOnce(const std::wstring& commandLine) override;
+    void RemoveRunOnce() override;
+    bool WriteRecord(const std::wstring& waitingList) override;
     void StartCommand(const std::wstring& commandLine) override;
 
 private:

@@ -12,7 +12,7 @@ namespace tavelin {
 enum class WaitResult {
     Ended,         // the process has ended
     StillRunning,  // the slice passed
-    Failed,        // the process cannot be waited for; treated as ended so the run cannot spin forever
+    Failed,        // the process cannot be waited for: the wait ends and the item counts as failed
 };
 
 // A started installer. Its handles are released when it is destroyed.

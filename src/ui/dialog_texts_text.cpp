@@ -27,4 +27,10 @@ int NextPleaseWaitDotCount(int dotCount) {
     return next >= 10 ? 0 : next;
 }
 
+unsigned PleaseWaitLifetimeMs(int seconds) {
+    if (seconds <= 0) return 0;
+    const unsigned long long milliseconds = static_cast<unsigned long long>(seconds) * 1000u;
+    return milliseconds > kMaxTimerPeriodMs ? kMaxTimerPeriodMs : static_cast<unsigned>(milliseconds);
+}
+
 }  // namespace tavelin

@@ -14,4 +14,10 @@ std::wstring PleaseWaitText(const std::wstring& baseText, int dotCount);
 // The dot count after a tick: one more, and 0 once it reaches 10 (a ten-second cycle).
 int NextPleaseWaitDotCount(int dotCount);
 
+// The system's longest timer period (USER_TIMER_MAXIMUM), about 24.8 days.
+constexpr unsigned kMaxTimerPeriodMs = 0x7FFFFFFF;
+// How long the please-wait dialog stays, in timer milliseconds: 0 for no wait, and no more than
+// the system's timer takes, however many seconds a disc asks for (seconds * 1000 would wrap).
+unsigned PleaseWaitLifetimeMs(int seconds);
+
 }  // namespace tavelin

@@ -12,8 +12,7 @@ BOOL CPleaseWaitDlg::OnInitDialog() {
     SetDlgItemTextW(Window(), IDC_PLEASE_WAIT_TEXT, m_strBaseText.c_str());
     SetTimer(Window(), kAnimationTimer, 1000, nullptr);
     // A lifetime of 0 seconds fires at the first opportunity: the dialog closes almost at once.
-    const UINT lifetime = m_nSeconds > 0 ? static_cast<UINT>(m_nSeconds) * 1000u : 0u;
-    SetTimer(Window(), kCloseTimer, lifetime, nullptr);
+    SetTimer(Window(), kCloseTimer, PleaseWaitLifetimeMs(m_nSeconds), nullptr);
     return TRUE;
 }
 

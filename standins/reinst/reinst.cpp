@@ -1,14 +1,18 @@
 // The restart helper. Started once by the system after the restart (a RunOnce entry), it reads the
 // full path the installer left under HKLM\SOFTWARE\Tavelin, "FullPathName", and starts that program
 // in the program's own folder, so that the program finds its disc beside it. It does not wait and
-// does not touch the record: the program reads and deletes the record itself.
+// does not touch the record: the program reads it and removes it once the resumed run has ended.
+// The helper runs with the rights of whoever logs on; a program that needs elevation is started
+// through the shell, which asks for it.
 //
 // Exit codes: 0 the program was started, 1 there was no recorded path, 2 the program did not start.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
+#include "install/restart_helper_start.h"
 #include "install/restart_record.h"
 #include "platform/handles.h"
 #include "platform/registry_view_win.h"
@@ -41,7 +45,7 @@ std::wstring RecordedProgramPath() {
     return std::wstring(buffer.data());
 }
 
-bool StartInItsFolder(const std::wstring& program) {
+std::wstring FolderOf(const std::wstring& program) {
     std::wstring folder = program;
     const std::size_t lastBackslash = folder.rfind(L'\\');
     if (lastBackslash == std::wstring::npos) {
@@ -49,6 +53,11 @@ bool StartInItsFolder(const std::wstring& program) {
     } else {
         folder.erase(lastBackslash == 2 && folder[1] == L':' ? lastBackslash + 1 : lastBackslash);
     }
+    return folder;
+}
+
+// True when the program runs; otherwise the error CreateProcess gave.
+bool CreateInItsFolder(const std::wstring& program, const std::wstring& folder, DWORD& error) {
     // The program is named exactly; the quoted copy in the command line is only its argument 0.
     const std::wstring quoted = L"\"" + program + L"\"";
     std::vector<wchar_t> commandLine(quoted.begin(), quoted.end());
@@ -60,11 +69,37 @@ bool StartInItsFolder(const std::wstring& program) {
     ZeroMemory(&started, sizeof started);
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
+        error = GetLastError();
         return false;
     }
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
     return true;
+}
+
+// The shell starts a program that asks for administrator rights, asking the user for consent.
+bool StartThroughShell(const std::wstring& program, const std::wstring& folder) {
+    SHELLEXECUTEINFOW info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    info.lpFile = program.c_str();
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&info) != FALSE;
+}
+
+bool StartInItsFolder(const std::wstring& program) {
+    const std::wstring folder = FolderOf(program);
+    DWORD error = 0;
+    const bool created = CreateInItsFolder(program, folder, error);
+    switch (tavelin::NextHelperStartStep(created, error)) {
+        case tavelin::HelperStartStep::Started: return true;
+        case tavelin::HelperStartStep::StartThroughShell: return StartThroughShell(program, folder);
+        case tavelin::HelperStartStep::GiveUp: return false;
+    }
+    return false;
 }
 
 }  // namespace

@@ -317,6 +317,25 @@ TEST_F(ListTest, ClickOnADisabledRowIsDiscarded) {
     EXPECT_EQ(m_list.GetRowCheck(1), CHECK_ON) << "enabled again";
 }
 
+// The list view selects and focuses the row under a double-click by itself; a locked row (a
+// running installation's) must stay as it is.
+TEST_F(ListTest, DoubleClickOnADisabledRowIsDiscarded) {
+    AddRow(CHECK_OFF);
+    AddRow(CHECK_OFF);
+    m_list.SetRowEnabled(1, false);
+    for (int column : {0, 1}) {
+        const RECT cell = Cell(1, column);
+        const LPARAM at = MAKELPARAM(column == 0 ? cell.left + 40 : cell.left + 10, (cell.top + cell.bottom) / 2);
+        SendMessageW(m_hList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        SendMessageW(m_hList, WM_LBUTTONUP, 0, at);
+        PumpMessages();
+    }
+    EXPECT_EQ(m_list.GetRowCheck(1), CHECK_OFF) << "no toggle";
+    EXPECT_FALSE(Selected(1)) << "no selection";
+    EXPECT_NE(SendMessageW(m_hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 1) << "no focus";
+    EXPECT_EQ(m_owner.CountNotifications(NM_DBLCLK), 0) << "no NM_DBLCLK";
+}
+
 // ---- the header box --------------------------------------------------------------------------
 
 TEST_F(ListTest, HeaderBoxFollowsTheRows) {

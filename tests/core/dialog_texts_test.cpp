@@ -37,4 +37,22 @@ TEST(PleaseWaitText, GrowsByOneDotASecondInATenSecondCycle) {
 }
 
 }  // namespace
+// seconds * 1000 in 32 bits wrapped: 4,294,968 s closed the dialog after 0.7 s.
+TEST(PleaseWaitLifetimeMs, CappedAtTheTimerMaximum) {
+    struct Case {
+        int seconds;
+        unsigned milliseconds;
+    };
+    const Case cases[] = {
+        {-5, 0u},
+        {0, 0u},
+        {1, 1000u},
+        {2147483, 2147483000u},
+        {2147484, 0x7FFFFFFFu},
+        {4294968, 0x7FFFFFFFu},
+        {2147483647, 0x7FFFFFFFu},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PleaseWaitLifetimeMs(c.seconds), c.milliseconds) << c.seconds << " s";
+}
+
 }  // namespace tavelin

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -372,6 +374,172 @@ TEST(InstallationRun, WaitThatFailsEndsTheWait) {
     int waits = 0;
     for (const std::string& line : run.log) waits += line == "wait 1000" ? 1 : 0;
     EXPECT_EQ(waits, 1);
+}
+
+// An installer that cannot be waited for may still be running: nothing the item's end decides
+// (its status, marker, pause, re-scan or restart) may act.
+TEST(InstallationRun, WaitThatFailsIsAFailedItem) {
+    RunBench run({1, 1});
+    CItem& first = run.Add(5, 0, L"\\Apps\\A\\Setup.exe");
+    first.m_nType = ITEM_TYPE_RECOMMENDED_APP;
+    first.m_strGUID = L"{A}";
+    first.m_bRescan = true;
+    first.m_bRestart = true;
+    first.m_nWaitTime = 5000;
+    run.Add(6, 1, L"\\Apps\\B\\Setup.exe");
+    run.launcher.m_slices = {WaitResult::StillRunning, WaitResult::Failed};
+    const RunOutcome outcome = run.Go();
+    EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE);
+    EXPECT_FALSE(outcome.m_bRescanRequested);
+    EXPECT_TRUE(Contains(run.log, "text 0,3 Failed")) << Joined(run.log);
+    EXPECT_FALSE(Contains(run.log, "text 0,3 Done"));
+    EXPECT_FALSE(Contains(run.log, "sleep 5000"));
+    EXPECT_FALSE(Contains(run.log, "marker SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A} = 1.0"));
+    EXPECT_TRUE(Contains(run.log, "start \"D:\\Apps\\B\\Setup.exe\"")) << "the run goes on";
+}
+
+// A service that throws after a number of calls, as an allocation failure would.
+class ThrowingLauncher : public FakeLauncher {
+public:
+    ThrowingLauncher(Log& log, int startsBeforeThrow) : FakeLauncher(log), m_left(startsBeforeThrow) {}
+    std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override {
+        if (m_left-- == 0) throw std::bad_alloc();
+        return FakeLauncher::Start(commandLine);
+    }
+
+private:
+    int m_left;
+};
+
+// An error in the middle of a run becomes its outcome: the current row "Failed", the rows below
+// not run and named, what was decided before (a re-scan) kept.
+TEST(InstallationRun, AnErrorStopsTheRunWithWhatItDecided) {
+    struct Case {
+        const char* name;
+        int startsBeforeThrow;
+        const char* failedRow;  // the status line expected, empty: none
+        const char* notRun;
+        bool rescan;
+    };
+    // Rows 0..3 hold items 1..4, all checked; item 1 asks for a re-scan.
+    const Case cases[] = {
+        {"first installer", 0, "text 0,3 Failed", "2@3@4", false},
+        {"second installer", 1, "text 1,3 Failed", "3@4", true},
+        {"last installer", 3, "text 3,3 Failed", "", true},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1, 1, 1, 1});
+        for (int row = 0; row < 4; ++row) run.Add(row + 1, row, L"\\S.exe");
+        run.items[0]->m_bRescan = true;
+        ThrowingLauncher launcher(run.log, c.startsBeforeThrow);
+        const RunServices services{run.list, launcher, run.services, run.services, run.progress,
+                                   run.services, run.services, run.services};
+        RunOutcome outcome;
+        ASSERT_NO_THROW(outcome = RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"},
+                                                  run.switches, services))
+            << c.name;
+        EXPECT_EQ(Narrow(RunStopName(outcome.stop)), "ByError") << c.name;
+        EXPECT_TRUE(Contains(run.log, c.failedRow)) << c.name << "\n" << Joined(run.log);
+        EXPECT_EQ(Narrow(outcome.notRun), c.notRun) << c.name;
+        EXPECT_EQ(outcome.m_bRescanRequested, c.rescan) << c.name;
+        EXPECT_EQ(run.log.back(), "bold " + std::string(1, c.failedRow[5]) + ",3") << c.name;
+    }
+}
+
+class RecordingRemainder : public RemainderRecord {
+public:
+    bool Store(const std::wstring& waitingList) override {
+        stored.push_back(Narrow(waitingList));
+        return works;
+    }
+    std::vector<std::string> stored;
+    bool works = true;
+};
+
+// A resumed run keeps its record: after each item it holds exactly what is left, and nothing once
+// the run is through, so a start after any interruption resumes the remainder.
+TEST(InstallationRun, AResumedRunRewritesItsRecordAfterEachItem) {
+    struct Case {
+        const char* name;
+        std::vector<int> checks;
+        int failingRow;   // -1: none; a failed item is not run again
+        int restartRow;   // -1: none
+        bool keepRecord;
+        std::vector<std::string> stored;
+    };
+    // Rows 0..3 hold items 9, 4, 7, 12.
+    const Case cases[] = {
+        {"every row", {1, 1, 1, 1}, -1, -1, true, {"4@7@12", "7@12", "12", ""}},
+        {"unchecked rows are not waiting", {1, 0, 1, 0}, -1, -1, true, {"7", ""}},
+        {"a failed item counts as run", {1, 1, 1, 0}, 1, -1, true, {"4@7", "7", ""}},
+        {"a restart item leaves what is below", {1, 1, 1, 1}, -1, 1, true, {"4@7@12", "7@12"}},
+        {"a restart item on the last row leaves nothing", {1, 1, 0, 0}, -1, 1, true, {"4", ""}},
+        {"an ordinary run keeps no record", {1, 1, 1, 1}, -1, -1, false, {}},
+    };
+    for (const Case& c : cases) {
+        RunBench run(c.checks);
+        const int numbers[] = {9, 4, 7, 12};
+        for (int row = 0; row < 4; ++row) run.Add(numbers[row], row, row == c.failingRow ? L"\\Bad.exe" : L"\\S.exe");
+        if (c.restartRow >= 0) run.items[c.restartRow]->m_bRestart = true;
+        run.launcher.m_failing.insert(L"\"D:\\Bad.exe\"");
+        RecordingRemainder record;
+        RunControl control;
+        control.record = &record;
+        control.keepRecord = c.keepRecord;
+        const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
+                                   run.services, run.services, run.services};
+        RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
+        EXPECT_EQ(record.stored, c.stored) << c.name;
+    }
+}
+
+// Closing during a run: the item that runs is finished, the rest goes into the record.
+TEST(InstallationRun, AStopRequestEndsTheRunAfterTheCurrentItem) {
+    struct Case {
+        const char* name;
+        bool recordWorks;
+        int stopAfterStarts;  // the request arrives while this installer (1-based) runs
+        const char* notRun;
+        bool stopped;
+    };
+    const Case cases[] = {
+        {"rest stored", true, 1, "4@7@12", true},
+        {"rest not stored", false, 1, "4@7@12", true},
+        {"stop during the last item ends the run as usual", true, 4, "", false},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1, 1, 1, 1});
+        const int numbers[] = {9, 4, 7, 12};
+        for (int row = 0; row < 4; ++row) run.Add(numbers[row], row, L"\\S.exe");
+        std::atomic<bool> stop{false};
+        struct StoppingLauncher : FakeLauncher {
+            StoppingLauncher(Log& log, std::atomic<bool>& flag, int after) : FakeLauncher(log), m_flag(flag), m_after(after) {}
+            std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override {
+                if (--m_after == 0) m_flag = true;
+                return FakeLauncher::Start(commandLine);
+            }
+            std::atomic<bool>& m_flag;
+            int m_after;
+        } launcher(run.log, stop, c.stopAfterStarts);
+        RecordingRemainder record;
+        record.works = c.recordWorks;
+        RunControl control;
+        control.record = &record;
+        control.stopRequested = &stop;
+        const RunServices services{run.list, launcher, run.services, run.services, run.progress,
+                                   run.services, run.services, run.services};
+        const RunOutcome outcome = RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"},
+                                                   run.switches, services, control);
+        EXPECT_EQ(Narrow(RunStopName(outcome.stop)), c.stopped ? "OnRequest" : "None") << c.name;
+        EXPECT_EQ(Narrow(outcome.notRun), c.notRun) << c.name;
+        EXPECT_EQ(outcome.notRunStored, c.stopped && c.recordWorks) << c.name;
+        EXPECT_EQ(record.stored, c.stopped ? std::vector<std::string>{c.notRun} : std::vector<std::string>{}) << c.name;
+        EXPECT_TRUE(Contains(run.log, "text " + std::to_string(c.stopAfterStarts - 1) + ",3 Done"))
+            << c.name << ": the running item is finished";
+        int started = 0;
+        for (const std::string& line : run.log) started += line.rfind("start ", 0) == 0 ? 1 : 0;
+        EXPECT_EQ(started, c.stopped ? c.stopAfterStarts : 4) << c.name;
+    }
 }
 
 TEST(ProgressTimer, TickRule) {

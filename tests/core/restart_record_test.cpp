@@ -19,50 +19,57 @@ public:
 class FakeStore : public RestartRecordStore {
 public:
     WaitingListRead ReadWaitingListValue(std::wstring& text) override {
+        ++reads;
         text = stored;
         return status;
     }
-    void DeleteRecord() override { deleted = true; }
+    bool CanChangeRecord() override { return changeable; }
 
     WaitingListRead status = WaitingListRead::Read;
     std::wstring stored;
-    bool deleted = false;
+    bool changeable = true;
+    int reads = 0;
 };
 
-TEST(ReadWaitingList, ReadsOnceOrLeavesTheRecord) {
+// The record is read and left in place; how the start goes on depends on whether the program
+// could remove the record later.
+TEST(ReadWaitingList, ReadsTheListAndChoosesHowToResume) {
     struct Case {
         const char* name;
         WaitingListRead status;
         const wchar_t* stored;
+        bool changeable;
         bool showErrors;
-        bool resumeBefore;
         const char* list;
-        bool resumeAfter;
-        bool deleted;
+        ResumeMode mode;
         const char* message;  // empty: none
     };
     const Case cases[] = {
-        {"stored list", WaitingListRead::Read, L"4@7@12", false, false, "4@7@12", true, true, ""},
-        {"trimmed", WaitingListRead::Read, L" \t4@7 \r\n", false, false, "4@7", true, true, ""},
-        {"blank list clears resume", WaitingListRead::Read, L"  ", false, true, "", false, true, ""},
-        {"no key, quiet", WaitingListRead::KeyMissing, L"", false, true, "", true, false, ""},
-        {"no key, shown", WaitingListRead::KeyMissing, L"", true, false, "", false, false,
+        {"stored list", WaitingListRead::Read, L"4@7@12", true, false, "4@7@12", ResumeMode::Automatic, ""},
+        {"trimmed", WaitingListRead::Read, L" \t4@7 \r\n", true, false, "4@7", ResumeMode::Automatic, ""},
+        {"blank list", WaitingListRead::Read, L"  ", true, false, "", ResumeMode::None, ""},
+        {"record that cannot be removed asks first", WaitingListRead::Read, L"4@7", false, false, "4@7",
+         ResumeMode::AskFirst, ""},
+        {"blank list that cannot be removed", WaitingListRead::Read, L"", false, false, "", ResumeMode::None, ""},
+        {"no key, quiet", WaitingListRead::KeyMissing, L"", true, false, "", ResumeMode::None, ""},
+        {"no key, shown", WaitingListRead::KeyMissing, L"", true, true, "", ResumeMode::None,
          "Error : Failed to open SOFTWARE\\Tavelin"},
-        {"unreadable value, quiet", WaitingListRead::ValueUnreadable, L"", false, true, "", true, false, ""},
-        {"unreadable value, shown", WaitingListRead::ValueUnreadable, L"", true, false, "", false, false,
+        {"unreadable value, quiet", WaitingListRead::ValueUnreadable, L"", true, false, "", ResumeMode::None, ""},
+        {"unreadable value, shown", WaitingListRead::ValueUnreadable, L"", true, true, "", ResumeMode::None,
          "Error : Failed to get ContinueInstallList"},
     };
     for (const Case& c : cases) {
         FakeStore store;
         store.status = c.status;
         store.stored = c.stored;
+        store.changeable = c.changeable;
         DiagnosticSwitches switches;
         switches.m_bShowErrorMessage = c.showErrors;
         RecordingSink sink;
-        bool resume = c.resumeBefore;
-        EXPECT_EQ(Narrow(ReadWaitingList(store, switches, sink, resume)), c.list) << c.name;
-        EXPECT_EQ(resume, c.resumeAfter) << c.name;
-        EXPECT_EQ(store.deleted, c.deleted) << c.name;
+        const StoredWaitingList read = ReadWaitingList(store, switches, sink);
+        EXPECT_EQ(Narrow(read.list), c.list) << c.name;
+        EXPECT_EQ(Narrow(ResumeModeName(read.mode)), Narrow(ResumeModeName(c.mode))) << c.name;
+        EXPECT_EQ(store.reads, 1) << c.name;
         const std::vector<std::string> expected =
             std::string(c.message).empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message};
         EXPECT_EQ(sink.messages, expected) << c.name;
@@ -71,32 +78,42 @@ TEST(ReadWaitingList, ReadsOnceOrLeavesTheRecord) {
 
 class FakeRestartSystem : public RestartSystem {
 public:
-    std::wstring TempPath() override { return tempPath; }
-    bool CreateFolder(const std::wstring& folder) override {
-        calls.push_back("mkdir " + Narrow(folder));
-        return folderCreated;
+    std::wstring ProtectedHelperFolder() override {
+        calls.push_back("folder");
+        return folderMade ? folder : std::wstring();
     }
-    void CopyFileIfAbsent(const std::wstring& from, const std::wstring& to) override {
-        calls.push_back("copy " + Narrow(from) + " -> " + Narrow(to));
+    bool CopyOverFile(const std::wstring& from, const std::wstring& to) override {
+        calls.push_back("replace " + Narrow(from) + " -> " + Narrow(to));
+        return copied;
     }
-    void SetRunOnce(const std::wstring& commandLine) override { calls.push_back("runonce " + Narrow(commandLine)); }
-    void WriteRecord(const std::wstring& waitingList) override { calls.push_back("record " + Narrow(waitingList)); }
+    bool SetRunOnce(const std::wstring& commandLine) override {
+        calls.push_back("runonce " + Narrow(commandLine));
+        return runOnceSet;
+    }
+    void RemoveRunOnce() override { calls.push_back("remove runonce"); }
+    bool WriteRecord(const std::wstring& waitingList) override {
+        calls.push_back("record " + Narrow(waitingList));
+        return recordWritten;
+    }
     void StartCommand(const std::wstring& commandLine) override { calls.push_back("start " + Narrow(commandLine)); }
 
-    std::wstring tempPath = L"C:\\Temp\\";
-    bool folderCreated = true;
+    std::wstring folder = L"C:\\ProgramData\\Tavelin";
+    bool folderMade = true;
+    bool copied = true;
+    bool runOnceSet = true;
+    bool recordWritten = true;
     std::vector<std::string> calls;
 };
 
-TEST(RestartAndResume, WritesTheRecordBeforeTheRestart) {
+TEST(RestartAndResume, WritesTheRecordAndRegistersTheHelperBeforeTheRestart) {
     FakeRestartSystem system;
     DiagnosticSwitches switches;
     RecordingSink sink;
     EXPECT_EQ(RestartAndResume(system, L"D:", L"4@7@12", switches, sink), RestartStep::RestartScheduled);
     const std::vector<std::string> expected = {
-        "mkdir C:\\Temp\\Tavelin",
-        "copy D:\\Lib\\ReInst.exe -> C:\\Temp\\Tavelin\\ReInst.exe",
-        "runonce C:\\Temp\\Tavelin\\ReInst.exe",
+        "folder",
+        "replace D:\\Lib\\ReInst.exe -> C:\\ProgramData\\Tavelin\\ReInst.exe",
+        "runonce C:\\ProgramData\\Tavelin\\ReInst.exe",
         "record 4@7@12",
         "start shutdown -r -t 15",
     };
@@ -112,45 +129,67 @@ TEST(RestartAndResume, EmptyListIsANormalCompletion) {
     EXPECT_TRUE(system.calls.empty());
 }
 
-TEST(RestartAndResume, TempFolderFailureIsShownOnlyUnderTheSwitchAndTheRestartGoesOn) {
-    for (bool showErrors : {false, true}) {
-        FakeRestartSystem system;
-        system.folderCreated = false;
-        DiagnosticSwitches switches;
-        switches.m_bShowErrorMessage = showErrors;
-        RecordingSink sink;
-        EXPECT_EQ(RestartAndResume(system, L"D:", L"4", switches, sink), RestartStep::RestartScheduled);
-        EXPECT_EQ(system.calls.back(), "start shutdown -r -t 15") << "switch " << showErrors;
-        EXPECT_EQ(sink.messages.size(), showErrors ? 1u : 0u) << "switch " << showErrors;
-        if (showErrors) {
-            EXPECT_EQ(sink.messages.front(), "Could not create temp dir");
+// Any step that fails stops the restart, which would otherwise lose the rest of the list; the
+// record is written whenever it can be, for a start of the disc by hand.
+TEST(RestartAndResume, AResumeThatCannotBeStoredDoesNotRestart) {
+    struct Case {
+        const char* name;
+        bool folderMade, copied, runOnceSet, recordWritten;
+        std::vector<std::string> calls;
+        const char* message;  // under ShowErrorMessage
+    };
+    const std::string replace = "replace D:\\Lib\\ReInst.exe -> C:\\ProgramData\\Tavelin\\ReInst.exe";
+    const std::string runOnce = "runonce C:\\ProgramData\\Tavelin\\ReInst.exe";
+    const Case cases[] = {
+        {"no protected folder", false, true, true, true, {"folder", "record 4"}, "Could not create temp dir"},
+        {"helper not copied", true, false, true, true, {"folder", replace, "record 4"},
+         "Could not copy the restart helper"},
+        {"RunOnce refused", true, true, false, true, {"folder", replace, runOnce, "record 4"},
+         "Could not register the restart helper"},
+        {"record refused", true, true, true, false, {"folder", replace, runOnce, "record 4", "remove runonce"},
+         "Could not write the restart record"},
+        {"nothing works", false, true, true, false, {"folder", "record 4", "remove runonce"},
+         "Could not create temp dir"},
+    };
+    for (const Case& c : cases) {
+        for (bool showErrors : {false, true}) {
+            FakeRestartSystem system;
+            system.folderMade = c.folderMade;
+            system.copied = c.copied;
+            system.runOnceSet = c.runOnceSet;
+            system.recordWritten = c.recordWritten;
+            DiagnosticSwitches switches;
+            switches.m_bShowErrorMessage = showErrors;
+            RecordingSink sink;
+            EXPECT_EQ(Narrow(RestartStepName(RestartAndResume(system, L"D:", L"4", switches, sink))),
+                      "ResumeNotStored")
+                << c.name;
+            EXPECT_EQ(system.calls, c.calls) << c.name << ": no restart started";
+            const std::vector<std::string> expected =
+                showErrors ? std::vector<std::string>{c.message} : std::vector<std::string>{};
+            EXPECT_EQ(sink.messages, expected) << c.name << " switch " << showErrors;
         }
     }
 }
 
 TEST(RestartAndResume, RunOnceCommandIsQuotedWhenThePathHasBlanks) {
     struct Case {
-        const wchar_t* tempPath;
+        const wchar_t* folder;
         const char* runOnce;
     };
     const Case cases[] = {
-        {L"C:\\Temp\\", "runonce C:\\Temp\\Tavelin\\ReInst.exe"},
-        {L"C:\\Documents and Settings\\u\\Local Settings\\Temp\\",
-         "runonce \"C:\\Documents and Settings\\u\\Local Settings\\Temp\\Tavelin\\ReInst.exe\""},
+        {L"C:\\ProgramData\\Tavelin", "runonce C:\\ProgramData\\Tavelin\\ReInst.exe"},
+        {L"C:\\Documents and Settings\\All Users\\Application Data\\Tavelin",
+         "runonce \"C:\\Documents and Settings\\All Users\\Application Data\\Tavelin\\ReInst.exe\""},
     };
     for (const Case& c : cases) {
         FakeRestartSystem system;
-        system.tempPath = c.tempPath;
+        system.folder = c.folder;
         DiagnosticSwitches switches;
         RecordingSink sink;
         RestartAndResume(system, L"D:", L"4", switches, sink);
-        EXPECT_EQ(system.calls.at(2), c.runOnce) << Narrow(c.tempPath);
+        EXPECT_EQ(system.calls.at(2), c.runOnce) << Narrow(c.folder);
     }
-}
-
-TEST(RestartTempFolder, AtMost260Characters) {
-    EXPECT_EQ(RestartTempFolder(L"C:\\T\\"), L"C:\\T\\Tavelin");
-    EXPECT_EQ(RestartTempFolder(std::wstring(255, L'x')), std::wstring(255, L'x') + L"Tavel");
 }
 
 }  // namespace

@@ -274,7 +274,10 @@ TEST(InstallWorker, RunsOnItsThreadAndServesTheListOnTheUiThread) {
     std::string seen;
     for (const auto& call : ui.calls) seen += call + "\n";
     EXPECT_EQ(code, WM_INSTALLATION_COMPLETE) << seen;
-    EXPECT_EQ(worker.Outcome().code, WM_INSTALLATION_COMPLETE);
+    RunOutcome outcome;
+    ASSERT_TRUE(worker.TakeFinishedOutcome(outcome));
+    EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE);
+    EXPECT_FALSE(worker.TakeFinishedOutcome(outcome)) << "a run's end is taken once";
     EXPECT_TRUE(ui.Called("description item 4"));
     EXPECT_TRUE(ui.Called("text 0 Done"));
     EXPECT_FALSE(ui.Called("progress 1"));
@@ -311,6 +314,31 @@ TEST(InstallWorker, ClosingTheWindowDuringARunCutsTheWorkerOff) {
     EXPECT_FALSE(KeyExists(L"SOFTWARE\\" + UniqueName(L"TavelinWorkerTestSecond"))) << "no further row was started";
     DeleteKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\" + UniqueName(L"TavelinWorkerTest"));
     DeleteKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\" + UniqueName(L"TavelinWorkerTestSecond"));
+}
+
+// A second Start used to terminate the running worker, which may hold the heap's lock; it is
+// refused now, and the first run goes on to its end untouched.
+TEST(InstallWorker, AStartDuringARunIsRefusedAndTheRunGoesOn) {
+    REQUIRE_BUILT_DISC();
+    StandInDialog dialog;
+    RecordingUi ui({1});
+    const std::wstring key = L"SOFTWARE\\" + UniqueName(L"TavelinSecondStartTest");
+    ItemList items;
+    items.push_back(CommandItem(1, 0, L"\\Drivers\\Chipset\\Setup.exe%%/delay 1500 /key " + key));
+    InstallWorker worker;
+    ASSERT_NE(dialog.Get(), nullptr);
+    ASSERT_TRUE(worker.Start(dialog.Get(), ui, items, Settings(BuiltDiscRoot())));
+    dialog.PumpUntil([&] { return ui.Called("progress 0"); }, 10000);
+    ASSERT_TRUE(worker.IsRunning());
+    const HANDLE firstThread = worker.ThreadHandle();
+    EXPECT_FALSE(worker.Start(dialog.Get(), ui, items, Settings(BuiltDiscRoot())));
+    EXPECT_EQ(worker.ThreadHandle(), firstThread);
+    EXPECT_EQ(dialog.PumpUntil([&] { return dialog.m_posted != 0; }, 20000), WM_INSTALLATION_COMPLETE);
+    EXPECT_TRUE(ui.Called("text 0 Done")) << "the first run was not cut off";
+    EXPECT_TRUE(KeyExists(key));
+    EXPECT_EQ(WaitForSingleObject(worker.ThreadHandle(), 5000), WAIT_OBJECT_0);
+    EXPECT_FALSE(worker.IsRunning());
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
 }
 
 TEST(InstallWorker, TimerTicksAdvanceTheBarWhileAnInstallerRuns) {

@@ -1,6 +1,6 @@
-// The restart record against Wine's registry and files: written, read once and deleted; too long a
-// list not resumed and kept; the helper copied once and registered to run once; and the restart
-// helper starting the recorded program in its folder. The record's key and the RunOnce value have
+// The restart record against Wine's registry and files: written, read whole and kept until
+// removed; the helper copied into a protected folder over whatever was there and registered to
+// run once; and the restart helper starting the recorded program in its folder. The record's key and the RunOnce value have
 // fixed names, so every test removes them before and after itself.
 #include <windows.h>
 
@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include "install/helper_folder_win.h"
 #include "install/process_launcher_win.h"
 #include "install/restart_record_win.h"
 #include "platform/handles.h"
@@ -72,9 +76,9 @@ void StoreRawList(const BYTE* bytes, DWORD size) {
     ASSERT_EQ(RegSetValueExW(key.Get(), kWaitingListValueName, 0, REG_SZ, bytes, size), ERROR_SUCCESS);
 }
 
-TEST_F(RestartRecord, WrittenThenReadOnceAndDeleted) {
+TEST_F(RestartRecord, WrittenReadAndKeptUntilRemoved) {
     Win32RestartSystem system(L"C:\\Disc\\setup.exe");
-    system.WriteRecord(L"4@7@12");
+    ASSERT_TRUE(system.WriteRecord(L"4@7@12"));
     const StoredText list = ReadText(kRestartRecordKeyPath, kWaitingListValueName);
     EXPECT_EQ(list.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(list.bytes, 7u * sizeof(wchar_t)) << "stored whole, with its null";
@@ -86,50 +90,56 @@ TEST_F(RestartRecord, WrittenThenReadOnceAndDeleted) {
     DiagnosticSwitches switches;
     switches.m_bShowErrorMessage = true;
     RecordingSink sink;
-    bool resume = false;
-    EXPECT_EQ(ReadWaitingList(store, switches, sink, resume), L"4@7@12");
-    EXPECT_TRUE(resume);
-    EXPECT_FALSE(RecordKeyExists()) << "the key goes with both its values";
+    const StoredWaitingList read = ReadWaitingList(store, switches, sink);
+    EXPECT_EQ(read.list, L"4@7@12");
+    EXPECT_EQ(read.mode, ResumeMode::Automatic);
+    EXPECT_TRUE(RecordKeyExists()) << "a crash during the resumed run must not lose the list";
     EXPECT_TRUE(sink.messages.empty());
 
-    EXPECT_EQ(ReadWaitingList(store, switches, sink, resume), L"");
-    EXPECT_TRUE(resume) << "a failed read leaves the flag";
+    EXPECT_TRUE(DeleteRestartRecord());
+    EXPECT_FALSE(RecordKeyExists()) << "the key goes with both its values";
+    EXPECT_TRUE(DeleteRestartRecord()) << "a record that is gone counts as removed";
+    EXPECT_EQ(ReadWaitingList(store, switches, sink).mode, ResumeMode::None);
     EXPECT_EQ(sink.messages, std::vector<std::string>{"Error : Failed to open SOFTWARE\\Tavelin"});
 }
 
-TEST_F(RestartRecord, ListLengthLimit) {
-    struct Case {
-        std::size_t characters;
-        bool resumed;
-    };
-    const Case cases[] = {{129, true}, {130, false}, {200, false}};
-    for (const Case& c : cases) {
-        const std::wstring list(c.characters, L'7');
-        Win32RestartSystem(L"C:\\Disc\\setup.exe").WriteRecord(list);
+// The list was read into 260 bytes: 43 two-digit item numbers were the most a restart could keep.
+TEST_F(RestartRecord, ListsOfAnyLengthAreReadWhole) {
+    std::wstring sixtyItems;
+    for (int number = 1; number <= 60; ++number) sixtyItems += (number > 1 ? L"@" : L"") + std::to_wstring(number + 40);
+    const std::wstring lists[] = {std::wstring(129, L'7'), std::wstring(130, L'7'), sixtyItems,
+                                  std::wstring(20000, L'7')};
+    for (const std::wstring& list : lists) {
+        ASSERT_TRUE(Win32RestartSystem(L"C:\\Disc\\setup.exe").WriteRecord(list));
         Win32RestartRecordStore store;
         DiagnosticSwitches switches;
         switches.m_bShowErrorMessage = true;
         RecordingSink sink;
-        bool resume = false;
-        EXPECT_EQ(ReadWaitingList(store, switches, sink, resume), c.resumed ? list : L"") << c.characters;
-        EXPECT_EQ(resume, c.resumed) << c.characters;
-        EXPECT_EQ(RecordKeyExists(), !c.resumed) << c.characters << ": an unreadable list keeps its key";
-        if (!c.resumed) {
-            EXPECT_EQ(sink.messages, std::vector<std::string>{"Error : Failed to get ContinueInstallList"})
-                << c.characters;
-        }
+        const StoredWaitingList read = ReadWaitingList(store, switches, sink);
+        EXPECT_EQ(read.list, list) << list.size();
+        EXPECT_EQ(read.mode, ResumeMode::Automatic) << list.size();
+        EXPECT_TRUE(sink.messages.empty()) << list.size();
         RemoveRestartTraces();
     }
 }
 
-TEST_F(RestartRecord, ListStoredWithoutItsNullStaysInsideTheBuffer) {
-    // 130 characters filling the 260 bytes exactly, with no terminator and more text behind them.
+TEST_F(RestartRecord, ListStoredWithoutItsNullIsReadWhole) {
     const std::wstring stored = std::wstring(130, L'4') + L"@99@99";
-    StoreRawList(reinterpret_cast<const BYTE*>(stored.c_str()), 260);
+    StoreRawList(reinterpret_cast<const BYTE*>(stored.c_str()), static_cast<DWORD>(stored.size() * sizeof(wchar_t)));
     Win32RestartRecordStore store;
     std::wstring text;
     ASSERT_EQ(store.ReadWaitingListValue(text), WaitingListRead::Read);
-    EXPECT_EQ(text, std::wstring(130, L'4'));
+    EXPECT_EQ(text, stored);
+}
+
+TEST_F(RestartRecord, TheRemainderIsRewrittenAndRemovedWhenEmpty) {
+    Win32RemainderRecord record(L"C:\\Disc\\setup.exe");
+    ASSERT_TRUE(record.Store(L"4@7@12"));
+    ASSERT_TRUE(record.Store(L"12"));
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"12");
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kFullPathValueName).text, L"C:\\Disc\\setup.exe");
+    ASSERT_TRUE(record.Store(L""));
+    EXPECT_FALSE(RecordKeyExists());
 }
 
 TEST_F(RestartRecord, MissingValueKeepsTheKey) {
@@ -174,43 +184,152 @@ public:
     std::vector<std::wstring> started;
 };
 
-TEST_F(RestartRecord, RestartCopiesTheHelperOnceAndRegistersIt) {
+struct FolderSecurity {
+    bool read = false;
+    std::string owner;   // SDDL of the owner, "BA" for the administrators
+    bool protectedList = false;
+    std::vector<std::string> writers;  // SDDL SIDs of the allowing entries that may write or delete
+};
+
+FolderSecurity ReadFolderSecurity(const std::wstring& folder) {
+    FolderSecurity security;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return security;
+    }
+    UniqueLocalMemory held(descriptor);
+    security.read = true;
+    auto sddlOf = [](PSID sid) {
+        LPWSTR text = nullptr;
+        if (sid == nullptr || !ConvertSidToStringSidW(sid, &text)) return std::string("?");
+        const std::string narrow = Narrow(text);
+        LocalFree(text);
+        return narrow;
+    };
+    security.owner = sddlOf(owner);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    security.protectedList = (control & SE_DACL_PROTECTED) != 0;
+    const DWORD writeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY |
+                              FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(dacl, i, &entry)) continue;
+        auto* header = static_cast<ACE_HEADER*>(entry);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        if ((allowed->Mask & writeRights) != 0) security.writers.push_back(sddlOf(&allowed->SidStart));
+    }
+    return security;
+}
+
+const char kSystemSid[] = "S-1-5-18";
+const char kAdministratorsSid[] = "S-1-5-32-544";
+
+// Whether the file system keeps the owner and access list given to a folder. Wine makes both up
+// from the Unix owner and mode bits, so there the folder's protection cannot be seen.
+bool FileSecurityIsKept() {
+    const std::wstring probe = TempPath() + L"TavelinSecurityProbe" + std::to_wstring(GetCurrentProcessId());
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderSecurity, SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+        return false;
+    }
+    UniqueLocalMemory held(descriptor);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    if (!CreateDirectoryW(probe.c_str(), &attributes)) return false;
+    const FolderSecurity security = ReadFolderSecurity(probe);
+    RemoveDirectoryW(probe.c_str());
+    return security.read && security.owner == kAdministratorsSid && security.protectedList;
+}
+
+// The folder the helper runs from at the next logon: owned by the administrators, its access list
+// not inherited, and nobody else allowed to change it, even when it was made open to everyone.
+TEST(HelperFolderSecurity, OnlyAdministratorsAndTheSystemCanChangeIt) {
+    if (!FileSecurityIsKept()) GTEST_SKIP() << "this system does not keep the owner and access list of a folder";
+    const std::wstring folder = ProtectedHelperFolderPath();
+    ASSERT_FALSE(folder.empty());
+    {
+        PSECURITY_DESCRIPTOR open = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
+                                                                         nullptr));
+        UniqueLocalMemory held(open);
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, open, FALSE};
+        CreateDirectoryW(folder.c_str(), &attributes);
+    }
+    ASSERT_EQ(PrepareProtectedHelperFolder(), folder);
+    const FolderSecurity security = ReadFolderSecurity(folder);
+    ASSERT_TRUE(security.read);
+    EXPECT_EQ(security.owner, kAdministratorsSid);
+    EXPECT_TRUE(security.protectedList) << "nothing inherited from the parent";
+    for (const std::string& writer : security.writers) {
+        EXPECT_TRUE(writer == kSystemSid || writer == kAdministratorsSid) << writer << " may change the folder";
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// A helper planted where the program copies it (any process of the user could write the temporary
+// folder it used, and the copy kept a file that was there) must never be what runs at the next
+// logon: the helper goes to the protected folder, and the disc's copy always replaces what is there.
+TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     const std::wstring disc = TempPath() + L"TavelinRestartDisc" + std::to_wstring(GetCurrentProcessId());
-    const std::wstring tempFolder = TempPath() + L"Tavelin";
-    const std::wstring helper = tempFolder + L"\\ReInst.exe";
     CreateDirectoryW(disc.c_str(), nullptr);
     CreateDirectoryW((disc + L"\\Lib").c_str(), nullptr);
-    DeleteFileW(helper.c_str());
-    RemoveDirectoryW(tempFolder.c_str());
-    WriteTextFile(disc + L"\\Lib\\ReInst.exe", "first helper");
+    WriteTextFile(disc + L"\\Lib\\ReInst.exe", "the disc's helper");
+
+    // Planted before: a folder open to everyone, with a helper of its own.
+    const std::wstring folder = ProtectedHelperFolderPath();
+    ASSERT_FALSE(folder.empty());
+    ASSERT_EQ(folder.find(TempPath()), std::wstring::npos) << "not the user's temporary folder";
+    {
+        PSECURITY_DESCRIPTOR open = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
+                                                                         nullptr));
+        UniqueLocalMemory held(open);
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, open, FALSE};
+        CreateDirectoryW(folder.c_str(), &attributes);
+        SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr);
+    }
+    const std::wstring helper = folder + L"\\ReInst.exe";
+    WriteTextFile(helper, "a planted helper");
+    ASSERT_EQ(ReadTextFile(helper), "a planted helper");
 
     DiagnosticSwitches switches;
     switches.m_bShowErrorMessage = true;
     RecordingSink sink;
     RecordedRestart system(L"C:\\Disc\\setup.exe");
     EXPECT_EQ(RestartAndResume(system, disc, L"4@7@12", switches, sink), RestartStep::RestartScheduled);
-    EXPECT_EQ(ReadTextFile(helper), "first helper");
+    EXPECT_EQ(ReadTextFile(helper), "the disc's helper");
     const StoredText runOnce = ReadText(kRunOnceKeyPath, kRunOnceValueName);
     EXPECT_EQ(runOnce.type, static_cast<DWORD>(REG_EXPAND_SZ));
-    // Wine's temp path has no blank, so the command is the helper's path as it stands (the quoting
-    // of a path with blanks is a case of the command's own table).
-    ASSERT_EQ(helper.find(L' '), std::wstring::npos) << "a temp path with blanks needs another expectation";
-    EXPECT_EQ(runOnce.text, helper);
+    EXPECT_EQ(runOnce.text, RunOnceCommandOf(helper));
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"4@7@12");
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kFullPathValueName).text, L"C:\\Disc\\setup.exe");
     EXPECT_EQ(system.started, std::vector<std::wstring>{L"shutdown -r -t 15"});
     EXPECT_TRUE(sink.messages.empty());
 
-    // A second restart: the folder exists (shown under the switch) and the earlier copy is kept.
-    WriteTextFile(disc + L"\\Lib\\ReInst.exe", "second helper");
-    RestartAndResume(system, disc, L"12", switches, sink);
-    EXPECT_EQ(ReadTextFile(helper), "first helper");
-    EXPECT_EQ(sink.messages, std::vector<std::string>{"Could not create temp dir"});
+    // A second restart with another disc's helper: replaced again.
+    WriteTextFile(disc + L"\\Lib\\ReInst.exe", "a newer helper");
+    EXPECT_EQ(RestartAndResume(system, disc, L"12", switches, sink), RestartStep::RestartScheduled);
+    EXPECT_EQ(ReadTextFile(helper), "a newer helper");
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"12");
 
-    DeleteFileW(helper.c_str());
-    RemoveDirectoryW(tempFolder.c_str());
+    // A disc without its helper: nothing restarts, and the record stays for a start by hand.
     DeleteFileW((disc + L"\\Lib\\ReInst.exe").c_str());
+    RemoveRestartTraces();
+    system.started.clear();
+    EXPECT_EQ(RestartAndResume(system, disc, L"7@12", switches, sink), RestartStep::ResumeNotStored);
+    EXPECT_TRUE(system.started.empty());
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"7@12");
+    EXPECT_FALSE(ReadText(kRunOnceKeyPath, kRunOnceValueName).found);
+
+    DeleteFileW(helper.c_str());
+    RemoveDirectoryW(folder.c_str());
     RemoveDirectoryW((disc + L"\\Lib").c_str());
     RemoveDirectoryW(disc.c_str());
 }
@@ -238,7 +357,7 @@ TEST_F(RestartRecord, KeptInThe32BitViewByEitherProgram) {
     EXPECT_FALSE(ReadText(kRestartRecordKeyPath, kWaitingListValueName, KEY_WOW64_64KEY).found)
         << "nothing in the 64-bit view";
 
-    Win32RestartRecordStore().DeleteRecord();
+    DeleteRestartRecord();
     EXPECT_FALSE(ReadText(kRedirectedRecord, kWaitingListValueName, KEY_WOW64_64KEY).found) << "deleted there too";
 }
 

@@ -1,0 +1,55 @@
+#include "install/run_notices.h"
+
+#include "config/text.h"
+#include "install/waiting_list.h"
+
+namespace tavelin {
+
+namespace {
+
+std::wstring Bulleted(const std::vector<std::wstring>& titles) {
+    std::wstring text;
+    for (const std::wstring& title : titles) text += L"\n    " + title;
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::wstring> TitlesOfWaitingList(const ItemList& items, const std::wstring& waitingList) {
+    std::vector<std::wstring> titles;
+    for (const std::wstring& piece : SplitWaitingList(waitingList)) {
+        std::wstring title = L"Item " + piece;
+        for (const auto& item : items) {
+            if (IsListedForResume(item->m_nItemNo, {piece})) {
+                title = item->m_strTitle;
+                break;
+            }
+        }
+        titles.push_back(std::move(title));
+    }
+    return titles;
+}
+
+std::wstring StopRunQuestionText() {
+    return L"An installation is running.\n\nStop after the item being installed now and close? The items not "
+           L"installed yet are installed at the next start of this disc.";
+}
+
+std::wstring StoppedRunNotStoredText(const std::vector<std::wstring>& waitingTitles) {
+    return L"The installation was stopped. These items are not installed yet:\n" + Bulleted(waitingTitles) +
+           L"\n\nStart this disc again and install them.";
+}
+
+std::wstring RunStoppedByErrorText(const std::vector<std::wstring>& notRunTitles) {
+    std::wstring text = L"The installation stopped because of an error.";
+    if (!notRunTitles.empty()) text += L" These items were not installed:\n" + Bulleted(notRunTitles);
+    return text;
+}
+
+std::wstring RestartNotStoredText(const std::vector<std::wstring>& waitingTitles) {
+    return L"Windows must restart before the installation can go on, but the installation could not be set "
+           L"to go on after the restart, so Windows is not restarted. These items are not installed yet:\n" +
+           Bulleted(waitingTitles) + L"\n\nRestart Windows, then start this disc again and install them.";
+}
+
+}  // namespace tavelin
