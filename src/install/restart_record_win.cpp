@@ -84,7 +84,8 @@ void Win32RestartSystem::WriteRecord(const std::wstring& waitingList) {
     SetTextValue(key.Get(), kFullPathValueName, REG_SZ, m_programPath);
 }
 
-void Win32RestartSystem::StartCommand(const std::wstring& commandLine) { StartProcess(commandLine); }
+// The only command the record starts is Windows' own restart command.
+void Win32RestartSystem::StartCommand(const std::wstring& commandLine) { StartSystemProgram(commandLine); }
 
 bool RebootWindows() {
     UniqueHandle token;
