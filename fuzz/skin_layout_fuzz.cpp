@@ -1,7 +1,8 @@
 // Random text as a skin file through the reader the main dialog uses: every control's "Position"
 // and the background's "File". Checks that each entry names its own section, that a position is
-// read only from a value of four comma-separated entries, and that nothing longer than the skin's
-// value buffer is ever read.
+// read only from a value with at least three commas (empty entries between commas do not count),
+// that a value reads the same through the layout as on its own, and that nothing longer than the
+// skin's value buffer is ever read.
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,11 +38,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (entry.section != &kSkinSections[i]) __builtin_trap();
         const std::wstring value = ReadSkinValue(skin, entry.section->name, L"Position");
         if (value.size() > kMaxSkinValueLength) __builtin_trap();
-        if (entry.position.has_value() != (Commas(value) == 3)) __builtin_trap();
+        if (entry.position.has_value() && Commas(value) < 3) __builtin_trap();
         if (!(entry.position == ParseSkinPosition(value))) __builtin_trap();
     }
-    // The same text as one Position value: four entries give a position, any other count none.
+    // The same text as one Position value: never a position without three commas, always one for
+    // four plain numbers.
     const std::wstring whole(data, data + size);
-    if (ParseSkinPosition(whole).has_value() != (Commas(whole) == 3)) __builtin_trap();
+    if (ParseSkinPosition(whole).has_value() && Commas(whole) < 3) __builtin_trap();
+    if (size >= 4) {
+        const std::wstring numbers = std::to_wstring(data[0]) + L"," + std::to_wstring(data[1]) + L"," +
+                                     std::to_wstring(data[2]) + L"," + std::to_wstring(data[3]);
+        const auto parsed = ParseSkinPosition(numbers);
+        if (!parsed || parsed->x != data[0] || parsed->y != data[1] || parsed->width != data[2] ||
+            parsed->height != data[3]) {
+            __builtin_trap();
+        }
+    }
     return 0;
 }

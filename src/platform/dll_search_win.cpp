@@ -4,9 +4,8 @@ namespace tavelin {
 namespace {
 
 // Values of the Windows 8 SDK; the XP-level headers this program builds against may lack them.
-constexpr DWORD kSearchDllLoadDir = 0x00000100;   // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
-constexpr DWORD kSearchSystem32 = 0x00000800;     // LOAD_LIBRARY_SEARCH_SYSTEM32
-constexpr DWORD kSearchDefaultDirs = 0x00001000;  // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
+constexpr DWORD kSearchDllLoadDir = 0x00000100;  // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
+constexpr DWORD kSearchSystem32 = 0x00000800;    // LOAD_LIBRARY_SEARCH_SYSTEM32
 
 using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
@@ -39,7 +38,8 @@ bool RestrictDllSearchToSystemFolder() {
 
 HMODULE LoadLibraryBesideItsDependencies(const std::wstring& fullPath) {
     if (SystemHasSearchFlags()) {
-        return LoadLibraryExW(fullPath.c_str(), nullptr, kSearchDllLoadDir | kSearchDefaultDirs);
+        // Not LOAD_LIBRARY_SEARCH_DEFAULT_DIRS: that includes the program's folder.
+        return LoadLibraryExW(fullPath.c_str(), nullptr, kSearchDllLoadDir | kSearchSystem32);
     }
     // Older systems: the altered search starts at the library's own folder instead of the program's.
     return LoadLibraryExW(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);

@@ -1,5 +1,6 @@
 // A DLL that only notes who loaded it, for the program test that plants it beside setup.exe and in
-// its current directories under the names of system DLLs (version.dll, uxtheme.dll, dwmapi.dll):
+// its current directories under the names of system DLLs (version.dll, uxtheme.dll, dwmapi.dll,
+// setupapi.dll, comctl32.dll):
 // an elevated program must take those from the system folder only.
 //
 // When a process loads it, it appends that process's full path and a line break (UTF-16) to the
