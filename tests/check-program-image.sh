@@ -3,7 +3,15 @@
 # version 5.01 (XP), for x64 a PE32+ with 5.02 (XP x64, the first 64-bit Windows); importing only
 # DLLs every Windows has, and none of the entry points that appeared after XP (those are looked
 # up at run time instead).
-#   check-program-image.sh x86|x64 IMAGE...
+#
+# An image given after --elevated (setup.exe, which runs as administrator from folders others may
+# write) is held to a stricter set: DLLs Windows never looks for beside the program. Those are the
+# known DLLs, which Windows maps from the system folder whatever the search order (kernel32,
+# user32, gdi32, advapi32, shell32, and msvcrt, known itself or as their dependency), and the common
+# controls, which the program's manifest binds to the side-by-side assembly in the Windows folder.
+# Anything else (version.dll, setupapi.dll on older Windows, ...) is found beside the program first
+# and is loaded at run time by full path instead.
+#   check-program-image.sh x86|x64 [--elevated IMAGE]... IMAGE...
 set -euo pipefail
 arch="$1"
 shift
@@ -14,6 +22,7 @@ case "$arch" in
 esac
 
 allowed="ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SETUPAPI.DLL SHELL32.DLL USER32.DLL VERSION.DLL"
+never_searched="ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL"
 after_xp="GetTickCount64 GetProductInfo InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared
 ReleaseSRWLockExclusive InitializeConditionVariable SleepConditionVariableCS SleepConditionVariableSRW
 WakeConditionVariable WakeAllConditionVariable InitOnceExecuteOnce InitOnceBeginInitialize FlsAlloc FlsFree
@@ -25,7 +34,17 @@ GetSystemTimePreciseAsFileTime RegGetValueW RegDeleteKeyExW RegDeleteTreeW Chang
 SetProcessDPIAware GetSystemFirmwareTable"
 
 status=0
-for image in "$@"; do
+images=()
+elevated=()
+while [ $# -gt 0 ]; do
+    if [ "$1" = "--elevated" ]; then
+        [ $# -ge 2 ] || { echo "check-program-image.sh: --elevated needs an image" >&2; exit 2; }
+        images+=("$2"); elevated+=("$2"); shift 2
+    else
+        images+=("$1"); shift
+    fi
+done
+for image in "${images[@]}"; do
     if [ ! -f "$image" ]; then echo "$image: missing"; status=1; continue; fi
     dump="$("$objdump" -p "$image")"
 
@@ -36,6 +55,12 @@ for image in "$@"; do
     while read -r dll; do
         upper="$(tr '[:lower:]' '[:upper:]' <<<"$dll")"
         if ! grep -qw "$upper" <<<"$allowed"; then echo "$image: imports $dll, which is not a system DLL of XP"; status=1; fi
+        for strict in "${elevated[@]}"; do
+            if [ "$strict" = "$image" ] && ! grep -qw "$upper" <<<"$never_searched"; then
+                echo "$image: imports $dll, which Windows looks for beside the program first (a planted copy would run elevated)"
+                status=1
+            fi
+        done
     done < <(grep "DLL Name:" <<<"$dump" | awk '{print $3}')
 
     # Rows of the import tables: address, hint, name.
@@ -44,5 +69,8 @@ for image in "$@"; do
         if grep -qx "$fn" <<<"$imports"; then echo "$image: imports $fn statically; XP lacks it"; status=1; fi
     done
 done
-if [ $status -eq 0 ]; then echo "$arch: $kind, subsystem 5.0$minor, system DLLs only, no post-XP imports: $*"; fi
+if [ $status -eq 0 ]; then
+    echo "$arch: $kind, subsystem 5.0$minor, system DLLs only, no post-XP imports: ${images[*]}"
+    [ ${#elevated[@]} -eq 0 ] || echo "$arch: only DLLs never searched for beside the program: ${elevated[*]}"
+fi
 exit $status

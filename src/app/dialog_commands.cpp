@@ -22,10 +22,10 @@ private:
     tavelin::CXListCtrl& m_list;
 };
 
-// Starts a program the user asked for and forgets it (the shell or the editor): started the way
-// the installers are, its handles closed at once, failures ignored.
+// Starts the system's shell or editor the user asked for and forgets it: its handles closed at
+// once, failures ignored.
 void StartDetached(const std::wstring& commandLine) {
-    tavelin::StartProcess(commandLine);
+    tavelin::StartSystemProgram(commandLine);
 }
 
 }  // namespace

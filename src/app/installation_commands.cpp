@@ -161,8 +161,7 @@ void CTavelinDlg::Rescan() {
     m_bAdvancedView = false;
     m_bRescanRequested = false;
 
-    LoadCatalogue();
-    EvaluateItems(tavelin::EvaluationRun::Rescan);
+    if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Rescan)) ShowMessage(kCatalogueTooLargeMessage);
     PopulateItemList();
 
     EnableRunButtons(true);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <new>
 
 #include "app/tavelin_dlg.h"
 #include "config/disc_checks.h"
@@ -21,6 +22,9 @@
 namespace {
 const wchar_t kInitialCaption[] = L"Tave-LIN";
 }  // namespace
+
+const wchar_t CTavelinDlg::kCatalogueTooLargeMessage[] =
+    L"Lib\\TAVELIN.INI could not be read: there is not enough memory for it.";
 
 BOOL CTavelinDlg::OnInitDialog() {
     AttachControls();
@@ -61,8 +65,10 @@ BOOL CTavelinDlg::OnInitDialog() {
         return QuitStartup();
     }
 
-    LoadCatalogue();
-    EvaluateItems(tavelin::EvaluationRun::Startup);
+    if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Startup)) {
+        ShowMessage(kCatalogueTooLargeMessage);
+        return QuitStartup();
+    }
     SetupItemList();
     PopulateItemList();
     return TRUE;
@@ -210,6 +216,22 @@ void CTavelinDlg::EvaluateItems(tavelin::EvaluationRun run) {
     const tavelin::EvaluationInputs inputs{m_machine, m_szOSDisplayName, m_szLanguageTag, registry,
                                            m_vendor, m_switches, m_messages};
     tavelin::RunEvaluationPasses(m_pItemList, inputs, run);
+}
+
+bool CTavelinDlg::LoadAndEvaluateCatalogue(tavelin::EvaluationRun run) {
+    // The catalogue's bounds keep a real machine far from running out of memory; should it happen
+    // all the same, the user gets a message instead of an exception leaving the dialog procedure,
+    // which would end the program without a word.
+    try {
+        LoadCatalogue();
+        EvaluateItems(run);
+        return true;
+    } catch (const std::bad_alloc&) {
+        m_pItemList.clear();
+        m_pItemList.shrink_to_fit();
+        m_nItemQuantity = 0;
+        return false;
+    }
 }
 
 

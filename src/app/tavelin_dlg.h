@@ -58,6 +58,9 @@ private:
     void LoadCatalogue();
     // The evaluation passes over the loaded catalogue; a re-scan leaves out the hardware rule.
     void EvaluateItems(tavelin::EvaluationRun run);
+    // Both, with an allocation failure turned into false and an empty item list.
+    bool LoadAndEvaluateCatalogue(tavelin::EvaluationRun run);
+    static const wchar_t kCatalogueTooLargeMessage[];
     void SetupItemList();
     void PopulateItemList();
     // Unloads the vendor libraries, posts the quit message and makes initialisation return false.

@@ -25,16 +25,24 @@ constexpr int HWID_RULE_OR = 5;
 constexpr int HWID_RULE_AND = 6;
 
 // Counts read from the file are clamped to these before anything is allocated or looped over, so
-// that a damaged or hostile TAVELIN.INI cannot hang the program or exhaust its memory. Real discs
-// carry a few dozen items with at most a few dozen hardware ids each; the bounds are two to three
-// orders of magnitude above that, and every count up to them is honoured exactly (records for every
-// i, also for missing keys). The item count stays as read in m_nItemQuantity; items above the bound
-// are simply not looked for. A hardware-id count above its bound keeps m_nHwIdCount as read but
-// creates records only for i up to the bound. The catalogue-wide budget stops a file of many small
-// sections, each claiming the per-item maximum, from multiplying the two bounds.
-constexpr int kMaxCatalogueItems = 10000;
-constexpr int kMaxHardwareIdsPerItem = 10000;
-constexpr long long kMaxHardwareIdsPerCatalogue = 1000000;
+// that a damaged or hostile TAVELIN.INI cannot hang the program or exhaust its memory. Each hardware
+// id costs a question to the device libraries, which walk every device of the machine (milliseconds
+// each on Windows), so the bounds are set by what a real disc needs, not by what memory allows:
+//   - items: real discs carry a few dozen (a model family's disc under a hundred); Item_1 to
+//     Item_512 are looked for;
+//   - hardware ids per item: a driver lists a few dozen, a graphics or chipset driver a few hundred;
+//     512 records at most;
+//   - hardware ids of the whole catalogue: real discs stay under a thousand; 2048 records at most,
+//     so that a file of many small sections, each claiming the per-item maximum, cannot multiply
+//     the two bounds.
+// Every count up to them is honoured exactly (records for every i, also for missing keys, so that
+// a driver's versions stay paired with their ids). The item count stays as read in
+// m_nItemQuantity; items above the bound are simply not looked for. A hardware-id count above its
+// bound keeps m_nHwIdCount as read but creates records only for i up to the bound or what is left
+// of the catalogue-wide budget.
+constexpr int kMaxCatalogueItems = 512;
+constexpr int kMaxHardwareIdsPerItem = 512;
+constexpr long long kMaxHardwareIdsPerCatalogue = 2048;
 
 // Texts of the "OS_Language_Tag" section live in fixed 260-character buffers on the platform the
 // disc was written for; longer values are cut to this many characters.

@@ -1,7 +1,6 @@
 #include "config/config_file.h"
 
 #include <fstream>
-#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -11,10 +10,14 @@ namespace tavelin {
 
 namespace {
 
-std::string ReadAllBytes(const std::filesystem::path& path) {
+// At most `limit` bytes (the size looked at): the file may grow between that look and the read.
+std::string ReadAllBytes(const std::filesystem::path& path, std::uintmax_t limit) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes(static_cast<std::size_t>(limit), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(limit));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
 }
 
 }  // namespace
@@ -40,8 +43,10 @@ const ProfileFile& ConfigFile::Profile() const {
 
     const FileStamp stamp = CurrentStamp();
     if (m_profile && stamp == m_loadedStamp) return *m_profile;
-    // A file that vanished or cannot be read gives an empty profile: every value reads as "".
-    const std::string bytes = stamp.exists ? ReadAllBytes(m_path) : std::string();
+    // A file that vanished, cannot be read or is too large gives an empty profile: every value
+    // reads as "".
+    const bool readable = stamp.exists && stamp.size <= kMaxConfigFileBytes;
+    const std::string bytes = readable ? ReadAllBytes(m_path, stamp.size) : std::string();
     m_profile = std::make_unique<const ProfileFile>(ProfileFile::Parse(bytes, m_decodeAnsi));
     m_loadedStamp = stamp;
     return *m_profile;

@@ -1,6 +1,7 @@
 // Reading the disc's configuration values (TAVELIN.INI and the skin files): the raw value as the
 // private-profile reader gives it, cut at the first ";" and trimmed. The file is parsed once and
-// kept; it is parsed again only when its size or time stamp changes. A missing file reads as empty.
+// kept; it is parsed again only when its size or time stamp changes. A missing file reads as empty,
+// and so does one larger than kMaxConfigFileBytes.
 //
 // Not thread-safe: every read happens on the user-interface thread.
 #pragma once
@@ -15,6 +16,11 @@
 #include "config/profile_file.h"
 
 namespace tavelin {
+
+// A real catalogue is tens of kilobytes (a few hundred at most, with descriptions in many
+// languages), a skin file a few hundred bytes. Anything larger is not a disc's file: it is not read
+// at all rather than held in memory whole.
+inline constexpr std::uintmax_t kMaxConfigFileBytes = 4 * 1024 * 1024;
 
 class ConfigFile {
 public:

@@ -13,7 +13,7 @@
 namespace tavelin {
 
 // CHW_ID::m_bFound of drivers and of other items' hardware ids; m_bHwFound = true for applications
-// and hotfixes without hardware ids.
+// and hotfixes without hardware ids. The hardware query is asked once per distinct id.
 void DetectDevicePresence(ItemList& items, HardwareQuery& hardware);
 
 // CVersion::m_nCompare of each driver hardware id, m_bInstalled, and m_bVersionResult of

@@ -1,5 +1,6 @@
 // The passes that ask the machine: which devices are present, and what is installed.
 #include <algorithm>
+#include <unordered_map>
 
 #include "config/text.h"
 #include "evaluate/application_detection.h"
@@ -27,9 +28,20 @@ bool IsApplicationOrHotfix(int type) {
 }  // namespace
 
 void DetectDevicePresence(ItemList& items, HardwareQuery& hardware) {
+    // Each question makes the device libraries walk every device of the machine, and the answer
+    // cannot change within one evaluation: every distinct id is asked once, however many items or
+    // records repeat it (ids missing from the file all read as the same empty text).
+    std::unordered_map<std::wstring, bool> present;
+    const auto isPresent = [&](const std::wstring& hardwareId) {
+        const auto known = present.find(hardwareId);
+        if (known != present.end()) return known->second;
+        const bool answer = hardware.IsDevicePresent(hardwareId);
+        present.emplace(hardwareId, answer);
+        return answer;
+    };
     for (auto& item : items) {
         if (HasHardwareIdChecks(*item)) {
-            for (CHW_ID& id : item->m_pHwIdList) id.m_bFound = hardware.IsDevicePresent(id.m_strHwId);
+            for (CHW_ID& id : item->m_pHwIdList) id.m_bFound = isPresent(id.m_strHwId);
         } else if (IsApplicationOrHotfix(item->m_nType)) {
             item->m_bHwFound = true;
         }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/system_program_win.h"
+
 namespace tavelin {
 
 WaitResult Win32Process::WaitSlice(unsigned milliseconds) {
@@ -12,7 +14,10 @@ WaitResult Win32Process::WaitSlice(unsigned milliseconds) {
     }
 }
 
-std::unique_ptr<Win32Process> StartProcess(const std::wstring& commandLine) {
+namespace {
+
+// applicationPath null: the first word of the command line is searched for as Windows does.
+std::unique_ptr<Win32Process> CreateWithCommandLine(const wchar_t* applicationPath, const std::wstring& commandLine) {
     // CreateProcessW may write into the command line, so it gets its own copy.
     std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(L'\0');
@@ -21,11 +26,25 @@ std::unique_ptr<Win32Process> StartProcess(const std::wstring& commandLine) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
     ZeroMemory(&started, sizeof started);
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+    if (!CreateProcessW(applicationPath, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         return nullptr;
     }
     UniqueHandle thread(started.hThread);
     return std::make_unique<Win32Process>(started.hProcess);
+}
+
+}  // namespace
+
+std::unique_ptr<Win32Process> StartProcess(const std::wstring& commandLine) {
+    return CreateWithCommandLine(nullptr, commandLine);
+}
+
+std::unique_ptr<Win32Process> StartSystemProgram(const std::wstring& commandLine) {
+    const std::wstring path = SystemProgramPath(commandLine);
+    if (path.empty()) return nullptr;
+    // The program gets the command line it always had (its own name first, then the arguments);
+    // only where it is taken from is fixed.
+    return CreateWithCommandLine(path.c_str(), commandLine);
 }
 
 std::unique_ptr<StartedProcess> Win32ProcessLauncher::Start(const std::wstring& commandLine) {

@@ -26,6 +26,12 @@ private:
 // The started process, or null. The thread handle is closed at once; nothing waits on it.
 std::unique_ptr<Win32Process> StartProcess(const std::wstring& commandLine);
 
+// A command line that starts one of Windows' own programs ("Explorer <folder>", "NOTEPAD.EXE
+// <file>", "shutdown -r -t 15"), started from where Windows keeps that program with the command
+// line unchanged; never from the program's folder or the current directory. Null for any other
+// program, or when it could not start.
+std::unique_ptr<Win32Process> StartSystemProgram(const std::wstring& commandLine);
+
 class Win32ProcessLauncher : public ProcessLauncher {
 public:
     std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override;

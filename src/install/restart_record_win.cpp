@@ -126,7 +126,8 @@ bool Win32RestartSystem::WriteRecord(const std::wstring& waitingList) {
     return WriteRecordValues(waitingList, m_programPath);
 }
 
-void Win32RestartSystem::StartCommand(const std::wstring& commandLine) { StartProcess(commandLine); }
+// The only command the record starts is Windows' own restart command.
+void Win32RestartSystem::StartCommand(const std::wstring& commandLine) { StartSystemProgram(commandLine); }
 
 bool RebootWindows() {
     UniqueHandle token;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "config/text.h"
+#include "platform/dll_search_win.h"
 #include "probe/entry_point_win.h"
 #include "probe/vendor_protocol.h"
 
@@ -44,7 +45,7 @@ bool Ask(QuorvelIoControlFunction entryPoint, DWORD request, void* input, DWORD 
 bool VendorLibraries::LoadInto(Library library, const std::wstring& libFolder, const std::wstring& fileName) {
     VendorLibraryRecord& record = m_libraries[library];
     record.fileName = fileName.substr(0, VendorLibraryRecord::kMaxFileNameLength);
-    record.module.Reset(LoadLibraryW((libFolder + record.fileName).c_str()));
+    record.module.Reset(LoadLibraryBesideItsDependencies(libFolder + record.fileName));
     record.entryPoint = FindEntryPoint<QuorvelIoControlFunction>(record.module.Get(), vendor::kEntryPointName);
     return record.module.Valid();
 }
@@ -68,7 +69,13 @@ bool VendorLibraries::Load(const std::wstring& discRoot, const std::wstring& sys
 }
 
 bool VendorLibraries::LoadLanguageLibrary(const std::wstring& discRoot, const std::wstring& languageCode) {
-    return LoadInto(kLanguage, LibFolder(discRoot), languageCode + L".DLL");
+    // Only its texts are read (LoadStringW reads them from a mapped data file too), so none of its
+    // code ever runs in this elevated process.
+    VendorLibraryRecord& record = m_libraries[kLanguage];
+    record.fileName = (languageCode + L".DLL").substr(0, VendorLibraryRecord::kMaxFileNameLength);
+    record.module.Reset(LoadResourceOnlyLibrary(LibFolder(discRoot) + record.fileName));
+    record.entryPoint = nullptr;
+    return record.module.Valid();
 }
 
 std::optional<std::wstring> VendorLibraries::ReadModel(const WarningSink& warn) {

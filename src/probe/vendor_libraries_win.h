@@ -40,10 +40,10 @@ public:
     VendorLibraries& operator=(const VendorLibraries&) = delete;
 
     // Copies the kernel driver into <systemDir>\DRIVERS and loads the three query libraries from
-    // <discRoot>\Lib. True only when all three loaded. Leaves discRoot the current directory.
+    // <discRoot>\Lib by full path, their dependencies from Lib. True only when all three loaded. Leaves discRoot the current directory.
     bool Load(const std::wstring& discRoot, const std::wstring& systemDir);
 
-    // <discRoot>\Lib\<languageCode>.DLL; true when it loaded.
+    // <discRoot>\Lib\<languageCode>.DLL, mapped as a data file (its texts only); true when it loaded.
     bool LoadLanguageLibrary(const std::wstring& discRoot, const std::wstring& languageCode);
 
     // The machine's model name as the DMI library reports it, cleaned of ' < > and trimmed; nothing

@@ -1,7 +1,7 @@
 #include "ui/module_version.h"
 
 #include <cstdio>
-#include <vector>
+#include <cstring>
 
 namespace tavelin {
 namespace {
@@ -13,22 +13,30 @@ std::wstring FourNumbers(DWORD mostSignificant, DWORD leastSignificant) {
     return text;
 }
 
+// The fixed part of a version resource: VS_VERSIONINFO starts with three WORDs (length, value
+// length, type) and the key "VS_VERSION_INFO" with its terminator, padded to a 32-bit boundary;
+// the VS_FIXEDFILEINFO value follows.
+constexpr std::size_t kFixedInfoOffset = (3 * sizeof(WORD) + sizeof(L"VS_VERSION_INFO") + 3) & ~std::size_t{3};
+constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
+
 }  // namespace
 
+// Read from the module's own resource rather than through version.dll: setup.exe imports only the
+// DLLs Windows always takes from the system folder, so that none can be planted beside it.
 ModuleVersion::ModuleVersion(HMODULE module) {
-    wchar_t path[520] = {};
-    // One character fewer than the buffer: Windows XP does not terminate a path that fills it.
-    GetModuleFileNameW(module, path, 519);
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path, &handle);
-    if (size == 0) return;
-    std::vector<BYTE> block(size);
-    if (!GetFileVersionInfoW(path, 0, size, block.data())) return;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr) return;
-    m_strFileVersion = FourNumbers(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
-    m_strProductVersion = FourNumbers(fixed->dwProductVersionMS, fixed->dwProductVersionLS);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    if (found == nullptr) return;
+    const DWORD size = SizeofResource(module, found);
+    HGLOBAL loaded = LoadResource(module, found);
+    const auto* block = static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    if (block == nullptr || size < kFixedInfoOffset + sizeof(VS_FIXEDFILEINFO)) return;
+    WORD valueLength = 0;
+    std::memcpy(&valueLength, block + sizeof(WORD), sizeof valueLength);
+    VS_FIXEDFILEINFO fixed;
+    std::memcpy(&fixed, block + kFixedInfoOffset, sizeof fixed);
+    if (valueLength < sizeof fixed || fixed.dwSignature != kFixedInfoSignature) return;
+    m_strFileVersion = FourNumbers(fixed.dwFileVersionMS, fixed.dwFileVersionLS);
+    m_strProductVersion = FourNumbers(fixed.dwProductVersionMS, fixed.dwProductVersionLS);
 }
 
 }  // namespace tavelin

@@ -9,7 +9,7 @@ namespace tavelin {
 
 class ModuleVersion {
 public:
-    // Both texts stay empty when the module's file has no readable version resource.
+    // Both texts stay empty when the module has no readable version resource.
     explicit ModuleVersion(HMODULE module);
 
     std::wstring m_strFileVersion;

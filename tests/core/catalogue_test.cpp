@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "evaluate/evaluation_passes.h"
+#include "fake_evaluation_inputs.h"
 #include "temp_ini_file.h"
 
 namespace tavelin {
@@ -287,31 +289,77 @@ TEST(LoadCatalogue, ItemCountBound) {
 }
 
 TEST(LoadCatalogue, HardwareIdCountBound) {
+    const std::string bound = std::to_string(kMaxHardwareIdsPerItem);
+    const std::string beyond = std::to_string(kMaxHardwareIdsPerItem + 1);
+    const std::size_t records = static_cast<std::size_t>(kMaxHardwareIdsPerItem);
     struct Case {
-        const char* quantity;
+        std::string quantity;
         int expectedCount;
         std::size_t expectedRecords;
     } const cases[] = {
-        {"10000", 10000, 10000},
-        {"10001", 10001, 10000},
-        {"99999999999", 2147483647, 10000},
+        {bound, kMaxHardwareIdsPerItem, records},
+        {beyond, kMaxHardwareIdsPerItem + 1, records},
+        {"99999999999", 2147483647, records},
         {"-3", -3, 0},
     };
     for (const Case& c : cases) {
         const LoadedCatalogue catalogue =
-            Load(std::string("[Items]\nItem_Quantity=1\n[Item_1]\nType=DRIVER\nTitle_ENG=A\nHW_ID_Quantity=") +
-                 c.quantity + "\nHW_ID_10000=PCI\\LAST\nVersion_10000=9.9\nHW_ID_10001=PCI\\BEYOND\n");
+            Load("[Items]\nItem_Quantity=1\n[Item_1]\nType=DRIVER\nTitle_ENG=A\nHW_ID_Quantity=" + c.quantity +
+                 "\nHW_ID_" + bound + "=PCI\\LAST\nVersion_" + bound + "=9.9\nHW_ID_" + beyond + "=PCI\\BEYOND\n");
         ASSERT_EQ(catalogue.m_pItemList.size(), 1u) << c.quantity;
         const CItem& item = *catalogue.m_pItemList[0];
         EXPECT_EQ(item.m_nHwIdCount, c.expectedCount) << c.quantity;
         ASSERT_EQ(item.m_pHwIdList.size(), c.expectedRecords) << c.quantity;
         EXPECT_EQ(item.m_pVersionList.size(), c.expectedRecords) << c.quantity;
         EXPECT_EQ(item.m_pDateList.size(), c.expectedRecords) << c.quantity;
-        if (c.expectedRecords == 10000) {
+        if (c.expectedRecords == records) {
             EXPECT_EQ(item.m_pHwIdList.back().m_strHwId, L"PCI\\LAST") << c.quantity;
             EXPECT_EQ(item.m_pVersionList.back().m_strVersion, L"9.9") << c.quantity;
         }
     }
+}
+
+// Several items together get no more records than the catalogue-wide bound: the item that reaches
+// it gets what is left, the ones after it none, and everything up to the bound is exact.
+TEST(LoadCatalogue, CatalogueWideHardwareIdBound) {
+    const int perItem = kMaxHardwareIdsPerItem;
+    const int fullItems = static_cast<int>(kMaxHardwareIdsPerCatalogue / perItem);
+    const int leftOver = static_cast<int>(kMaxHardwareIdsPerCatalogue % perItem);
+    std::string ini = "[Items]\nItem_Quantity=" + std::to_string(fullItems + 2) + "\n";
+    for (int n = 1; n <= fullItems + 2; ++n) {
+        ini += "[Item_" + std::to_string(n) + "]\nType=DRIVER\nTitle_ENG=T\nHW_ID_Quantity=" +
+               std::to_string(n == fullItems ? perItem - 1 : perItem) + "\nHW_ID_1=PCI\\ITEM" + std::to_string(n) + "\n";
+    }
+    const LoadedCatalogue catalogue = Load(ini);
+    ASSERT_EQ(catalogue.m_pItemList.size(), static_cast<std::size_t>(fullItems + 2));
+    for (int n = 1; n <= fullItems + 2; ++n) {
+        const std::size_t expected = n < fullItems ? perItem : n == fullItems ? perItem - 1 : n == fullItems + 1 ? leftOver + 1 : 0;
+        const CItem& item = *catalogue.m_pItemList[static_cast<std::size_t>(n - 1)];
+        EXPECT_EQ(item.m_pHwIdList.size(), expected) << "item " << n;
+        EXPECT_EQ(item.m_nHwIdCount, n == fullItems ? perItem - 1 : perItem) << "item " << n;
+    }
+}
+
+// A 5 KB file of a hundred sections, each claiming a hundred thousand hardware ids it does not list. Each
+// record costs a question to the device libraries, which walk every device of the machine; so
+// few records may be created that the window comes up within seconds on any machine, and ids
+// that all read as the same empty text are asked for once.
+TEST(LoadCatalogue, HostileCatalogueStaysSmallAndCheap) {
+    std::string ini = "[Items]\nItem_Quantity=2147483647\n";
+    for (int n = 1; n <= 100; ++n) {
+        ini += "[Item_" + std::to_string(n) + "]\nType=DRIVER\nTitle_ENG=T\nHW_ID_Quantity=99999\n";
+    }
+    ASSERT_LT(ini.size(), 6000u);
+    LoadedCatalogue catalogue = Load(ini);
+    std::size_t records = 0;
+    for (const auto& item : catalogue.m_pItemList) records += item->m_pHwIdList.size();
+    EXPECT_EQ(catalogue.m_pItemList.size(), 100u);
+    // A few thousand questions at a few milliseconds each are the most a startup can afford.
+    EXPECT_LE(records, 4096u);
+
+    FixedHardware hardware;
+    DetectDevicePresence(catalogue.m_pItemList, hardware);
+    EXPECT_EQ(hardware.asked, std::vector<std::wstring>{L""});
 }
 
 }  // namespace

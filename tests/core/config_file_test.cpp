@@ -106,6 +106,25 @@ TEST(ConfigFile, MissingFileReadsEmpty) {
     EXPECT_EQ(config.ReadIniNumber(L"Driver_CD", L"Model"), 0);
 }
 
+// A disc's files are small; one beyond the cap is not a disc's file and is not held in memory.
+TEST(ConfigFile, FilesAboveTheSizeCapReadEmpty) {
+    struct Case {
+        std::uintmax_t size;
+        const wchar_t* expected;
+    } const cases[] = {
+        {kMaxConfigFileBytes, L"kept"},
+        {kMaxConfigFileBytes + 1, L""},
+    };
+    for (const Case& c : cases) {
+        TempIni ini("size-cap.ini");
+        const std::string head = "[S]\r\nk=kept\r\n;";
+        ini.Write(head + std::string(static_cast<std::size_t>(c.size) - head.size(), 'x'));
+        ASSERT_EQ(fs::file_size(ini.Path()), c.size);
+        const ConfigFile config(ini.Path());
+        EXPECT_EQ(config.ReadIniValue(L"S", L"k"), c.expected) << c.size << " bytes";
+    }
+}
+
 TEST(ConfigFile, ParsedAgainWhenTheFileChanges) {
     TempIni ini("changes.ini");
     ini.Write("[S]\r\nk=old\r\n");

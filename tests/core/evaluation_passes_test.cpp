@@ -212,7 +212,7 @@ TEST(DetectDevicePresence, AsksForDriverIdsAndAppIdsWhenCounted) {
 
     FixedHardware hardware({L"PCI\\VEN_2", L"PCI\\VEN_1"});
     DetectDevicePresence(items, hardware);
-    EXPECT_EQ(hardware.asked, (std::vector<std::wstring>{L"PCI\\VEN_1", L"PCI\\VEN_2", L"PCI\\VEN_1"}));
+    EXPECT_EQ(hardware.asked, (std::vector<std::wstring>{L"PCI\\VEN_1", L"PCI\\VEN_2"})) << "the repeated id is asked once";
     EXPECT_TRUE(items[0]->m_pHwIdList[0].m_bFound);
     EXPECT_TRUE(items[0]->m_pHwIdList[1].m_bFound);
     EXPECT_TRUE(items[1]->m_pHwIdList[0].m_bFound);
@@ -221,6 +221,31 @@ TEST(DetectDevicePresence, AsksForDriverIdsAndAppIdsWhenCounted) {
     EXPECT_FALSE(items[3]->m_bHwFound) << "unknown types are left alone";
     EXPECT_TRUE(items[4]->m_bHwFound);
     EXPECT_FALSE(items[4]->m_pHwIdList[0].m_bFound);
+}
+
+// Each question walks every device of the machine; an id repeated across records and items, or an
+// id missing from the file (an empty text), is asked once and every record gets the one answer.
+TEST(DetectDevicePresence, AsksOncePerDistinctId) {
+    ItemList items;
+    auto driver = MakeItem(1, ITEM_TYPE_DRIVER, HWID_RULE_OR);
+    driver->m_pHwIdList = {CHW_ID(1, L"PCI\\A"), CHW_ID(2, L""), CHW_ID(3, L"PCI\\A"), CHW_ID(4, L"")};
+    items.push_back(std::move(driver));
+    auto app = MakeItem(2, ITEM_TYPE_OPTIONAL_APP, HWID_RULE_AND);
+    app->m_nHwIdCount = 3;
+    app->m_pHwIdList = {CHW_ID(1, L""), CHW_ID(2, L"PCI\\B"), CHW_ID(3, L"PCI\\A")};
+    items.push_back(std::move(app));
+
+    FixedHardware hardware({L"PCI\\A"});
+    DetectDevicePresence(items, hardware);
+    EXPECT_EQ(hardware.asked, (std::vector<std::wstring>{L"PCI\\A", L"", L"PCI\\B"}));
+    const std::vector<bool> driverFound = {true, false, true, false};
+    const std::vector<bool> appFound = {false, false, true};
+    for (std::size_t i = 0; i < driverFound.size(); ++i) {
+        EXPECT_EQ(items[0]->m_pHwIdList[i].m_bFound, driverFound[i]) << "driver record " << i + 1;
+    }
+    for (std::size_t i = 0; i < appFound.size(); ++i) {
+        EXPECT_EQ(items[1]->m_pHwIdList[i].m_bFound, appFound[i]) << "application record " << i + 1;
+    }
 }
 
 TEST(EvaluateInstalledState, DispatchesByTypeAndReportsWrongTypes) {

@@ -1,12 +1,13 @@
 // A program that only notes how it was started, for program tests that must see what the disc
 // program starts (the shell, the text editor, the restart command) without starting the real
-// thing. Copied into a test disc's folder under the name of the program it stands in for
-// (Explorer.exe, NOTEPAD.EXE, shutdown.exe): the system looks for a program in the starting
-// program's folder first.
+// thing. A test puts copies of it where Windows keeps the program it stands in for (explorer.exe in
+// the throw-away prefix's Windows folder, notepad.exe and shutdown.exe in its system folder), and
+// plants more copies beside setup.exe and in its current directory, which must never run.
 //
 // Writes its whole command line under HKEY_LOCAL_MACHINE\SOFTWARE\TavelinTestRecord, as the value
-// "<NAME> command", NAME being its own file name without the extension, and exits with 0. The key
-// is in the view the test programs read, the 32-bit program's (platform/registry_view_win.h).
+// "<NAME> command", NAME being its own file name without the extension, and its own full path as
+// "<NAME> path", so that a test tells which copy ran; then exits with 0. The key is in the view the
+// test programs read, the 32-bit program's (platform/registry_view_win.h).
 #include <windows.h>
 
 #include <string>
@@ -15,10 +16,14 @@
 
 namespace {
 
-std::wstring OwnName() {
+std::wstring OwnPath() {
     wchar_t path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring name(path, length);
+    return std::wstring(path, length);
+}
+
+std::wstring OwnName() {
+    std::wstring name = OwnPath();
     const auto slash = name.find_last_of(L"\\/");
     if (slash != std::wstring::npos) name.erase(0, slash + 1);
     const auto dot = name.find_last_of(L'.');
@@ -40,6 +45,8 @@ int wmain() {
                         nullptr) != ERROR_SUCCESS) {
         return 1;
     }
+    // The path first: a test waits for the command and then reads the path.
+    Record(key, OwnName() + L" path", OwnPath());
     Record(key, OwnName() + L" command", GetCommandLineW());
     RegCloseKey(key);
     return 0;

@@ -1,8 +1,14 @@
 // Startup evaluates the disc's items against the machine: a device created in the registry is
 // found through the stand-in libraries and its installed driver compared with the disc's, an
 // application's registry location is read, and an item of unknown type is reported whatever the
-// switches.
+// switches; a hostile catalogue still comes to the list within seconds.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "driver/program_driver.h"
 #include "driver/test_registry.h"
@@ -112,6 +118,43 @@ TEST(EvaluationAtStartup, DeviceAbsentFromTheRegistryIsReportedUnderTheErrorSwit
         L"Error : Failed to open SOFTWARE\\Tavelin",
     };
     EXPECT_EQ(messages, expected);
+}
+
+}  // namespace
+}  // namespace tavelin::testing
+
+namespace tavelin::testing {
+namespace {
+
+// A 5 KB catalogue of a hundred driver sections, each claiming a hundred thousand hardware ids it
+// does not list. The scripted device libraries (tests/doubles) cost what the maker's do, a little
+// work for every question, and log each one: the program must come to its list within seconds, not
+// hours, having asked for the one id all those records share (the empty text of a missing key)
+// once in each library.
+TEST(EvaluationAtStartup, AHostileCatalogueEndsInTheListWithinSeconds) {
+    std::string ini = "[Driver_CD]\r\nTitle_ENG=Hostile Disc\r\n[Items]\r\nItem_Quantity=2147483647\r\n";
+    for (int n = 1; n <= 100; ++n) {
+        ini += "[Item_" + std::to_string(n) + "]\r\nType=DRIVER\r\nTitle_ENG=D\r\nHW_ID_Quantity=99999\r\n";
+    }
+    ASSERT_LT(ini.size(), 6000u);
+    TestDisc disc(L"hostile");
+    disc.UseScriptedLibraries("model=Hostile Book\r\n");
+    disc.WriteIni(ini);
+    const DWORD started = GetTickCount();
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow(20000);
+    const DWORD elapsed = GetTickCount() - started;
+    ASSERT_NE(window, nullptr) << "no window within 20 s";
+    std::printf("hostile catalogue: main window after %lu ms\n", static_cast<unsigned long>(elapsed));
+    EXPECT_TRUE(program.Close());
+
+    std::ifstream log(std::filesystem::path(disc.DiscRoot() + L"\\Lib\\QUERIES.LOG"));
+    std::vector<std::string> deviceQuestions;
+    for (std::string line; std::getline(log, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("DMI", 0) != 0) deviceQuestions.push_back(line);
+    }
+    EXPECT_EQ(deviceQuestions, (std::vector<std::string>{"ENUM ", "USB "}));
 }
 
 }  // namespace

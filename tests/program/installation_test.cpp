@@ -148,8 +148,12 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
                                        Application("Restart", 2, "Second") + Application("Restart", 3, "Third") +
                                        Application("Restart", 4, "Fourth"),
                                    4);
-    // The restart command reaches a recorder beside the program instead of the system's own.
+    // The restart command reaches a recorder put where Windows keeps its own; copies planted beside
+    // the program and in the installer's folder (the current directory then) must never run.
+    const std::wstring restartCommand = SystemFolder() + L"\\shutdown.exe";
+    ASSERT_TRUE(PlaceRecorderAt(restartCommand));
     PlaceRecorderAs(disc, L"shutdown.exe");
+    PlaceRecorderAs(disc, L"Apps\\Power\\shutdown.exe");
     {
         RunningProgram program(disc.ProgramPath(), L"setup.exe");
         HWND window = program.WaitForMainWindow();
@@ -177,6 +181,8 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
             ReadRegistryString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin");
         EXPECT_NE(runOnce.find(L"\\Tavelin\\ReInst.exe"), std::wstring::npos) << runOnce.size();
         EXPECT_EQ(WaitForRecordedStart(L"shutdown"), L"shutdown -r -t 15");
+        EXPECT_TRUE(SamePath(RecordedStartPath(L"shutdown"), restartCommand))
+            << ::testing::PrintToString(RecordedStartPath(L"shutdown"));
         EXPECT_FALSE(program.HasEnded());
         EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart1", L"Version"), L"2.0");
         EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"<no key>");

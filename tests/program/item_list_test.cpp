@@ -228,28 +228,37 @@ TEST_F(ItemList, StartAsksFirstAndNeedsACheckedRow) {
     EXPECT_TRUE(program.Close());
 }
 
-// The three buttons start the shell on the disc and the editor on its two texts; the disc path
-// goes unquoted, as it is.
+// The three buttons start the shell on the disc and the editor on its two texts, with the disc path
+// unquoted, as it is; always Windows' own programs (recorders put where Windows keeps them), never a
+// copy planted beside setup.exe, which is also its current directory then.
 TEST_F(ItemList, ShellAndEditorButtonsOpenTheDiscAndItsTexts) {
-    PlaceRecorderAs(m_disc, L"Explorer.exe");
-    PlaceRecorderAs(m_disc, L"NOTEPAD.EXE");
+    const std::wstring shell = WindowsFolder() + L"\\explorer.exe";
+    const std::wstring editor = SystemFolder() + L"\\notepad.exe";
     RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
+    // Once the desktop is up: the prefix's own shell program runs it.
+    ASSERT_TRUE(PlaceRecorderAt(shell));
+    ASSERT_TRUE(PlaceRecorderAt(editor));
+    PlaceRecorderAs(m_disc, L"Explorer.exe");
+    PlaceRecorderAs(m_disc, L"NOTEPAD.EXE");
     const std::wstring root = m_disc.DiscRoot();
     const struct {
         int id;
         const wchar_t* program;
         std::wstring commandLine;
+        std::wstring path;
     } buttons[] = {
-        {1015, L"Explorer", L"Explorer " + root},
-        {1016, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\FILELIST.TXT"},
-        {1017, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\TECHSUPP.TXT"},
+        {1015, L"Explorer", L"Explorer " + root, shell},
+        {1016, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\FILELIST.TXT", editor},
+        {1017, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\TECHSUPP.TXT", editor},
     };
     for (const auto& button : buttons) {
         ForgetRecordedStart(button.program);
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(button.id, BN_CLICKED), 0);
         EXPECT_EQ(WaitForRecordedStart(button.program), button.commandLine) << button.id;
+        const std::wstring started = RecordedStartPath(button.program);
+        EXPECT_TRUE(SamePath(started, button.path)) << button.id << ": started " << ::testing::PrintToString(started);
     }
     EXPECT_TRUE(ReadControl(window, 1008).enabled) << "the dialog goes on as before";
     EXPECT_TRUE(program.Close());

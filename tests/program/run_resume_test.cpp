@@ -295,7 +295,9 @@ TEST_F(RunGuard, ARestartWhoseResumeCannotBeStoredDoesNotRestart) {
                                    Application("NoHelper", 1, "First", "Restart=1\r\n") +
                                        Application("NoHelper", 2, "Second") + Application("NoHelper", 3, "Third"),
                                    3, /*withHelper=*/false);
-    PlaceRecorderAs(disc, L"shutdown.exe");
+    // The restart command runs from the system folder: a recorder there sees any restart.
+    ASSERT_TRUE(PlaceRecorderAt(SystemFolder() + L"\\shutdown.exe"));
+    ForgetRecordedStart(L"shutdown");
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
@@ -324,7 +326,9 @@ TEST_F(RunGuard, ARestartWhoseRecordCannotBeWrittenDoesNotRestart) {
                                    Application("Locked", 1, "First", "Restart=1\r\n") +
                                        Application("Locked", 2, "Second"),
                                    2);
-    PlaceRecorderAs(disc, L"shutdown.exe");
+    // The restart command runs from the system folder: a recorder there sees any restart.
+    ASSERT_TRUE(PlaceRecorderAt(SystemFolder() + L"\\shutdown.exe"));
+    ForgetRecordedStart(L"shutdown");
     ASSERT_TRUE(LockRecord(L""));
     if (!LockedRecordRefusesWrites()) GTEST_SKIP() << "this registry does not hold a key to its access list";
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
