@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "evaluate/list_plan.h"
 #include "install/waiting_list.h"
 
 namespace {
@@ -38,15 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < size && numbers.size() < 64; i += 3) {
         numbers.push_back(static_cast<int>(data[i]) * 256 + (i + 1 < size ? data[i + 1] : 0) - 1000);
     }
+    CItem item;
     for (int number : numbers) {
-        if (IsListedForResume(number, pieces) != (std::find(pieces.begin(), pieces.end(), std::to_wstring(number)) != pieces.end())) {
+        item.m_nItemNo = number;
+        if (IsItemListed(item, pieces) != (std::find(pieces.begin(), pieces.end(), std::to_wstring(number)) != pieces.end())) {
             __builtin_trap();
         }
     }
     const std::vector<std::wstring> written = SplitWaitingList(FormatWaitingList(numbers));
     if (written.size() != numbers.size()) __builtin_trap();
     for (std::size_t i = 0; i < numbers.size(); ++i) {
-        if (!IsListedForResume(numbers[i], {written[i]})) __builtin_trap();
+        item.m_nItemNo = numbers[i];
+        if (!IsItemListed(item, {written[i]})) __builtin_trap();
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "install/internal_message.h"
 #include "install/restart_record_win.h"
 #include "install/run_notices.h"
+#include "install/waiting_list.h"
 #include "ui/please_wait_dlg.h"
 #include "ui/resource.h"
 
@@ -201,7 +202,7 @@ void CTavelinDlg::ReadWaitingListOnce() {
     tavelin::Win32RestartRecordStore store;
     const tavelin::StoredWaitingList stored = tavelin::ReadWaitingList(store, m_switches, m_messages);
     m_resumeMode = stored.mode;
-    m_waitingNumbers = stored.list.empty() ? std::vector<std::wstring>{} : tavelin::SplitList(stored.list, L"@");
+    m_waitingNumbers = tavelin::SplitWaitingList(stored.list);
 }
 
 std::vector<std::wstring> CTavelinDlg::TitlesOf(const std::wstring& waitingList) const {

@@ -199,7 +199,7 @@ std::vector<std::uint32_t> ParseItemNumberList(const std::wstring& value) {
         const std::wstring& entry = entries[position];
         if (entry.compare(0, kItemPrefix.size(), kItemPrefix) != 0) continue;
         if (numbers.size() <= position) numbers.resize(position + 1, 0);
-        // Stored as the unsigned array of the original format stores an int: negatives wrap.
+        // Kept as an unsigned number, as the item numbers are everywhere: a negative number wraps.
         numbers[position] = static_cast<std::uint32_t>(
             ParseLeadingInt(std::wstring_view(entry).substr(kItemPrefix.size())));
     }

@@ -1,6 +1,7 @@
 #include "install/run_notices.h"
 
 #include "config/text.h"
+#include "evaluate/list_plan.h"
 #include "install/waiting_list.h"
 
 namespace tavelin {
@@ -20,7 +21,7 @@ std::vector<std::wstring> TitlesOfWaitingList(const ItemList& items, const std::
     for (const std::wstring& piece : SplitWaitingList(waitingList)) {
         std::wstring title = L"Item " + piece;
         for (const auto& item : items) {
-            if (IsListedForResume(item->m_nItemNo, {piece})) {
+            if (IsItemListed(*item, {piece})) {
                 title = item->m_strTitle;
                 break;
             }

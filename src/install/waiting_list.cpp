@@ -18,12 +18,4 @@ std::vector<std::wstring> SplitWaitingList(const std::wstring& waitingList) {
     return SplitList(waitingList, L"@");
 }
 
-bool IsListedForResume(int itemNo, const std::vector<std::wstring>& pieces) {
-    const std::wstring number = DecimalText(itemNo);
-    for (const std::wstring& piece : pieces) {
-        if (EqualsNoCase(number, piece)) return true;
-    }
-    return false;
-}
-
 }  // namespace tavelin

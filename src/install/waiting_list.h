@@ -9,10 +9,8 @@ namespace tavelin {
 
 std::wstring FormatWaitingList(const std::vector<int>& itemNumbers);
 
-// The pieces of a stored list (empty for an empty text).
+// The pieces of a stored list (empty for an empty text). Whether an item is one of them is
+// IsItemListed (evaluate/list_plan.h), which the list population asks.
 std::vector<std::wstring> SplitWaitingList(const std::wstring& waitingList);
-
-// Whether the item's number, written as "%d", equals one of the pieces (ignoring case).
-bool IsListedForResume(int itemNo, const std::vector<std::wstring>& pieces);
 
 }  // namespace tavelin

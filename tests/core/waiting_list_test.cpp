@@ -1,5 +1,7 @@
 #include "install/waiting_list.h"
 
+#include "evaluate/list_plan.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -26,6 +28,7 @@ TEST(WaitingList, FormatsNumbersJoinedByAt) {
     }
 }
 
+// The path the list population takes: the stored text split, each item's number looked for.
 TEST(WaitingList, MatchesItemNumbersAgainstThePieces) {
     struct Case {
         const wchar_t* stored;
@@ -39,7 +42,9 @@ TEST(WaitingList, MatchesItemNumbersAgainstThePieces) {
         {L"4@7@", 7, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(IsListedForResume(c.itemNo, SplitWaitingList(c.stored)), c.listed)
+        CItem item;
+        item.m_nItemNo = c.itemNo;
+        EXPECT_EQ(IsItemListed(item, SplitWaitingList(c.stored)), c.listed)
             << "item " << c.itemNo << " in '" << Narrow(c.stored) << "'";
     }
 }
