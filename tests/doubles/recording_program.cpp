@@ -6,7 +6,8 @@
 //
 // Writes its whole command line under HKEY_LOCAL_MACHINE\SOFTWARE\TavelinTestRecord, as the value
 // "<NAME> command", NAME being its own file name without the extension, and its own full path as
-// "<NAME> path", so that a test tells which copy ran; then exits with 0. The key is in the view the
+// "<NAME> path", so that a test tells which copy ran, and the folder it was started in as
+// "<NAME> folder"; then exits with 0. The key is in the view the
 // test programs read, the 32-bit program's (platform/registry_view_win.h).
 #include <windows.h>
 
@@ -45,8 +46,11 @@ int wmain() {
                         nullptr) != ERROR_SUCCESS) {
         return 1;
     }
-    // The path first: a test waits for the command and then reads the path.
+    // The path and the folder first: a test waits for the command and then reads them.
     Record(key, OwnName() + L" path", OwnPath());
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetCurrentDirectoryW(MAX_PATH + 1, folder);
+    Record(key, OwnName() + L" folder", folder);
     Record(key, OwnName() + L" command", GetCommandLineW());
     RegCloseKey(key);
     return 0;

@@ -361,18 +361,6 @@ TEST_F(RestartRecord, KeptInThe32BitViewByEitherProgram) {
     EXPECT_FALSE(ReadText(kRedirectedRecord, kWaitingListValueName, KEY_WOW64_64KEY).found) << "deleted there too";
 }
 
-// The restart helper of the built disc starts what the record names. The program it starts here is
-// this test program, limited to ReInstTarget.LeavesATrace, which writes its current directory.
-constexpr wchar_t kTraceVariable[] = L"TAVELIN_REINST_TRACE";
-
-TEST(ReInstTarget, LeavesATrace) {
-    const wchar_t* trace = _wgetenv(kTraceVariable);
-    if (trace == nullptr) GTEST_SKIP() << "started by the restart helper only";
-    wchar_t folder[MAX_PATH + 1] = {};
-    GetCurrentDirectoryW(MAX_PATH + 1, folder);
-    WriteTextFile(trace, Narrow(folder));
-}
-
 int RunHelper(const std::wstring& helper) {
     auto process = StartProcess(L"\"" + helper + L"\"");
     if (!process) return -1;
@@ -382,33 +370,45 @@ int RunHelper(const std::wstring& helper) {
     return static_cast<int>(code);
 }
 
+// What the recording program of tests/doubles noted of its start, once it has run; empty when it
+// did not run within the time.
+std::wstring RecordedValue(const std::wstring& name) {
+    for (int i = 0; i < 200; ++i) {
+        const StoredText stored = ReadText(L"SOFTWARE\\TavelinTestRecord", name.c_str());
+        if (stored.found) return stored.text;
+        Sleep(100);
+    }
+    return std::wstring();
+}
+
+// The restart helper of the built disc starts what the record names, in that program's folder;
+// the program here is a copy of the recording program, which notes the folder it started in.
 TEST_F(RestartRecord, HelperStartsTheRecordedProgramInItsFolder) {
     const std::wstring lib = testing::StandinDirectory();
     if (lib.empty()) GTEST_SKIP() << "set TAVELIN_STANDIN_DIR to the built disc's Lib folder";
+    const std::wstring doubles = testing::DoublesDirectory();
+    if (doubles.empty()) GTEST_SKIP() << "set TAVELIN_DOUBLES_DIR to the built test doubles";
     const std::wstring helper = lib + L"\\ReInst.exe";
-    const std::wstring program = RunningProgramPath();
-    const std::wstring trace = TempPath() + L"TavelinReInstTrace" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-    DeleteFileW(trace.c_str());
+    const std::wstring folder = TempPath() + L"TavelinReInstTarget" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring program = folder + L"\\TavelinTarget.exe";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((doubles + L"\\recording_program.exe").c_str(), program.c_str(), FALSE));
+    UniqueKey record;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TavelinTestRecord", 0, KEY_SET_VALUE | kProgramView,
+                      record.Receive()) == ERROR_SUCCESS) {
+        RegDeleteValueW(record.Get(), L"TavelinTarget folder");
+        RegDeleteValueW(record.Get(), L"TavelinTarget command");
+    }
 
     EXPECT_EQ(RunHelper(helper), 1) << "without a record the helper does nothing";
 
     Win32RestartSystem(program).WriteRecord(L"4");
-    SetEnvironmentVariableW(kTraceVariable, trace.c_str());
-    SetEnvironmentVariableW(L"GTEST_FILTER", L"ReInstTarget.LeavesATrace");
-    const int code = RunHelper(helper);
-    SetEnvironmentVariableW(kTraceVariable, nullptr);
-    SetEnvironmentVariableW(L"GTEST_FILTER", nullptr);
-    EXPECT_EQ(code, 0);
-
-    std::string written;
-    for (int i = 0; i < 200 && written.empty(); ++i) {
-        Sleep(100);
-        written = ReadTextFile(trace);
-    }
-    const std::wstring folder = program.substr(0, program.rfind(L'\\'));
-    EXPECT_EQ(written, Narrow(folder));
+    EXPECT_EQ(RunHelper(helper), 0);
+    EXPECT_FALSE(RecordedValue(L"TavelinTarget command").empty()) << "the recorded program ran";
+    EXPECT_EQ(Narrow(RecordedValue(L"TavelinTarget folder")), Narrow(folder)) << "in its own folder";
     EXPECT_TRUE(RecordKeyExists()) << "the record is the program's to read and delete";
-    DeleteFileW(trace.c_str());
+    DeleteFileW(program.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
