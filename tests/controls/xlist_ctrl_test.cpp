@@ -500,8 +500,12 @@ TEST_F(ListTest, BoxIsCentredWithoutTextAndNinePixelsInWithText) {
         EXPECT_EQ(shot.At(c.squareLeft + 1, y), edge) << c.name;
         EXPECT_EQ(shot.At(c.squareLeft, y), window) << c.name;
     }
-    const RECT text{cases[1].squareLeft + side + 4, Cell(1, 0).top, Cell(1, 0).right, Cell(1, 0).bottom};
-    EXPECT_GT(shot.Count(text, Dark()), 0) << "text beside the box";
+    // The text starts 4 pixels right of the box's square, give or take the first glyph's bearing.
+    const int textStart = cases[1].squareLeft + side + 4;
+    const RECT beside{cases[1].squareLeft + side + 1, Cell(1, 0).top, Cell(1, 0).right, Cell(1, 0).bottom};
+    const RECT ink = shot.Extent(beside, Dark());
+    EXPECT_GE(ink.left, textStart) << "text beside the box";
+    EXPECT_LE(ink.left, textStart + 2) << "text beside the box";
 }
 
 TEST_F(ListTest, ProgressBarFrameFillAndText) {
@@ -592,6 +596,9 @@ TEST_F(ListTest, EmptyListShowsItsMessageBelowTheHeader) {
 TEST_F(ListTest, CellColoursGreyTextAndBold) {
     m_list.InsertRow(0, RGB(0, 0, 255), RGB(255, 255, 0));
     for (int row = 1; row < 4; ++row) AddRow(CHECK_OFF);
+    // A yellow row whose first cell is greyed: greying gives the cell its own white background.
+    m_list.InsertRow(4, RGB(0, 0, 255), RGB(255, 255, 0));
+    m_list.SetCellTextGrey(4, 0, L"Installed");
     for (int row = 1; row < 4; ++row) m_list.SetCellText(row, 1, L"Driver package");
     m_list.SetRowEnabled(2, false);
     m_list.SetCellTextGrey(3, 2, L"Installed");
@@ -606,7 +613,8 @@ TEST_F(ListTest, CellColoursGreyTextAndBold) {
     EXPECT_EQ(shot.Count(Cell(2, 1), Dark()), 0) << "disabled row: no dark text";
     EXPECT_GT(shot.Count(Cell(2, 1), Exactly(GetSysColor(COLOR_GRAYTEXT))), 0) << "disabled row: grey text";
     EXPECT_GT(shot.Count(Cell(3, 2), Exactly(RGB(190, 190, 190))), 0) << "greyed cell text";
-    EXPECT_EQ(shot.At(Cell(3, 2).left + 1, Cell(3, 2).top + 1), RGB(255, 255, 255)) << "greyed cell background";
+    EXPECT_EQ(shot.At(Cell(4, 0).left + 1, Cell(4, 0).top + 1), RGB(255, 255, 255)) << "greyed cell background";
+    EXPECT_GT(shot.Count(Cell(4, 0), Exactly(RGB(190, 190, 190))), 0) << "greyed first cell text";
     auto nonBack = [](COLORREF c) { return c != GetSysColor(COLOR_WINDOW); };
     const int bold = shot.Count(Cell(1, 3), nonBack);
     const int normal = shot.Count(Cell(2, 3), nonBack);
@@ -634,6 +642,7 @@ TEST_F(ListTest, SelectionColoursOnlyWithFocus) {
     AddRow(CHECK_OFF);
     m_list.SetCellText(0, 1, L"Name");
     m_list.StartRowProgress(0, nullptr);
+    m_list.SetRowProgress(0, 37);
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED;
     state.state = LVIS_SELECTED;
@@ -644,7 +653,10 @@ TEST_F(ListTest, SelectionColoursOnlyWithFocus) {
     SetFocus(m_hList);
     Screenshot shot = Shot();
     EXPECT_EQ(shot.At(name.right - 3, name.top + 3), GetSysColor(COLOR_HIGHLIGHT)) << "focused";
-    EXPECT_EQ(shot.At(progress.right - 5, progress.top + 4), RGB(224, 224, 224)) << "progress keeps its colours";
+    // A bar partly done, so that its text shows: the trough and the dark text beyond the fill stay.
+    EXPECT_EQ(shot.At(progress.right - 5, progress.top + 4), RGB(224, 224, 224)) << "progress keeps its trough";
+    const RECT rest{(progress.left + progress.right) / 2 - 20, progress.top, progress.right - 3, progress.bottom - 1};
+    EXPECT_GT(shot.Count(rest, Dark()), 0) << "progress keeps its text colour";
 
     SetFocus(m_owner.Window());
     shot = Shot();
