@@ -24,6 +24,13 @@ std::string Joined(const Log& log) {
     return text;
 }
 
+bool ContainsLineStarting(const Log& log, const std::string& start) {
+    for (const std::string& line : log) {
+        if (line.compare(0, start.size(), start) == 0) return true;
+    }
+    return false;
+}
+
 bool Contains(const Log& log, const std::string& line) {
     for (const std::string& entry : log) {
         if (entry == line) return true;
@@ -265,7 +272,7 @@ TEST(InstallationRun, FailedStartIsMarkedAndTheRunGoesOn) {
     EXPECT_TRUE(Contains(run.log, "text 0,3 Failed"));
     EXPECT_TRUE(Contains(run.log, "text 1,3 Done"));
     EXPECT_FALSE(Contains(run.log, "sleep 5000"));
-    EXPECT_FALSE(Contains(run.log, "marker SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A} = 1.0"));
+    EXPECT_FALSE(ContainsLineStarting(run.log, "marker ")) << "no marker of any kind";
 }
 
 TEST(InstallationRun, RestartStoresTheCheckedItemsBelow) {
@@ -394,7 +401,7 @@ TEST(InstallationRun, WaitThatFailsIsAFailedItem) {
     EXPECT_TRUE(Contains(run.log, "text 0,3 Failed")) << Joined(run.log);
     EXPECT_FALSE(Contains(run.log, "text 0,3 Done"));
     EXPECT_FALSE(Contains(run.log, "sleep 5000"));
-    EXPECT_FALSE(Contains(run.log, "marker SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A} = 1.0"));
+    EXPECT_FALSE(ContainsLineStarting(run.log, "marker ")) << "no marker of any kind";
     EXPECT_TRUE(Contains(run.log, "start \"D:\\Apps\\B\\Setup.exe\"")) << "the run goes on";
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -177,7 +178,7 @@ public:
     int GetRowCheck(int row) override { return m_checks.at(row); }
     void SetRowEnabled(int, bool) override {}
     void StartRowProgress(int row, const std::wstring&) override { Note("progress " + std::to_string(row)); }
-    void SetRowProgress(int, int) override {}
+    void SetRowProgress(int row, int percent) override { positions.push_back({row, percent}); }
     void StopRowProgress(int) override {}
     void SetCellText(int row, int, const std::wstring& text) override {
         Note("text " + std::to_string(row) + " " + Narrow(text));
@@ -197,6 +198,7 @@ public:
     }
 
     std::vector<int> m_checks;
+    std::vector<std::pair<int, int>> positions;  // row and percent of each bar position set
     DWORD m_thread = GetCurrentThreadId();
     std::vector<std::string> calls;
     int callsOffTheUiThread = 0;
@@ -220,15 +222,19 @@ public:
     HWND Get() const { return m_window; }
 
     // Serves the worker's calls until the predicate holds or the time is up; the posted code, if any.
+    // Each tick of timer 1 calls onTick, as the dialog's timer handler does.
     template <typename Predicate>
-    int PumpUntil(Predicate done, DWORD timeoutMs) {
+    int PumpUntil(Predicate done, DWORD timeoutMs, const std::function<void()>& onTick = {}) {
         const DWORD start = GetTickCount();
         while (!done() && GetTickCount() - start < timeoutMs) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 if (message.hwnd == m_window && message.message == kUmInternal) m_posted = static_cast<int>(message.wParam);
-                if (message.hwnd == m_window && message.message == WM_TIMER) ++m_ticks;
+                if (message.hwnd == m_window && message.message == WM_TIMER) {
+                    ++m_ticks;
+                    if (onTick) onTick();
+                }
                 DispatchMessageW(&message);
             }
         }
@@ -351,8 +357,16 @@ TEST(InstallWorker, TimerTicksAdvanceTheBarWhileAnInstallerRuns) {
     InstallWorker worker;
     ASSERT_NE(dialog.Get(), nullptr);
     ASSERT_TRUE(worker.Start(dialog.Get(), ui, items, Settings(BuiltDiscRoot())));
-    dialog.PumpUntil([&] { return dialog.m_posted != 0; }, 20000);
+    dialog.PumpUntil([&] { return dialog.m_posted != 0; }, 20000, [&] { worker.OnProgressTimer(ui); });
     EXPECT_GE(dialog.m_ticks, 2) << "timer 1 runs on the dialog while the installer is awaited";
+    // Each tick moves the running row's bar on by one step.
+    ASSERT_GE(ui.positions.size(), 3u);
+    for (std::size_t i = 0; i < ui.positions.size(); ++i) {
+        EXPECT_EQ(ui.positions[i].first, 0) << "position " << i << " is the running row's";
+        if (i > 0) {
+            EXPECT_EQ(ui.positions[i].second, ui.positions[i - 1].second + 1) << "position " << i;
+        }
+    }
     const int ticksAtEnd = dialog.m_ticks;
     dialog.PumpUntil([] { return false; }, 1200);
     EXPECT_EQ(dialog.m_ticks, ticksAtEnd) << "timer 1 is stopped when the row is done";
