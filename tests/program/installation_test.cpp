@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/list_reader.h"
+#include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/recorded_starts.h"
 #include "driver/test_registry.h"
@@ -25,41 +26,6 @@ std::string Application(const std::string& set, int number, const std::string& t
            "Version_Path=SOFTWARE\\TavelinRunTest\\App" + n + "\\Version\r\n"
            "Slient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay 200 /set SOFTWARE\\TavelinRunTest\\App" + n +
            " Version 2.0\r\n" + extra;
-}
-
-// A dialog of the program that `accept` recognises. Looks at least once, so that a timeout of 0
-// asks whether one is open now.
-template <typename Accept>
-HWND WaitForProgramDialog(const RunningProgram& program, Accept accept, DWORD timeoutMs) {
-    for (DWORD waited = 0;; waited += 50) {
-        HWND box = program.WaitForMessageBox(0);
-        if (box != nullptr && accept(box)) return box;
-        if (program.HasEnded() || waited >= timeoutMs) return nullptr;
-        Sleep(50);
-    }
-}
-
-// The program's message boxes, told apart from its please-wait dialog by their text.
-HWND WaitForQuestion(const RunningProgram& program, DWORD timeoutMs = 60000) {
-    return WaitForProgramDialog(program, [](HWND box) { return !MessageBoxText(box).empty(); }, timeoutMs);
-}
-
-// The please-wait dialog shown after a run (its text control is 1019).
-HWND WaitForPleaseWait(const RunningProgram& program, DWORD timeoutMs = 60000) {
-    return WaitForProgramDialog(program, [](HWND box) { return GetDlgItem(box, 1019) != nullptr; }, timeoutMs);
-}
-
-void Answer(HWND box, int button) {
-    AnswerMessageBox(box, button);
-    for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
-}
-
-std::wstring Statuses(HWND window) {
-    std::wstring text;
-    for (const auto& row : ReadListRows(GetDlgItem(window, 1007))) {
-        text += (text.empty() ? L"" : L" | ") + row.cells[1] + L":" + row.cells[3];
-    }
-    return text;
 }
 
 class Installation : public ::testing::Test {

@@ -288,6 +288,25 @@ TEST_F(Resume, ReScansAfterAResumedRunBehaveAsOnAnyStart) {
     EXPECT_TRUE(program.Close());
 }
 
+// The restart command runs from the system folder: a recorder there sees any restart.
+bool WatchTheRestartCommand() {
+    if (!PlaceRecorderAt(SystemFolder() + L"\\shutdown.exe")) return false;
+    ForgetRecordedStart(L"shutdown");
+    return true;
+}
+
+// Starts the installation of the checked rows and answers "Install now?"; the next message box,
+// what the user is told about the run, or null when none comes.
+HWND StartTheRunAndTakeTheNextBox(const RunningProgram& program) {
+    HWND window = program.WaitForMainWindow();
+    if (window == nullptr) return nullptr;
+    Click(window, kStartButton);
+    HWND question = WaitForQuestion(program);
+    if (question == nullptr) return nullptr;
+    Answer(question, IDYES);
+    return WaitForQuestion(program);
+}
+
 // The helper copy, the RunOnce value or the record can fail; Windows used to restart anyway and
 // the rest of the list was lost without a word.
 TEST_F(RunGuard, ARestartWhoseResumeCannotBeStoredDoesNotRestart) {
@@ -295,18 +314,9 @@ TEST_F(RunGuard, ARestartWhoseResumeCannotBeStoredDoesNotRestart) {
                                    Application("NoHelper", 1, "First", "Restart=1\r\n") +
                                        Application("NoHelper", 2, "Second") + Application("NoHelper", 3, "Third"),
                                    3, /*withHelper=*/false);
-    // The restart command runs from the system folder: a recorder there sees any restart.
-    ASSERT_TRUE(PlaceRecorderAt(SystemFolder() + L"\\shutdown.exe"));
-    ForgetRecordedStart(L"shutdown");
+    ASSERT_TRUE(WatchTheRestartCommand());
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
-    HWND window = program.WaitForMainWindow();
-    ASSERT_NE(window, nullptr);
-    Click(window, kStartButton);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDYES);
-
-    HWND told = WaitForQuestion(program);
+    HWND told = StartTheRunAndTakeTheNextBox(program);
     ASSERT_NE(told, nullptr);
     const std::wstring text = MessageBoxText(told);
     EXPECT_NE(text.find(L"Windows is not restarted"), std::wstring::npos) << Narrow(text);
@@ -326,20 +336,11 @@ TEST_F(RunGuard, ARestartWhoseRecordCannotBeWrittenDoesNotRestart) {
                                    Application("Locked", 1, "First", "Restart=1\r\n") +
                                        Application("Locked", 2, "Second"),
                                    2);
-    // The restart command runs from the system folder: a recorder there sees any restart.
-    ASSERT_TRUE(PlaceRecorderAt(SystemFolder() + L"\\shutdown.exe"));
-    ForgetRecordedStart(L"shutdown");
+    ASSERT_TRUE(WatchTheRestartCommand());
     ASSERT_TRUE(LockRecord(L""));
     if (!LockedRecordRefusesWrites()) GTEST_SKIP() << "this registry does not hold a key to its access list";
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
-    HWND window = program.WaitForMainWindow();
-    ASSERT_NE(window, nullptr);
-    Click(window, kStartButton);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDYES);
-
-    HWND told = WaitForQuestion(program);
+    HWND told = StartTheRunAndTakeTheNextBox(program);
     ASSERT_NE(told, nullptr);
     const std::wstring text = MessageBoxText(told);
     EXPECT_NE(text.find(L"Windows is not restarted"), std::wstring::npos) << Narrow(text);

@@ -28,6 +28,11 @@ inline HWND WaitForQuestion(const RunningProgram& program, DWORD timeoutMs = 600
     return WaitForProgramDialog(program, [](HWND box) { return !MessageBoxText(box).empty(); }, timeoutMs);
 }
 
+// The please-wait dialog shown after a run (its text control is 1019).
+inline HWND WaitForPleaseWait(const RunningProgram& program, DWORD timeoutMs = 60000) {
+    return WaitForProgramDialog(program, [](HWND box) { return GetDlgItem(box, 1019) != nullptr; }, timeoutMs);
+}
+
 inline void Answer(HWND box, int button) {
     AnswerMessageBox(box, button);
     for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
