@@ -138,14 +138,19 @@ std::vector<DriverCase> DriverCases() {
     };
 }
 
+CItem DriverItemOf(const DriverCase& c) {
+    CItem item;
+    item.m_nType = ITEM_TYPE_DRIVER;
+    item.m_bIgnoreVersionChecking = c.ignoreVersionChecking;
+    item.m_bMicrosoftDriver = c.microsoftDriver;
+    return item;
+}
+
 TEST(DetectInstalledDriver, Table) {
     MemoryRegistry registry = MakeMachine();
     DriverKeyCache drivers(registry);
     for (const DriverCase& c : DriverCases()) {
-        CItem item;
-        item.m_nType = ITEM_TYPE_DRIVER;
-        item.m_bIgnoreVersionChecking = c.ignoreVersionChecking;
-        item.m_bMicrosoftDriver = c.microsoftDriver;
+        CItem item = DriverItemOf(c);
         RecordingSink sink;
         const int status =
             DetectInstalledDriver(AllDiagnostics(), sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers);
@@ -167,10 +172,7 @@ TEST(DetectInstalledDriver, EachSwitchShowsOnlyItsOwnMessages) {
         switches.m_bShowErrorMessage = !statusSwitch;
         const char* which = statusSwitch ? "ShowItemVersionStatus alone" : "ShowErrorMessage alone";
         for (const DriverCase& c : DriverCases()) {
-            CItem item;
-            item.m_nType = ITEM_TYPE_DRIVER;
-            item.m_bIgnoreVersionChecking = c.ignoreVersionChecking;
-            item.m_bMicrosoftDriver = c.microsoftDriver;
+            CItem item = DriverItemOf(c);
             RecordingSink sink;
             DetectInstalledDriver(switches, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers);
             std::vector<std::wstring> expected;
@@ -189,10 +191,7 @@ TEST(DetectInstalledDriver, SilentWithoutSwitchesAndKeepsInstalledOnFailure) {
     int failures = 0;
     for (const DriverCase& c : DriverCases()) {
         // An earlier hardware id of the same item already found the driver installed.
-        CItem item;
-        item.m_nType = ITEM_TYPE_DRIVER;
-        item.m_bIgnoreVersionChecking = c.ignoreVersionChecking;
-        item.m_bMicrosoftDriver = c.microsoftDriver;
+        CItem item = DriverItemOf(c);
         item.m_bInstalled = true;
         DetectInstalledDriver(DiagnosticSwitches{}, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers);
         if (!c.expectedInstalled) {

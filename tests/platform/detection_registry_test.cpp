@@ -16,22 +16,18 @@
 #include "platform/handles.h"
 #include "platform/registry_view_win.h"
 #include "platform/registry_win.h"
+#include "standin_test_support.h"
 
 namespace tavelin {
 namespace {
+
+using testing::RunsOn64BitWindows;
 
 class RecordingSink : public MessageSink {
 public:
     void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
     std::vector<std::wstring> messages;
 };
-
-bool RunsOn64BitWindows() {
-    if (sizeof(void*) == 8) return true;
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    return wow64 != FALSE;
-}
 
 constexpr REGSAM kView32 = RegistryViewFlag(RegistryView::View32);
 

@@ -25,6 +25,7 @@ namespace {
 using testing::DeleteKeyTree;
 using testing::kProgramView;
 using testing::Narrow;
+using testing::RunsOn64BitWindows;
 
 class RecordingSink : public MessageSink {
 public:
@@ -247,20 +248,25 @@ bool FileSecurityIsKept() {
     return security.read && security.owner == kAdministratorsSid && security.protectedList;
 }
 
+// A folder anyone may change, as a planter would leave it; false when its security could not be made.
+bool CreateFolderOpenToEveryone(const std::wstring& folder) {
+    PSECURITY_DESCRIPTOR open = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr)) {
+        return false;
+    }
+    UniqueLocalMemory held(open);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, open, FALSE};
+    CreateDirectoryW(folder.c_str(), &attributes);
+    return true;
+}
+
 // The folder the helper runs from at the next logon: owned by the administrators, its access list
 // not inherited, and nobody else allowed to change it, even when it was made open to everyone.
 TEST(HelperFolderSecurity, OnlyAdministratorsAndTheSystemCanChangeIt) {
     if (!FileSecurityIsKept()) GTEST_SKIP() << "this system does not keep the owner and access list of a folder";
     const std::wstring folder = ProtectedHelperFolderPath();
     ASSERT_FALSE(folder.empty());
-    {
-        PSECURITY_DESCRIPTOR open = nullptr;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
-                                                                         nullptr));
-        UniqueLocalMemory held(open);
-        SECURITY_ATTRIBUTES attributes{sizeof attributes, open, FALSE};
-        CreateDirectoryW(folder.c_str(), &attributes);
-    }
+    ASSERT_TRUE(CreateFolderOpenToEveryone(folder));
     ASSERT_EQ(PrepareProtectedHelperFolder(), folder);
     const FolderSecurity security = ReadFolderSecurity(folder);
     ASSERT_TRUE(security.read);
@@ -285,16 +291,9 @@ TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     const std::wstring folder = ProtectedHelperFolderPath();
     ASSERT_FALSE(folder.empty());
     ASSERT_EQ(folder.find(TempPath()), std::wstring::npos) << "not the user's temporary folder";
-    {
-        PSECURITY_DESCRIPTOR open = nullptr;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
-                                                                         nullptr));
-        UniqueLocalMemory held(open);
-        SECURITY_ATTRIBUTES attributes{sizeof attributes, open, FALSE};
-        CreateDirectoryW(folder.c_str(), &attributes);
-        SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, nullptr, nullptr);
-    }
+    ASSERT_TRUE(CreateFolderOpenToEveryone(folder));
+    SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                          nullptr, nullptr, nullptr);
     const std::wstring helper = folder + L"\\ReInst.exe";
     WriteTextFile(helper, "a planted helper");
     ASSERT_EQ(ReadTextFile(helper), "a planted helper");
@@ -332,13 +331,6 @@ TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     RemoveDirectoryW(folder.c_str());
     RemoveDirectoryW((disc + L"\\Lib").c_str());
     RemoveDirectoryW(disc.c_str());
-}
-
-bool RunsOn64BitWindows() {
-    if (sizeof(void*) == 8) return true;
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    return wow64 != FALSE;
 }
 
 // On 64-bit Windows the record and the RunOnce entry are in the 32-bit view (Wow6432Node), where the

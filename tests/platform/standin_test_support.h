@@ -66,6 +66,14 @@ struct LoadedLibrary {
     QuorvelIoControlFunction entryPoint;
 };
 
+// 64-bit Windows: always for a 64-bit test program, from IsWow64Process for a 32-bit one.
+inline bool RunsOn64BitWindows() {
+    if (sizeof(void*) == 8) return true;
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return wow64 != FALSE;
+}
+
 // Keys the tests write and read are in the program's view: where the 32-bit program keeps them.
 constexpr REGSAM kProgramView = RegistryViewFlag(RegistryView::View32);
 

@@ -295,16 +295,21 @@ bool WatchTheRestartCommand() {
     return true;
 }
 
-// Starts the installation of the checked rows and answers "Install now?"; the next message box,
-// what the user is told about the run, or null when none comes.
-HWND StartTheRunAndTakeTheNextBox(const RunningProgram& program) {
+// Starts the installation of the checked rows and answers "Install now?" with Yes; the main
+// window, or null when the window or the question did not come.
+HWND StartTheRun(const RunningProgram& program) {
     HWND window = program.WaitForMainWindow();
     if (window == nullptr) return nullptr;
     Click(window, kStartButton);
     HWND question = WaitForQuestion(program);
     if (question == nullptr) return nullptr;
     Answer(question, IDYES);
-    return WaitForQuestion(program);
+    return window;
+}
+
+// The same, then the next message box: what the user is told about the run, or null.
+HWND StartTheRunAndTakeTheNextBox(const RunningProgram& program) {
+    return StartTheRun(program) != nullptr ? WaitForQuestion(program) : nullptr;
 }
 
 // The helper copy, the RunOnce value or the record can fail; Windows used to restart anyway and
@@ -361,12 +366,8 @@ TEST_F(RunGuard, ClosingDuringARunAsksAndStopsAfterTheCurrentItem) {
                                    3);
     {
         RunningProgram program(disc.ProgramPath(), L"setup.exe");
-        HWND window = program.WaitForMainWindow();
+        HWND window = StartTheRun(program);
         ASSERT_NE(window, nullptr);
-        Click(window, kStartButton);
-        HWND question = WaitForQuestion(program);
-        ASSERT_NE(question, nullptr);
-        Answer(question, IDYES);
         Sleep(1000);
 
         PostMessageW(window, WM_CLOSE, 0, 0);
@@ -403,12 +404,8 @@ TEST_F(RunGuard, CodesPostedDuringARunWaitForItsEnd) {
     const TestDisc disc =
         MakeDisc(L"guard-codes", Application("Codes", 1, "First", "", 5000) + Application("Codes", 2, "Second"), 2);
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
-    HWND window = program.WaitForMainWindow();
+    HWND window = StartTheRun(program);
     ASSERT_NE(window, nullptr);
-    Click(window, kStartButton);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDYES);
     Sleep(1000);
 
     PostMessageW(window, kUmInternal, 1028, 0);
