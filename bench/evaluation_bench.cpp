@@ -22,7 +22,7 @@
 #include "config/catalogue.h"
 #include "config/text.h"
 #include "evaluate/driver_registry_lookup.h"
-#include "evaluate/evaluation_passes.h"
+#include "evaluate/evaluation_sequence.h"
 #include "evaluate/memory_registry.h"
 
 #ifdef _WIN32

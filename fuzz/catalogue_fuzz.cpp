@@ -13,7 +13,7 @@
 
 #include "config/catalogue.h"
 #include "evaluate/driver_registry_lookup.h"
-#include "evaluate/evaluation_passes.h"
+#include "evaluate/evaluation_sequence.h"
 #include "evaluate/memory_registry.h"
 
 namespace {

@@ -117,7 +117,7 @@ void CTavelinDlg::ShowSelectedDescription() {
 
 void CTavelinDlg::ApplyDependences() {
     ListCheckRows rows(m_list);
-    tavelin::ApplyDependences(m_pItemList, rows, SelectedRow());
+    tavelin::RecordDependences(tavelin::ApplyDependences(m_pItemList, rows, SelectedRow()), m_decisions);
 }
 
 void CTavelinDlg::OnListClick() {

@@ -5,7 +5,7 @@
 
 #include "app/tavelin_dlg.h"
 #include "config/text.h"
-#include "evaluate/evaluation_passes.h"
+#include "evaluate/evaluation_sequence.h"
 #include "install/internal_message.h"
 #include "install/restart_record_win.h"
 #include "install/run_notices.h"

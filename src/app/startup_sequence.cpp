@@ -209,13 +209,14 @@ void CTavelinDlg::LoadCatalogue() {
     m_nDiscWaitTime = loaded.m_nDiscWaitTime;
     m_nItemQuantity = loaded.m_nItemQuantity;
     m_pItemList = std::move(loaded.m_pItemList);
+    m_droppedItems = std::move(loaded.m_droppedItems);
 }
 
 void CTavelinDlg::EvaluateItems(tavelin::EvaluationRun run) {
     tavelin::Win32Registry registry;
     const tavelin::EvaluationInputs inputs{m_machine, m_szOSDisplayName, m_szLanguageTag, registry,
                                            m_vendor, m_switches, m_messages};
-    tavelin::RunEvaluationPasses(m_pItemList, inputs, run);
+    m_decisions = tavelin::RunEvaluationPasses(m_pItemList, inputs, run);
 }
 
 bool CTavelinDlg::LoadAndEvaluateCatalogue(tavelin::EvaluationRun run) {
@@ -230,6 +231,8 @@ bool CTavelinDlg::LoadAndEvaluateCatalogue(tavelin::EvaluationRun run) {
         m_pItemList.clear();
         m_pItemList.shrink_to_fit();
         m_nItemQuantity = 0;
+        m_decisions = {};
+        m_droppedItems.clear();
         return false;
     }
 }

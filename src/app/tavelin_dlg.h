@@ -14,7 +14,7 @@
 #include "config/diagnostics.h"
 #include "controls/transparent_static.h"
 #include "controls/xlist_ctrl.h"
-#include "evaluate/evaluation_passes.h"
+#include "evaluate/evaluation_sequence.h"
 #include "app/run_ui.h"
 #include "install/install_worker_win.h"
 #include "install/restart_record.h"
@@ -126,6 +126,10 @@ private:
     // Catalogue and run state.
     tavelin::ItemList m_pItemList;  // items in file order, identified by their number n
     int m_nItemQuantity = 0;
+    // Why each item is offered, greyed or left out, from the last evaluation; and the item sections
+    // the last load dropped.
+    tavelin::DecisionBook m_decisions;
+    std::vector<tavelin::DroppedItem> m_droppedItems;
     int m_nDiscWaitTime = 0;
     bool m_bAdvancedView = false;
     bool m_bLanguageLibraryLoaded = false;

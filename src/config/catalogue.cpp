@@ -116,20 +116,34 @@ struct LocalizedKeys {
     std::wstring description;
 };
 
-// Null when the item is meant for another machine or has no title.
+// Null when the item is meant for another machine or has no title; `dropped` then says why.
 std::unique_ptr<CItem> LoadItem(const ConfigFile& config, int n, const MachineFacts& facts,
                                 const std::wstring& machineModel, const LocalizedKeys& keys,
-                                long long& budget) {
+                                long long& budget, DroppedItem& dropped) {
     const ItemReader read(config, Numbered(L"Item_", n));
-    if (!ModelAllows(read.Upper(L"Model"), machineModel)) return nullptr;
-    if (!BitnessAllows(read.Value(L"System_Type"), facts.m_b64Bit)) return nullptr;
+    dropped.itemNo = n;
+    const std::wstring models = read.Upper(L"Model");
+    if (!ModelAllows(models, machineModel)) {
+        dropped.reason = DropReason::Model;
+        dropped.value = models;
+        return nullptr;
+    }
+    const std::wstring bitness = read.Value(L"System_Type");
+    if (!BitnessAllows(bitness, facts.m_b64Bit)) {
+        dropped.reason = DropReason::Bitness;
+        dropped.value = bitness;
+        return nullptr;
+    }
 
     auto item = std::make_unique<CItem>();
     item->m_nItemNo = n;
     item->m_nType = ItemTypeFromText(read.Upper(L"Type"));
     item->m_strTitle = read.Value(keys.title);
     if (item->m_strTitle.empty()) item->m_strTitle = read.Value(FallbackKey(LocalizedBase::Title));
-    if (item->m_strTitle.empty()) return nullptr;
+    if (item->m_strTitle.empty()) {
+        dropped.reason = DropReason::NoTitle;
+        return nullptr;
+    }
 
     item->m_strInstallCmd = read.Value(L"Slient_Install_Cmd");
     item->m_strUninstallCmd = read.Value(L"Slient_Uninstall_Cmd");
@@ -219,8 +233,11 @@ LoadedCatalogue LoadCatalogue(const ConfigFile& config, const MachineFacts& fact
     long long hardwareIdBudget = kMaxHardwareIdsPerCatalogue;
     const int lastItem = std::min(loaded.m_nItemQuantity, kMaxCatalogueItems);
     for (int n = 1; n <= lastItem; ++n) {
-        if (auto item = LoadItem(config, n, facts, machineModel, keys, hardwareIdBudget)) {
+        DroppedItem dropped;
+        if (auto item = LoadItem(config, n, facts, machineModel, keys, hardwareIdBudget, dropped)) {
             loaded.m_pItemList.push_back(std::move(item));
+        } else {
+            loaded.m_droppedItems.push_back(std::move(dropped));
         }
     }
     return loaded;

@@ -132,6 +132,15 @@ public:
 // The items in file order. Items are owned here and never shared; a re-scan loads a new catalogue.
 using ItemList = std::vector<std::unique_ptr<CItem>>;
 
+// Why an item section of the disc never became an item.
+enum class DropReason { Model, Bitness, NoTitle };
+
+struct DroppedItem {
+    std::int32_t itemNo = 0;
+    DropReason reason = DropReason::Model;
+    std::wstring value;  // the item's "Model" or "System_Type" as read; empty for NoTitle
+};
+
 // What one load of TAVELIN.INI gives the main dialog.
 struct LoadedCatalogue {
     std::wstring m_szLanguageTag;    // the disc's tag for the user-interface language, may be empty
@@ -139,6 +148,7 @@ struct LoadedCatalogue {
     int m_nDiscWaitTime = 0;         // "Driver_CD" / "Wait_Time", unscaled
     int m_nItemQuantity = 0;         // "Items" / "Item_Quantity" as read
     ItemList m_pItemList;
+    std::vector<DroppedItem> m_droppedItems;  // in item-number order
 };
 
 // machineModel is the BIOS model name, upper-cased and trimmed.

@@ -39,9 +39,14 @@ bool DriverWanted(const CItem& item) {
 
 }  // namespace
 
-void ApplyHardwareRule(ItemList& items) {
+void ApplyHardwareRule(ItemList& items, DecisionBook& decisions) {
     for (auto& item : items) {
         item->m_bHwFound = HardwarePresent(*item);
+        DecisionRecord& decision = decisions.For(item->m_nItemNo);
+        decision.hardwareRuleRan = true;
+        decision.hardwarePresent = item->m_bHwFound;
+        decision.hardwareRule = item->m_nHwIdCheckRule;
+        decision.ignoreHardware = item->m_bIgnoreHwChecking;
         if (item->m_nType != ITEM_TYPE_DRIVER) continue;
         if (item->m_nHwIdCheckRule == HWID_RULE_OR) {
             item->m_bVersionResult = DriverWanted(*item);
@@ -51,25 +56,35 @@ void ApplyHardwareRule(ItemList& items) {
     }
 }
 
-void ApplyOSRule(ItemList& items, const std::wstring& osDisplayName) {
+void ApplyOSRule(ItemList& items, const std::wstring& osDisplayName, DecisionBook& decisions) {
     for (auto& item : items) {
         if (TrimWhiteSpace(item->m_strOSVersion).empty()) {
             item->m_bOSMatched = true;
-            continue;
+        } else {
+            const std::vector<std::wstring> names = SplitList(item->m_strOSVersion, L",");
+            item->m_bOSMatched = std::any_of(names.begin(), names.end(), [&](const std::wstring& name) {
+                return EqualsNoCase(name, osDisplayName);
+            });
         }
-        const std::vector<std::wstring> names = SplitList(item->m_strOSVersion, L",");
-        item->m_bOSMatched = std::any_of(names.begin(), names.end(),
-                                         [&](const std::wstring& name) { return EqualsNoCase(name, osDisplayName); });
+        DecisionRecord& decision = decisions.For(item->m_nItemNo);
+        decision.osList = item->m_strOSVersion;
+        decision.osName = osDisplayName;
+        decision.osMatched = item->m_bOSMatched;
     }
 }
 
-void ApplyLanguageRule(ItemList& items, const std::wstring& languageTag) {
+void ApplyLanguageRule(ItemList& items, const std::wstring& languageTag, DecisionBook& decisions) {
     for (auto& item : items) {
         const auto& languages = item->m_pLanguageList;
         item->m_bLanguageMatched =
             languages.empty() || std::any_of(languages.begin(), languages.end(), [&](const CLanguage_ID& language) {
                 return EqualsNoCase(language.m_strLanguage, languageTag);
             });
+        DecisionRecord& decision = decisions.For(item->m_nItemNo);
+        decision.languages.clear();
+        for (const CLanguage_ID& language : languages) decision.languages.push_back(language.m_strLanguage);
+        decision.languageTag = languageTag;
+        decision.languageMatched = item->m_bLanguageMatched;
     }
 }
 

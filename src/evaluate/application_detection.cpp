@@ -30,9 +30,17 @@ void SetResult(CItem& item, bool installed, bool install) {
     item.m_bVersionResult = install;
 }
 
+void NoteLocation(ApplicationFinding& finding, const OpenedKey& location) {
+    finding.found = location.key != nullptr;
+    finding.view = location.view;
+}
+
 void DetectHotfix(const Reporter& report, bool is64BitWindows, CItem& item, const std::wstring& versionPath,
-                  Registry& registry) {
+                  Registry& registry, ApplicationFinding& finding) {
+    finding.lookup = ApplicationLookup::Hotfix;
+    finding.keyPath = versionPath;
     const OpenedKey location = OpenInEitherView(registry, versionPath, is64BitWindows);
+    NoteLocation(finding, location);
     if (location.key) {
         SetResult(item, true, false);
         report.Status(location.view == RegistryView::View64
@@ -46,8 +54,11 @@ void DetectHotfix(const Reporter& report, bool is64BitWindows, CItem& item, cons
 }
 
 void DetectWithoutDiscVersion(const Reporter& report, bool is64BitWindows, CItem& item,
-                              const std::wstring& versionPath, Registry& registry) {
+                              const std::wstring& versionPath, Registry& registry, ApplicationFinding& finding) {
+    finding.lookup = ApplicationLookup::PresenceOnly;
+    finding.keyPath = versionPath;
     const OpenedKey location = OpenInEitherView(registry, versionPath, is64BitWindows);
+    NoteLocation(finding, location);
     if (location.key) {
         SetResult(item, true, false);
         report.Status(location.view == RegistryView::View64
@@ -64,9 +75,12 @@ void DetectWithoutDiscVersion(const Reporter& report, bool is64BitWindows, CItem
 // The location of an application with a disc version; null (and the item marked absent) when it
 // is in neither view. An empty path names no location at all.
 std::unique_ptr<RegistryKey> OpenVersionLocation(const Reporter& report, bool is64BitWindows, CItem& item,
-                                                 const std::wstring& keyPath, bool pathGiven, Registry& registry) {
+                                                 const std::wstring& keyPath, bool pathGiven, Registry& registry,
+                                                 ApplicationFinding& finding) {
     OpenedKey location;
     if (pathGiven) location = OpenInEitherView(registry, keyPath, is64BitWindows);
+    finding.keyPath = keyPath;
+    NoteLocation(finding, location);
     if (!location.key) {
         SetResult(item, false, true);
         report.Error(is64BitWindows ? L"Error : Failed to open VersionPath in 32 and 64 bit registry"
@@ -96,14 +110,20 @@ struct Judgement {
 };
 
 Judgement Judge(const Reporter& report, const CItem& item, const std::wstring& iniVersion,
-                const std::wstring& installedVersion) {
+                const std::wstring& installedVersion, ApplicationFinding& finding) {
     const int status = CompareVersionAndDate(iniVersion, L"", installedVersion, L"");
+    finding.compared = true;
+    finding.version.discVersion = iniVersion;
+    finding.version.installedVersion = installedVersion;
+    finding.version.status = status;
+    finding.override = VersionOverride::None;
     Judgement judgement;
     judgement.install = status == VERSION_STATUS_ERROR || status == VERSION_STATUS_INI_NEWER;
     report.Status(VersionStatusText(status, StatusCapital::Upper));
     if (item.m_bIgnoreVersionChecking && status != VERSION_STATUS_SAME) {
         judgement.install = true;
         judgement.final = true;
+        finding.override = VersionOverride::IgnoreVersionChecking;
         report.Status(L"Version Status : Ini newer (because of IsIgnoreVersionChecking = true)");
     }
     return judgement;
@@ -111,9 +131,12 @@ Judgement Judge(const Reporter& report, const CItem& item, const std::wstring& i
 
 // "...\Product\" : the subkeys of Product are the installed versions.
 void DetectByVersionSubkeys(const Reporter& report, bool is64BitWindows, CItem& item,
-                            const std::wstring& versionPath, const std::wstring& iniVersion, Registry& registry) {
+                            const std::wstring& versionPath, const std::wstring& iniVersion, Registry& registry,
+                            ApplicationFinding& finding) {
+    finding.lookup = ApplicationLookup::VersionSubkeys;
     const std::wstring keyPath = versionPath.substr(0, versionPath.size() - 1);
-    std::unique_ptr<RegistryKey> key = OpenVersionLocation(report, is64BitWindows, item, keyPath, true, registry);
+    std::unique_ptr<RegistryKey> key =
+        OpenVersionLocation(report, is64BitWindows, item, keyPath, true, registry, finding);
     if (!key) return;
     const std::vector<std::wstring> names = EnumerateSubkeyNames(*key);
     key.reset();
@@ -121,7 +144,7 @@ void DetectByVersionSubkeys(const Reporter& report, bool is64BitWindows, CItem& 
     bool install = false;
     for (const std::wstring& name : names) {
         if (!LooksLikeVersion(name)) continue;
-        const Judgement judgement = Judge(report, item, iniVersion, name);
+        const Judgement judgement = Judge(report, item, iniVersion, name, finding);
         install = judgement.install;
         if (judgement.final || install) break;
     }
@@ -130,7 +153,9 @@ void DetectByVersionSubkeys(const Reporter& report, bool is64BitWindows, CItem& 
 
 // "...\Product\Version" : the value Version holds the installed version.
 void DetectByVersionValue(const Reporter& report, bool is64BitWindows, CItem& item,
-                          const std::wstring& versionPath, const std::wstring& iniVersion, Registry& registry) {
+                          const std::wstring& versionPath, const std::wstring& iniVersion, Registry& registry,
+                          ApplicationFinding& finding) {
+    finding.lookup = ApplicationLookup::VersionValue;
     std::vector<std::wstring> components = SplitList(versionPath, L"\\");
     // A path of separators only names nothing, like an empty one.
     const bool pathGiven = !versionPath.empty() && !components.empty();
@@ -139,29 +164,32 @@ void DetectByVersionValue(const Reporter& report, bool is64BitWindows, CItem& it
     std::wstring keyPath;
     for (std::size_t i = 0; i < components.size(); ++i) keyPath += (i == 0 ? L"" : L"\\") + components[i];
 
+    finding.valueName = valueName;
     std::unique_ptr<RegistryKey> key =
-        OpenVersionLocation(report, is64BitWindows, item, keyPath, pathGiven, registry);
+        OpenVersionLocation(report, is64BitWindows, item, keyPath, pathGiven, registry, finding);
     if (!key) return;
     // A missing or oversized value is an unknown version, which compares as 0.
     const std::wstring installed = key->QueryStringValue(valueName, kApplicationValueBufferBytes).value_or(L"");
     key.reset();
-    SetResult(item, true, Judge(report, item, iniVersion, installed).install);
+    SetResult(item, true, Judge(report, item, iniVersion, installed, finding).install);
 }
 
 }  // namespace
 
 void DetectInstalledApplication(const DiagnosticSwitches& switches, MessageSink& sink, bool is64BitWindows,
                                 CItem& item, const std::wstring& versionPath, const std::wstring& iniVersion,
-                                Registry& registry) {
+                                Registry& registry, ApplicationFinding& finding) {
     const Reporter report(switches, sink);
+    finding = ApplicationFinding{};
+    finding.version.discVersion = iniVersion;
     if (item.m_nType == ITEM_TYPE_HOTFIX) {
-        DetectHotfix(report, is64BitWindows, item, versionPath, registry);
+        DetectHotfix(report, is64BitWindows, item, versionPath, registry, finding);
     } else if (iniVersion.empty()) {
-        DetectWithoutDiscVersion(report, is64BitWindows, item, versionPath, registry);
+        DetectWithoutDiscVersion(report, is64BitWindows, item, versionPath, registry, finding);
     } else if (!versionPath.empty() && versionPath.back() == L'\\') {
-        DetectByVersionSubkeys(report, is64BitWindows, item, versionPath, iniVersion, registry);
+        DetectByVersionSubkeys(report, is64BitWindows, item, versionPath, iniVersion, registry, finding);
     } else {
-        DetectByVersionValue(report, is64BitWindows, item, versionPath, iniVersion, registry);
+        DetectByVersionValue(report, is64BitWindows, item, versionPath, iniVersion, registry, finding);
     }
 }
 

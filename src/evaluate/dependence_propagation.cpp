@@ -7,7 +7,8 @@ namespace {
 
 class Propagation {
 public:
-    Propagation(const ItemList& items, CheckRows& rows) : m_items(items), m_rows(rows) {}
+    Propagation(const ItemList& items, CheckRows& rows, const CItem* cause)
+        : m_items(items), m_rows(rows), m_cause(cause) {}
 
     void Apply(int row, int state) {
         if (row < 0 || !m_followed.insert(row).second) return;
@@ -20,6 +21,8 @@ public:
         }
     }
 
+    std::vector<DependenceChange> TakeChanges() { return std::move(m_changes); }
+
 private:
     void CheckWhatItDependsOn(const CItem& item, int state) {
         for (const std::uint32_t number : item.m_arrDependence) {
@@ -28,7 +31,7 @@ private:
             // An item that is installed and not to be installed again keeps its box; its own
             // dependences are still visited.
             if ((!needed->m_bInstalled || needed->m_bVersionResult) && needed->m_nListRow >= 0) {
-                m_rows.SetRowCheck(needed->m_nListRow, state);
+                Set(*needed, state);
             }
             Apply(needed->m_nListRow, state);
         }
@@ -39,12 +42,24 @@ private:
             for (const std::uint32_t number : other->m_arrDependence) {
                 if (static_cast<std::int64_t>(number) != item.m_nItemNo) continue;
                 if (other->m_nListRow >= 0) {
-                    m_rows.SetRowCheck(other->m_nListRow, 0);
+                    Set(*other, 0);
                     Apply(other->m_nListRow, 0);
                 }
                 break;  // the first matching entry decides for this item
             }
         }
+    }
+
+    void Set(const CItem& item, int state) {
+        m_rows.SetRowCheck(item.m_nListRow, state);
+        DependenceChange change;
+        change.itemNo = item.m_nItemNo;
+        change.finding.checked = state != 0;
+        if (m_cause != nullptr) {
+            change.finding.causeItemNo = m_cause->m_nItemNo;
+            change.finding.causeTitle = m_cause->m_strTitle;
+        }
+        m_changes.push_back(std::move(change));
     }
 
     const CItem* ItemNumbered(std::uint32_t number) const {
@@ -56,15 +71,24 @@ private:
 
     const ItemList& m_items;
     CheckRows& m_rows;
+    const CItem* m_cause;  // the item of the row the user changed
     std::set<int> m_followed;
+    std::vector<DependenceChange> m_changes;
 };
 
 }  // namespace
 
-void ApplyDependences(const ItemList& items, CheckRows& rows, int selectedRow) {
-    if (selectedRow < 0) return;
+std::vector<DependenceChange> ApplyDependences(const ItemList& items, CheckRows& rows, int selectedRow) {
+    if (selectedRow < 0) return {};
+    const CItem* selected = ItemAtRow(items, selectedRow);
     const int state = rows.GetRowCheck(selectedRow);
-    Propagation(items, rows).Apply(selectedRow, state);
+    Propagation propagation(items, rows, selected);
+    propagation.Apply(selectedRow, state);
+    return propagation.TakeChanges();
+}
+
+void RecordDependences(const std::vector<DependenceChange>& changes, DecisionBook& decisions) {
+    for (const DependenceChange& change : changes) decisions.For(change.itemNo).dependences.push_back(change.finding);
 }
 
 }  // namespace tavelin

@@ -3,7 +3,11 @@
 // installing; clearing an item clears, transitively, every shown item that depends on it.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "config/catalogue.h"
+#include "evaluate/decision_record.h"
 
 namespace tavelin {
 
@@ -15,9 +19,19 @@ public:
     virtual void SetRowCheck(int row, int state) = 0;
 };
 
-// Pushes the check state of `selectedRow` (negative: none) along the links. Links may form a
-// cycle on a badly made disc; every row is followed at most once per call, which changes nothing
-// for links without cycles because setting a check state twice is the same as setting it once.
-void ApplyDependences(const ItemList& items, CheckRows& rows, int selectedRow);
+// A row whose check box the propagation set, for the item's decision record.
+struct DependenceChange {
+    std::int32_t itemNo = 0;
+    DependenceFinding finding;
+};
+
+// Pushes the check state of `selectedRow` (negative: none) along the links and returns the boxes
+// it set, in order. Links may form a cycle on a badly made disc; every row is followed at most once
+// per call, which changes nothing for links without cycles because setting a check state twice is
+// the same as setting it once.
+std::vector<DependenceChange> ApplyDependences(const ItemList& items, CheckRows& rows, int selectedRow);
+
+// Adds the changes to the records of the items they changed.
+void RecordDependences(const std::vector<DependenceChange>& changes, DecisionBook& decisions);
 
 }  // namespace tavelin

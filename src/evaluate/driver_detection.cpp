@@ -26,13 +26,23 @@ std::wstring DriverLookupErrorText(const InstalledDriverRecord& record) {
 
 int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink, CItem& item,
                           const std::wstring& iniVersion, const std::wstring& iniDate,
-                          const std::wstring& hardwareId, DriverKeyCache& drivers) {
+                          const std::wstring& hardwareId, DriverKeyCache& drivers, DriverFinding& finding) {
     const InstalledDriverRecord& installed = drivers.Lookup(hardwareId);
+    finding = DriverFinding{};
+    finding.hardwareId = hardwareId;
+    finding.failure = installed.failure;
+    finding.failedPath = installed.failedPath;
+    finding.classPath = installed.classPath;
+    finding.provider = installed.provider;
+    finding.version.discVersion = iniVersion;
+    finding.version.discDate = iniDate;
+    finding.outcome = VERSION_STATUS_ERROR;
     if (installed.failure != DriverLookupFailure::None) {
         if (switches.m_bShowErrorMessage) sink.ShowMessage(DriverLookupErrorText(installed));
         return VERSION_STATUS_ERROR;
     }
     if (installed.version.empty()) {
+        finding.versionEmpty = true;
         if (switches.m_bShowErrorMessage) sink.ShowMessage(L"Error : DriverVersion is null, maybe user uninstalled");
         return VERSION_STATUS_ERROR;
     }
@@ -42,17 +52,24 @@ int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink,
         if (switches.m_bShowItemVersionStatus) sink.ShowMessage(text);
     };
     int status = CompareVersionAndDate(iniVersion, iniDate, installed.version, installed.date);
+    finding.compared = true;
+    finding.version.installedVersion = installed.version;
+    finding.version.installedDate = installed.date;
+    finding.version.status = status;
     show(VersionStatusText(status, StatusCapital::Lower));
     if (item.m_bIgnoreVersionChecking && status != VERSION_STATUS_SAME) {
         status = VERSION_STATUS_INI_NEWER;
+        finding.override = VersionOverride::IgnoreVersionChecking;
         show(L"Version status : Ini newer (because of IsIgnoreVersionChecking = true)");
     }
     // Drivers that came with Windows are always replaced by the maker's, unless the disc says the
     // item is itself the Windows driver.
     if (EqualsNoCase(installed.provider, L"Microsoft") && !item.m_bMicrosoftDriver) {
         status = VERSION_STATUS_INI_NEWER;
+        finding.override = VersionOverride::WindowsProvider;
         show(L"Version status : Ini newer (because of Driver ProviderName = Microsoft)");
     }
+    finding.outcome = status;
     return status;
 }
 

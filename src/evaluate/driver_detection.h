@@ -5,6 +5,7 @@
 
 #include "config/catalogue.h"
 #include "config/diagnostics.h"
+#include "evaluate/decision_record.h"
 #include "evaluate/driver_registry_lookup.h"
 
 namespace tavelin {
@@ -12,10 +13,10 @@ namespace tavelin {
 // Reads the installed driver of the device (through the evaluation's cache) and compares it with
 // the disc's version and date; returns a version status. Sets item.m_bInstalled once an installed
 // version was read; changes nothing else. Errors are shown under "ShowErrorMessage", status texts
-// under "ShowItemVersionStatus".
+// under "ShowItemVersionStatus". `finding` gets what was read and how the status came about.
 int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink, CItem& item,
                           const std::wstring& iniVersion, const std::wstring& iniDate,
-                          const std::wstring& hardwareId, DriverKeyCache& drivers);
+                          const std::wstring& hardwareId, DriverKeyCache& drivers, DriverFinding& finding);
 
 // The message for a failed lookup, as "ShowErrorMessage" shows it.
 std::wstring DriverLookupErrorText(const InstalledDriverRecord& record);

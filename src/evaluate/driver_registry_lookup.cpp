@@ -67,12 +67,17 @@ InstalledDriverRecord ReadClassKey(Registry& registry, const std::wstring& class
     std::unique_ptr<RegistryKey> key = registry.OpenKey(classPath, RegistryView::View32);
     if (!key) return Failed(DriverLookupFailure::ClassKey, classPath);
     InstalledDriverRecord record;
+    record.classPath = classPath;
+    const auto missing = [&](DriverLookupFailure failure) {
+        record.failure = failure;
+        return record;
+    };
     const std::optional<std::wstring> version = key->QueryStringValue(L"DriverVersion", kDriverValueBufferBytes);
-    if (!version) return Failed(DriverLookupFailure::DriverVersion);
+    if (!version) return missing(DriverLookupFailure::DriverVersion);
     const std::optional<std::wstring> date = key->QueryStringValue(L"DriverDate", kDriverValueBufferBytes);
-    if (!date) return Failed(DriverLookupFailure::DriverDate);
+    if (!date) return missing(DriverLookupFailure::DriverDate);
     const std::optional<std::wstring> provider = key->QueryStringValue(L"ProviderName", kDriverValueBufferBytes);
-    if (!provider) return Failed(DriverLookupFailure::ProviderName);
+    if (!provider) return missing(DriverLookupFailure::ProviderName);
     record.version = TrimWhiteSpace(*version);
     record.date = TrimWhiteSpace(*date);
     record.provider = *provider;

@@ -31,6 +31,7 @@ enum class DriverLookupFailure {
 struct InstalledDriverRecord {
     DriverLookupFailure failure = DriverLookupFailure::None;
     std::wstring failedPath;  // the key that did not open, for the *Key failures
+    std::wstring classPath;   // the driver class key the values were read from, once it opened
     std::wstring version;     // trimmed
     std::wstring date;        // trimmed
     std::wstring provider;    // as stored

@@ -27,21 +27,25 @@ bool IsApplicationOrHotfix(int type) {
 
 }  // namespace
 
-void DetectDevicePresence(ItemList& items, HardwareQuery& hardware) {
+void DetectDevicePresence(ItemList& items, HardwareQuery& hardware, DecisionBook& decisions) {
     // Each question makes the device libraries walk every device of the machine, and the answer
     // cannot change within one evaluation: every distinct id is asked once, however many items or
     // records repeat it (ids missing from the file all read as the same empty text).
-    std::unordered_map<std::wstring, bool> present;
-    const auto isPresent = [&](const std::wstring& hardwareId) {
-        const auto known = present.find(hardwareId);
-        if (known != present.end()) return known->second;
-        const bool answer = hardware.IsDevicePresent(hardwareId);
-        present.emplace(hardwareId, answer);
-        return answer;
+    std::unordered_map<std::wstring, DeviceAnswer> answers;
+    const auto answerFor = [&](const std::wstring& hardwareId) -> const DeviceAnswer& {
+        const auto known = answers.find(hardwareId);
+        if (known != answers.end()) return known->second;
+        return answers.emplace(hardwareId, hardware.FindDevice(hardwareId)).first->second;
     };
     for (auto& item : items) {
         if (HasHardwareIdChecks(*item)) {
-            for (CHW_ID& id : item->m_pHwIdList) id.m_bFound = isPresent(id.m_strHwId);
+            std::vector<DeviceFinding>& findings = decisions.For(item->m_nItemNo).devices;
+            findings.clear();
+            for (CHW_ID& id : item->m_pHwIdList) {
+                const DeviceAnswer& answer = answerFor(id.m_strHwId);
+                id.m_bFound = answer.present;
+                findings.push_back({id.m_strHwId, answer.present, answer.source});
+            }
         } else if (IsApplicationOrHotfix(item->m_nType)) {
             item->m_bHwFound = true;
         }
@@ -49,7 +53,7 @@ void DetectDevicePresence(ItemList& items, HardwareQuery& hardware) {
 }
 
 void EvaluateInstalledState(ItemList& items, const MachineFacts& facts, Registry& registry,
-                            const DiagnosticSwitches& switches, MessageSink& sink) {
+                            const DiagnosticSwitches& switches, MessageSink& sink, DecisionBook& decisions) {
     // One cache per evaluation: the registry is read as it is now, and a re-scan after an
     // installation starts afresh.
     DriverKeyCache drivers(registry);
@@ -61,6 +65,9 @@ void EvaluateInstalledState(ItemList& items, const MachineFacts& facts, Registry
     int position = 0;
     for (auto& item : items) {
         ++position;
+        DecisionRecord& decision = decisions.For(item->m_nItemNo);
+        decision.drivers.clear();
+        decision.application.reset();
         switch (item->m_nType) {
         case ITEM_TYPE_DRIVER: {
             const std::size_t count = std::min({item->m_pHwIdList.size(), item->m_pVersionList.size(),
@@ -69,7 +76,8 @@ void EvaluateInstalledState(ItemList& items, const MachineFacts& facts, Registry
                 CVersion& version = item->m_pVersionList[i];
                 version.m_nCompare = DetectInstalledDriver(switches, sink, *item, version.m_strVersion,
                                                            item->m_pDateList[i].m_strDate,
-                                                           item->m_pHwIdList[i].m_strHwId, drivers);
+                                                           item->m_pHwIdList[i].m_strHwId, drivers,
+                                                           decision.drivers.emplace_back());
             }
             break;
         }
@@ -78,12 +86,12 @@ void EvaluateInstalledState(ItemList& items, const MachineFacts& facts, Registry
             const std::wstring version =
                 item->m_pVersionList.empty() ? std::wstring() : item->m_pVersionList.front().m_strVersion;
             DetectInstalledApplication(switches, sink, facts.m_b64Bit, *item, item->m_strVersionPath, version,
-                                       registry);
+                                       registry, decision.application.emplace());
             break;
         }
         case ITEM_TYPE_HOTFIX:
             DetectInstalledApplication(switches, sink, facts.m_b64Bit, *item, item->m_strVersionPath, L"",
-                                       registry);
+                                       registry, decision.application.emplace());
             break;
         default:
             sink.ShowMessage(L"#2 : Wrong item type, #item : " + DecimalText(position));

@@ -10,7 +10,8 @@ namespace {
 
 enum class Wanted { Present, Absent };
 
-struct VisibilityGroup {
+struct GroupFields {
+    VisibilityGroup group;
     std::vector<std::uint32_t> CItem::*list;
     std::wstring CItem::*rule;
     Wanted wanted;  // the state of the listed items the group looks for
@@ -18,18 +19,22 @@ struct VisibilityGroup {
 };
 
 // In the order they apply; a later group overrides an earlier one.
-const VisibilityGroup kGroups[] = {
-    {&CItem::m_arrVisibleIfExist, &CItem::m_strVisibleIfExistRule, Wanted::Present, true},
-    {&CItem::m_arrInvisibleIfExist, &CItem::m_strInvisibleIfExistRule, Wanted::Present, false},
-    {&CItem::m_arrVisibleIfNotExist, &CItem::m_strVisibleIfNotExistRule, Wanted::Absent, true},
-    {&CItem::m_arrInvisibleIfNotExist, &CItem::m_strInvisibleIfNotExistRule, Wanted::Absent, false},
+const GroupFields kGroups[] = {
+    {VisibilityGroup::VisibleIfExist, &CItem::m_arrVisibleIfExist, &CItem::m_strVisibleIfExistRule,
+     Wanted::Present, true},
+    {VisibilityGroup::InvisibleIfExist, &CItem::m_arrInvisibleIfExist, &CItem::m_strInvisibleIfExistRule,
+     Wanted::Present, false},
+    {VisibilityGroup::VisibleIfNotExist, &CItem::m_arrVisibleIfNotExist, &CItem::m_strVisibleIfNotExistRule,
+     Wanted::Absent, true},
+    {VisibilityGroup::InvisibleIfNotExist, &CItem::m_arrInvisibleIfNotExist, &CItem::m_strInvisibleIfNotExistRule,
+     Wanted::Absent, false},
 };
 
 bool IsPresent(const CItem& item) { return item.m_bInstalled || item.m_bVersionResult; }
 
 }  // namespace
 
-void ApplyVisibilityRules(ItemList& items) {
+void ApplyVisibilityRules(ItemList& items, DecisionBook& decisions) {
     // The presence of every item as the earlier passes left it, read before any flag here changes
     // (this pass writes only m_bHwFound, which presence does not read). A number naming no item
     // is ignored.
@@ -39,7 +44,9 @@ void ApplyVisibilityRules(ItemList& items) {
     }
 
     for (auto& item : items) {
-        for (const VisibilityGroup& group : kGroups) {
+        std::vector<VisibilityFinding>& findings = decisions.For(item->m_nItemNo).visibility;
+        findings.clear();
+        for (const GroupFields& group : kGroups) {
             const std::vector<std::uint32_t>& numbers = (*item).*group.list;
             if (numbers.empty()) continue;
             const std::wstring& rule = (*item).*group.rule;
@@ -55,18 +62,11 @@ void ApplyVisibilityRules(ItemList& items) {
                 (wanted ? anyWanted : anyUnwanted) = true;
             }
             const bool holds = isOr ? anyWanted : !anyUnwanted;
-            if (holds) item->m_bHwFound = group.visible;
+            if (!holds) continue;
+            item->m_bHwFound = group.visible;
+            findings.push_back({group.group, numbers, rule, group.visible});
         }
     }
-}
-
-void RunEvaluationPasses(ItemList& items, const EvaluationInputs& inputs, EvaluationRun run) {
-    DetectDevicePresence(items, inputs.hardware);
-    EvaluateInstalledState(items, inputs.facts, inputs.registry, inputs.switches, inputs.sink);
-    if (run == EvaluationRun::Startup) ApplyHardwareRule(items);
-    ApplyOSRule(items, inputs.osDisplayName);
-    ApplyLanguageRule(items, inputs.languageTag);
-    ApplyVisibilityRules(items);
 }
 
 }  // namespace tavelin

@@ -111,20 +111,25 @@ std::optional<std::wstring> VendorLibraries::ReadModel(HWND owner, const std::ws
 }
 
 bool VendorLibraries::IsDevicePresent(const std::wstring& hardwareId) {
+    return FindDevice(hardwareId).present;
+}
+
+DeviceAnswer VendorLibraries::FindDevice(const std::wstring& hardwareId) {
     const auto enumEntryPoint =
         FindEntryPoint<QuorvelIoControlFunction>(m_libraries[kEnum].module.Get(), vendor::kEntryPointName);
     if (enumEntryPoint != nullptr &&
         Ask(enumEntryPoint, vendor::kRequestDevicePresent, const_cast<wchar_t*>(hardwareId.c_str()),
             static_cast<DWORD>(hardwareId.size()), nullptr, 0)) {
-        return true;
+        return {true, m_libraries[kEnum].fileName};
     }
     const auto usbEntryPoint =
         FindEntryPoint<QuorvelIoControlFunction>(m_libraries[kUsb].module.Get(), vendor::kEntryPointName);
-    if (usbEntryPoint == nullptr) return false;
+    if (usbEntryPoint == nullptr) return {};
     char ansiId[vendor::kUsbIdBufferSize] = {};
     WideCharToMultiByte(CP_ACP, 0, hardwareId.c_str(), -1, ansiId, sizeof(ansiId), nullptr, nullptr);
     ansiId[sizeof(ansiId) - 1] = '\0';  // an over-long id is cut, never left unterminated
-    return Ask(usbEntryPoint, vendor::kRequestDevicePresent, ansiId, sizeof(ansiId), nullptr, 0);
+    if (!Ask(usbEntryPoint, vendor::kRequestDevicePresent, ansiId, sizeof(ansiId), nullptr, 0)) return {};
+    return {true, m_libraries[kUsb].fileName};
 }
 
 void VendorLibraries::Unload() {

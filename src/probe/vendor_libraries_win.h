@@ -54,6 +54,8 @@ public:
 
     // Asks the ENUM library, then the USB library. The entry points are looked up at every query.
     bool IsDevicePresent(const std::wstring& hardwareId) override;
+    // The same, naming the library (its file name) that found the device.
+    DeviceAnswer FindDevice(const std::wstring& hardwareId) override;
 
     // Frees all four libraries and deletes the copied driver. Safe when nothing is loaded, and twice.
     void Unload();

@@ -122,13 +122,14 @@ TEST(DetectInstalledApplication, Table) {
     MemoryRegistry registry = MakeMachine();
     for (const AppCase& c : cases) {
         CItem item;
+        ApplicationFinding finding;
         item.m_nType = c.type;
         item.m_bIgnoreVersionChecking = c.ignoreVersionChecking;
         // Flags from a previous evaluation must not survive.
         item.m_bInstalled = !c.expectedInstalled;
         item.m_bVersionResult = !c.expectedVersionResult;
         RecordingSink sink;
-        DetectInstalledApplication(AllDiagnostics(), sink, c.is64Bit, item, c.versionPath, c.iniVersion, registry);
+        DetectInstalledApplication(AllDiagnostics(), sink, c.is64Bit, item, c.versionPath, c.iniVersion, registry, finding);
         EXPECT_EQ(item.m_bInstalled, c.expectedInstalled) << c.name;
         EXPECT_EQ(item.m_bVersionResult, c.expectedVersionResult) << c.name;
         EXPECT_EQ(sink.messages, c.expectedMessages) << c.name;
@@ -152,12 +153,13 @@ TEST(DetectInstalledApplication, ErrorsAndStatusesFollowTheirSwitches) {
     };
     for (const Case& c : cases) {
         CItem item;
+        ApplicationFinding finding;
         item.m_nType = ITEM_TYPE_OPTIONAL_APP;
         DiagnosticSwitches switches;
         switches.m_bShowErrorMessage = c.showErrors;
         switches.m_bShowItemVersionStatus = c.showStatus;
         RecordingSink sink;
-        DetectInstalledApplication(switches, sink, false, item, c.versionPath, c.iniVersion, registry);
+        DetectInstalledApplication(switches, sink, false, item, c.versionPath, c.iniVersion, registry, finding);
         EXPECT_EQ(sink.messages.size(), c.expectedMessages) << c.name;
     }
 }

@@ -358,7 +358,8 @@ TEST(LoadCatalogue, HostileCatalogueStaysSmallAndCheap) {
     EXPECT_LE(records, 4096u);
 
     FixedHardware hardware;
-    DetectDevicePresence(catalogue.m_pItemList, hardware);
+    DecisionBook decisions;
+    DetectDevicePresence(catalogue.m_pItemList, hardware, decisions);
     EXPECT_EQ(hardware.asked, std::vector<std::wstring>{L""});
 }
 

@@ -151,9 +151,10 @@ TEST(DetectInstalledDriver, Table) {
     DriverKeyCache drivers(registry);
     for (const DriverCase& c : DriverCases()) {
         CItem item = DriverItemOf(c);
+        DriverFinding finding;
         RecordingSink sink;
         const int status =
-            DetectInstalledDriver(AllDiagnostics(), sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers);
+            DetectInstalledDriver(AllDiagnostics(), sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers, finding);
         EXPECT_EQ(status, c.expectedStatus) << c.name;
         EXPECT_EQ(item.m_bInstalled, c.expectedInstalled) << c.name;
         EXPECT_EQ(sink.messages, c.expectedMessages) << c.name;
@@ -173,8 +174,9 @@ TEST(DetectInstalledDriver, EachSwitchShowsOnlyItsOwnMessages) {
         const char* which = statusSwitch ? "ShowItemVersionStatus alone" : "ShowErrorMessage alone";
         for (const DriverCase& c : DriverCases()) {
             CItem item = DriverItemOf(c);
+            DriverFinding finding;
             RecordingSink sink;
-            DetectInstalledDriver(switches, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers);
+            DetectInstalledDriver(switches, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers, finding);
             std::vector<std::wstring> expected;
             for (const std::wstring& text : c.expectedMessages) {
                 if (isStatus(text) == statusSwitch) expected.push_back(text);
@@ -192,8 +194,9 @@ TEST(DetectInstalledDriver, SilentWithoutSwitchesAndKeepsInstalledOnFailure) {
     for (const DriverCase& c : DriverCases()) {
         // An earlier hardware id of the same item already found the driver installed.
         CItem item = DriverItemOf(c);
+        DriverFinding finding;
         item.m_bInstalled = true;
-        DetectInstalledDriver(DiagnosticSwitches{}, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers);
+        DetectInstalledDriver(DiagnosticSwitches{}, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers, finding);
         if (!c.expectedInstalled) {
             ++failures;
             EXPECT_TRUE(item.m_bInstalled) << c.name << ": a failed lookup cleared the flag";

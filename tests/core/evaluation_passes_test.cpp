@@ -1,4 +1,5 @@
 #include "evaluate/evaluation_passes.h"
+#include "evaluate/evaluation_sequence.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,8 @@ TEST(ApplyHardwareRule, Table) {
         items.push_back(MakeItem(1, c.type, c.rule, c.ids));
         items[0]->m_bIgnoreHwChecking = c.ignoreHw;
         items[0]->m_bVersionResult = true;
-        ApplyHardwareRule(items);
+        DecisionBook decisions;
+        ApplyHardwareRule(items, decisions);
         EXPECT_EQ(items[0]->m_bHwFound, c.expectedHwFound) << c.name;
         EXPECT_EQ(items[0]->m_bVersionResult, c.expectedVersionResult) << c.name;
     }
@@ -92,7 +94,8 @@ TEST(ApplyHardwareRule, Table) {
 TEST(ApplyHardwareRule, DriverWithoutKnownRuleKeepsVersionResult) {
     ItemList items;
     items.push_back(MakeItem(1, ITEM_TYPE_DRIVER, HWID_RULE_NONE, {{true, kIniNewer}}));
-    ApplyHardwareRule(items);
+    DecisionBook decisions;
+    ApplyHardwareRule(items, decisions);
     EXPECT_TRUE(items[0]->m_bHwFound);
     EXPECT_FALSE(items[0]->m_bVersionResult);
 }
@@ -117,7 +120,8 @@ TEST(ApplyOSRule, Table) {
         ItemList items;
         items.push_back(MakeItem(1, ITEM_TYPE_DRIVER, HWID_RULE_OR));
         items[0]->m_strOSVersion = c.osVersion;
-        ApplyOSRule(items, c.displayName);
+        DecisionBook decisions;
+        ApplyOSRule(items, c.displayName, decisions);
         EXPECT_EQ(items[0]->m_bOSMatched, c.expected) << c.name;
     }
 }
@@ -139,7 +143,8 @@ TEST(ApplyLanguageRule, Table) {
         items.push_back(MakeItem(1, ITEM_TYPE_OPTIONAL_APP, HWID_RULE_NONE));
         int index = 0;
         for (const std::wstring& language : c.languages) items[0]->m_pLanguageList.emplace_back(index++, language);
-        ApplyLanguageRule(items, c.tag);
+        DecisionBook decisions;
+        ApplyLanguageRule(items, c.tag, decisions);
         EXPECT_EQ(items[0]->m_bLanguageMatched, c.expected) << c.name;
     }
 }
@@ -194,7 +199,8 @@ TEST(ApplyVisibilityRules, Table) {
         item.m_strVisibleIfNotExistRule = c.visibleIfNotExist.rule ? c.visibleIfNotExist.rule : L"";
         item.m_arrInvisibleIfNotExist = c.invisibleIfNotExist.list;
         item.m_strInvisibleIfNotExistRule = c.invisibleIfNotExist.rule ? c.invisibleIfNotExist.rule : L"";
-        ApplyVisibilityRules(items);
+        DecisionBook decisions;
+        ApplyVisibilityRules(items, decisions);
         EXPECT_EQ(item.m_bHwFound, c.expected) << c.name;
     }
 }
@@ -211,7 +217,8 @@ TEST(DetectDevicePresence, AsksForDriverIdsAndAppIdsWhenCounted) {
     for (auto& item : items) item->m_bHwFound = false;
 
     FixedHardware hardware({L"PCI\\VEN_2", L"PCI\\VEN_1"});
-    DetectDevicePresence(items, hardware);
+    DecisionBook decisions;
+    DetectDevicePresence(items, hardware, decisions);
     EXPECT_EQ(hardware.asked, (std::vector<std::wstring>{L"PCI\\VEN_1", L"PCI\\VEN_2"})) << "the repeated id is asked once";
     EXPECT_TRUE(items[0]->m_pHwIdList[0].m_bFound);
     EXPECT_TRUE(items[0]->m_pHwIdList[1].m_bFound);
@@ -236,7 +243,8 @@ TEST(DetectDevicePresence, AsksOncePerDistinctId) {
     items.push_back(std::move(app));
 
     FixedHardware hardware({L"PCI\\A"});
-    DetectDevicePresence(items, hardware);
+    DecisionBook decisions;
+    DetectDevicePresence(items, hardware, decisions);
     EXPECT_EQ(hardware.asked, (std::vector<std::wstring>{L"PCI\\A", L"", L"PCI\\B"}));
     const std::vector<bool> driverFound = {true, false, true, false};
     const std::vector<bool> appFound = {false, false, true};
@@ -278,7 +286,8 @@ TEST(EvaluateInstalledState, DispatchesByTypeAndReportsWrongTypes) {
     MachineFacts facts;
     facts.m_b64Bit = true;
     RecordingSink sink;
-    EvaluateInstalledState(items, facts, registry, DiagnosticSwitches{}, sink);
+    DecisionBook decisions;
+    EvaluateInstalledState(items, facts, registry, DiagnosticSwitches{}, sink, decisions);
 
     EXPECT_EQ(sink.messages, (std::vector<std::wstring>{L"#2 : Wrong item type, #item : 1",
                                                         L"#2 : Wrong item type, #item : 5"}));

@@ -2,8 +2,11 @@
 // flags are worked out by hand from the rules, item by item, in the comments of the table.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "config/catalogue.h"
-#include "evaluate/evaluation_passes.h"
+#include "evaluate/decision_text.h"
+#include "evaluate/evaluation_sequence.h"
 #include "evaluate/memory_registry.h"
 #include "evaluate/version_compare.h"
 #include "fake_evaluation_inputs.h"
@@ -53,26 +56,40 @@ struct Expected {
     std::vector<int> compares;  // drivers: m_nCompare per hardware id
 };
 
-TEST(WholeDisc, FlagsPerItem) {
+// The whole disc loaded and judged on the machine above.
+struct JudgedDisc {
+    LoadedCatalogue catalogue;
+    DecisionBook decisions;
+    std::vector<std::wstring> messages;
+};
+
+JudgedDisc JudgeWholeDisc() {
     const ConfigFile config(std::string(TAVELIN_TEST_DATA) + "/discs/whole/Lib/TAVELIN.INI");
     MachineFacts facts;
     facts.m_szOSKey = L"WNT_6.0_HOME_PREMIUM";
     facts.m_b64Bit = true;
     facts.m_szLanguageCode = L"0409";
-    LoadedCatalogue catalogue = LoadCatalogue(config, facts, L"TV-1000");
-    EXPECT_EQ(catalogue.m_szLanguageTag, L"ENG");
-    EXPECT_EQ(catalogue.m_szOSDisplayName, L"Vista Home Premium");
-    EXPECT_EQ(catalogue.m_nDiscWaitTime, 30);
-    EXPECT_EQ(catalogue.m_nItemQuantity, 12);
-
+    JudgedDisc judged{LoadCatalogue(config, facts, L"TV-1000"), {}, {}};
+    LoadedCatalogue& catalogue = judged.catalogue;
     MemoryRegistry registry = MakeMachine();
     FixedHardware hardware({L"PCI\\VEN_8086&DEV_27D8", L"HDAUDIO\\FUNC_01&VEN_10EC&DEV_0888",
                             L"PCI\\VEN_1180&DEV_0832", L"PCI\\VEN_1180&DEV_0822"});
     RecordingSink sink;
-    RunEvaluationPasses(catalogue.m_pItemList,
-                        {facts, catalogue.m_szOSDisplayName, catalogue.m_szLanguageTag, registry, hardware,
-                         DiagnosticSwitches{}, sink},
-                        EvaluationRun::Startup);
+    judged.decisions = RunEvaluationPasses(catalogue.m_pItemList,
+                                           {facts, catalogue.m_szOSDisplayName, catalogue.m_szLanguageTag, registry,
+                                            hardware, DiagnosticSwitches{}, sink},
+                                           EvaluationRun::Startup);
+    judged.messages = sink.messages;
+    return judged;
+}
+
+TEST(WholeDisc, FlagsPerItem) {
+    const JudgedDisc judged = JudgeWholeDisc();
+    const LoadedCatalogue& catalogue = judged.catalogue;
+    EXPECT_EQ(catalogue.m_szLanguageTag, L"ENG");
+    EXPECT_EQ(catalogue.m_szOSDisplayName, L"Vista Home Premium");
+    EXPECT_EQ(catalogue.m_nDiscWaitTime, 30);
+    EXPECT_EQ(catalogue.m_nItemQuantity, 12);
 
     const Expected expected[] = {
         // OR: id 1 present and Same, id 2 absent (not in the registry: Error) -> shown, nothing to install.
@@ -113,7 +130,57 @@ TEST(WholeDisc, FlagsPerItem) {
             EXPECT_EQ(compares, e.compares) << label;
         }
     }
-    EXPECT_EQ(sink.messages, std::vector<std::wstring>{L"#2 : Wrong item type, #item : 7"});
+    EXPECT_EQ(judged.messages, std::vector<std::wstring>{L"#2 : Wrong item type, #item : 7"});
+}
+
+// The reason each item of the disc gets, one per way an item can be judged; the records behind
+// them are made beside the flags above, which stay as they were.
+TEST(WholeDisc, ReasonPerItem) {
+    const JudgedDisc judged = JudgeWholeDisc();
+    const ReasonTexts english;
+    const std::map<int, std::wstring> expected = {
+        {1, L"Greyed: installed, same version as on the disc"},
+        {2, L"Offered: the installed driver 6.0.1.4900 (2008-01-01) is older than the disc's 6.0.1.5000 (2008-03-03)"},
+        {5, L"Offered: the installed driver 2.0 came with Windows; the disc's 2.0 replaces it"},
+        {6, L"Not offered: meant for Windows XP, Windows 7, not for Vista Home Premium"},
+        {7, L"Not offered: meant for the languages JPN, not for ENG"},
+        {8, L"Not offered: hidden by the disc's rule Invisible_If_Item_Exist (Item_1)"},
+        {9, L"Not offered: the disc gives it a type this program does not know"},
+        {10, L"Greyed: installed (SOFTWARE\\Maker\\Updater is in the registry)\n"
+             L"Shown by the disc's rule Visible_If_Item_Exist (Item_8 AND Item_11)"},
+    };
+    ASSERT_EQ(judged.decisions.Records().size(), expected.size());
+    for (const auto& [number, reason] : expected) {
+        const DecisionRecord* decision = judged.decisions.Find(number);
+        ASSERT_NE(decision, nullptr) << number;
+        EXPECT_EQ(ReasonSummary(*decision, english), reason) << number;
+    }
+
+    const std::map<int, std::wstring> dropped = {
+        {3, L"Not offered: meant for the models TV-2000"},
+        {4, L"Not offered: meant for 32BIT Windows"},
+        {11, L"Not offered: it has no title in this language or in English"},
+        {12, L"Not offered: it has no title in this language or in English"},
+    };
+    ASSERT_EQ(judged.catalogue.m_droppedItems.size(), dropped.size());
+    for (const DroppedItem& item : judged.catalogue.m_droppedItems) {
+        EXPECT_EQ(DroppedItemReason(item, english), dropped.at(item.itemNo)) << item.itemNo;
+    }
+
+    // The placement each outcome gives, and the findings behind the driver with two devices.
+    const DecisionRecord& chipset = *judged.decisions.Find(1);
+    EXPECT_EQ(chipset.placement, ListPlacement::InstalledRow);
+    EXPECT_FALSE(chipset.checkedByDefault);
+    ASSERT_EQ(chipset.drivers.size(), 2u);
+    EXPECT_EQ(chipset.drivers[0].classPath, kClass + kSystem + L"\\0000");
+    EXPECT_EQ(chipset.drivers[1].failure, DriverLookupFailure::NoMatchingDevice);
+    EXPECT_EQ(judged.decisions.Find(2)->placement, ListPlacement::Offered);
+    EXPECT_TRUE(judged.decisions.Find(2)->checkedByDefault);
+    EXPECT_EQ(judged.decisions.Find(6)->placement, ListPlacement::None);
+    const DecisionRecord& photo = *judged.decisions.Find(7);
+    ASSERT_TRUE(photo.application.has_value());
+    EXPECT_EQ(photo.application->view, RegistryView::View64);
+    EXPECT_EQ(photo.application->version.installedVersion, L"3.0") << "the last subkey compared decides";
 }
 
 }  // namespace

@@ -139,11 +139,12 @@ TEST_F(RealRegistry, ApplicationOnlyInThe64BitViewIsFoundOnTheSecondAttempt) {
     };
     for (const Case& c : cases) {
         CItem item;
+        ApplicationFinding finding;
         item.m_nType = c.type;
         RecordingSink sink;
         DiagnosticSwitches switches;
         switches.m_bShowErrorMessage = switches.m_bShowItemVersionStatus = true;
-        DetectInstalledApplication(switches, sink, true, item, c.path, c.iniVersion, m_registry);
+        DetectInstalledApplication(switches, sink, true, item, c.path, c.iniVersion, m_registry, finding);
         EXPECT_TRUE(item.m_bInstalled) << c.name;
         EXPECT_FALSE(item.m_bVersionResult) << c.name;
         EXPECT_EQ(sink.messages, c.expected) << c.name;
@@ -168,11 +169,12 @@ TEST_F(RealRegistry, ThirtyTwoBitWindowsHasNoSecondAttempt) {
     const bool is64 = RunsOn64BitWindows();
     CountingRegistry counting(m_registry);
     CItem item;
+    ApplicationFinding finding;
     item.m_nType = ITEM_TYPE_OPTIONAL_APP;
     RecordingSink sink;
     DiagnosticSwitches switches;
     switches.m_bShowErrorMessage = true;
-    DetectInstalledApplication(switches, sink, is64, item, Software(L"Missing\\Version"), L"1.0", counting);
+    DetectInstalledApplication(switches, sink, is64, item, Software(L"Missing\\Version"), L"1.0", counting, finding);
     EXPECT_FALSE(item.m_bInstalled);
     EXPECT_TRUE(item.m_bVersionResult);
     if (is64) {
@@ -231,10 +233,11 @@ TEST_F(RealRegistry, KeyAndValueFormsAndTheValueBuffer) {
     };
     for (const Case& c : cases) {
         CItem item;
+        ApplicationFinding finding;
         item.m_nType = ITEM_TYPE_RECOMMENDED_APP;
         RecordingSink sink;
         DetectInstalledApplication(DiagnosticSwitches{}, sink, RunsOn64BitWindows(), item, c.path, c.iniVersion,
-                                   m_registry);
+                                   m_registry, finding);
         EXPECT_EQ(item.m_bInstalled, c.installed) << c.name;
         EXPECT_EQ(item.m_bVersionResult, c.install) << c.name;
     }
@@ -284,10 +287,11 @@ TEST_F(RealRegistry, DriverWalk) {
     DriverKeyCache drivers(m_registry);
     for (const Case& c : cases) {
         CItem item;
+        DriverFinding finding;
         item.m_nType = ITEM_TYPE_DRIVER;
         item.m_bIgnoreVersionChecking = c.ignoreVersion;
         RecordingSink sink;
-        EXPECT_EQ(DetectInstalledDriver(switches, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers), c.expected)
+        EXPECT_EQ(DetectInstalledDriver(switches, sink, item, c.iniVersion, c.iniDate, c.hardwareId, drivers, finding), c.expected)
             << c.name;
         ASSERT_FALSE(sink.messages.empty()) << c.name;
         EXPECT_EQ(sink.messages.back(), c.message) << c.name;
