@@ -133,6 +133,8 @@ TEST(DetectInstalledApplication, Table) {
         EXPECT_EQ(item.m_bInstalled, c.expectedInstalled) << c.name;
         EXPECT_EQ(item.m_bVersionResult, c.expectedVersionResult) << c.name;
         EXPECT_EQ(sink.messages, c.expectedMessages) << c.name;
+        // Whatever the lookup, the record's "found" is what made the item count as installed.
+        EXPECT_EQ(finding.found, c.expectedInstalled) << c.name;
     }
 }
 

@@ -158,6 +158,10 @@ TEST(DetectInstalledDriver, Table) {
         EXPECT_EQ(status, c.expectedStatus) << c.name;
         EXPECT_EQ(item.m_bInstalled, c.expectedInstalled) << c.name;
         EXPECT_EQ(sink.messages, c.expectedMessages) << c.name;
+        // The record says the same as the result, and compares only what was read.
+        EXPECT_EQ(finding.outcome, status) << c.name;
+        EXPECT_EQ(finding.hardwareId, c.hardwareId) << c.name;
+        EXPECT_EQ(finding.compared, item.m_bInstalled) << c.name;
     }
 }
 
