@@ -162,7 +162,11 @@ ItemList CopyOf(const ItemList& items) {
 
 }  // namespace
 
-InstallWorker::InstallWorker() = default;
+HANDLE StartThread(LPTHREAD_START_ROUTINE procedure, void* parameter) {
+    return CreateThread(nullptr, 0, procedure, parameter, 0, nullptr);
+}
+
+InstallWorker::InstallWorker(ThreadStarter startThread) : m_startThread(startThread) {}
 
 InstallWorker::~InstallWorker() { Detach(); }
 
@@ -193,7 +197,7 @@ bool InstallWorker::Start(HWND dialog, InstallRunUi& ui, const ItemList& items, 
     context->bridge = m_bridge;
 
     auto* handedOver = new std::shared_ptr<RunContext>(context);
-    HANDLE thread = CreateThread(nullptr, 0, InstallThreadProc, handedOver, 0, nullptr);
+    HANDLE thread = m_startThread(InstallThreadProc, handedOver);
     if (thread == nullptr) {
         delete handedOver;
         return false;

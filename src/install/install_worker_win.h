@@ -43,9 +43,14 @@ struct InstallRunSettings {
 constexpr UINT_PTR kProgressTimerId = 1;
 constexpr UINT kProgressTimerPeriodMs = 500;
 
+// Creates the run's thread; null when it could not. A seam: tests start the worker with one that
+// fails, as CreateThread does when the process is out of memory or threads.
+using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE procedure, void* parameter);
+HANDLE StartThread(LPTHREAD_START_ROUTINE procedure, void* parameter);
+
 class InstallWorker {
 public:
-    InstallWorker();
+    explicit InstallWorker(ThreadStarter startThread = StartThread);
     ~InstallWorker();
     InstallWorker(const InstallWorker&) = delete;
     InstallWorker& operator=(const InstallWorker&) = delete;
@@ -81,6 +86,7 @@ public:
 private:
     void EnsureBridge();
 
+    ThreadStarter m_startThread;
     std::shared_ptr<RunContext> m_context;
     UniqueHandle m_thread;
     HWND m_bridge = nullptr;

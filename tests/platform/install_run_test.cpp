@@ -292,6 +292,36 @@ TEST(InstallWorker, RunsOnItsThreadAndServesTheListOnTheUiThread) {
     EXPECT_EQ(WaitForSingleObject(worker.ThreadHandle(), 5000), WAIT_OBJECT_0);
 }
 
+HANDLE NoThread(LPTHREAD_START_ROUTINE, void*) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// A start whose thread cannot be made is refused and leaves nothing behind: no run is announced,
+// the list is not touched, and the next start with a thread runs as any other.
+TEST(InstallWorker, AStartWithoutAThreadIsRefusedAndLeavesNothingBehind) {
+    StandInDialog dialog;
+    RecordingUi ui({1});
+    ItemList items;
+    items.push_back(CommandItem(4, 0, L"\\cmd.exe%%/c exit 0"));
+    InstallWorker failing(NoThread);
+    ASSERT_NE(dialog.Get(), nullptr);
+    EXPECT_FALSE(failing.Start(dialog.Get(), ui, items, Settings(SystemFolder())));
+    EXPECT_FALSE(failing.HasThread());
+    EXPECT_FALSE(failing.IsRunning());
+    dialog.PumpUntil([&] { return dialog.m_posted != 0; }, 500);
+    EXPECT_EQ(dialog.m_posted, 0) << "no run was announced";
+    RunOutcome outcome;
+    EXPECT_FALSE(failing.TakeFinishedOutcome(outcome));
+    EXPECT_TRUE(ui.calls.empty());
+
+    InstallWorker working;
+    ASSERT_TRUE(working.Start(dialog.Get(), ui, items, Settings(SystemFolder())));
+    EXPECT_EQ(dialog.PumpUntil([&] { return dialog.m_posted != 0; }, 20000), WM_INSTALLATION_COMPLETE);
+    EXPECT_TRUE(ui.Called("text 0 Done"));
+    EXPECT_EQ(WaitForSingleObject(working.ThreadHandle(), 5000), WAIT_OBJECT_0);
+}
+
 TEST(InstallWorker, ClosingTheWindowDuringARunCutsTheWorkerOff) {
     REQUIRE_BUILT_DISC();
     StandInDialog dialog;
