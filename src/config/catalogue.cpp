@@ -178,6 +178,8 @@ std::unique_ptr<CItem> LoadItem(const ConfigFile& config, int n, const MachineFa
     const std::wstring invisibleIfNotExist = read.Value(L"Invisible_If_Item_Not_Exist");
     const std::wstring invisibleIfNotExistRule = read.Value(L"Invisible_If_Item_Not_Exist_Checkrule");
     item->m_bRestart = read.Flag(L"Restart");
+    item->m_arrSuccessCodes = ParseExitCodeList(read.Value(L"Success_Exit_Codes"));
+    item->m_arrRestartCodes = ParseExitCodeList(read.Value(L"Restart_Exit_Codes"));
 
     ReadTypeSpecificKeys(read, *item, budget);
 
@@ -203,6 +205,40 @@ int ItemTypeFromText(const std::wstring& upperType) {
     if (upperType == L"OPTIONAL_APPLICATION") return ITEM_TYPE_OPTIONAL_APP;
     if (upperType == L"HOTFIX") return ITEM_TYPE_HOTFIX;
     return ITEM_TYPE_UNKNOWN;
+}
+
+std::vector<std::uint32_t> ParseExitCodeList(const std::wstring& value) {
+    std::vector<std::uint32_t> codes;
+    for (const std::wstring& entry : SplitList(value, L",")) {
+        std::wstring_view digits = entry;
+        bool negative = false;
+        int base = 10;
+        if (digits.size() > 2 && digits[0] == L'0' && (digits[1] == L'x' || digits[1] == L'X')) {
+            digits.remove_prefix(2);
+            base = 16;
+        } else if (!digits.empty() && digits[0] == L'-') {
+            digits.remove_prefix(1);
+            negative = true;
+        }
+        if (digits.empty() || digits.size() > (base == 16 ? 8u : 10u)) continue;
+        unsigned long long number = 0;
+        bool valid = true;
+        for (wchar_t c : digits) {
+            int digit = -1;
+            if (c >= L'0' && c <= L'9') digit = c - L'0';
+            if (base == 16 && c >= L'a' && c <= L'f') digit = c - L'a' + 10;
+            if (base == 16 && c >= L'A' && c <= L'F') digit = c - L'A' + 10;
+            if (digit < 0) {
+                valid = false;
+                break;
+            }
+            number = number * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+        }
+        const unsigned long long limit = negative ? 0x80000000ULL : 0xFFFFFFFFULL;
+        if (!valid || number > limit) continue;
+        codes.push_back(static_cast<std::uint32_t>(negative ? 0x100000000ULL - number : number));
+    }
+    return codes;
 }
 
 std::vector<std::uint32_t> ParseItemNumberList(const std::wstring& value) {

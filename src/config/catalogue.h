@@ -127,6 +127,10 @@ public:
     std::wstring m_strVisibleIfNotExistRule;
     std::vector<std::uint32_t> m_arrInvisibleIfNotExist;
     std::wstring m_strInvisibleIfNotExistRule;
+    // "Success_Exit_Codes" and "Restart_Exit_Codes": what the installer's exit codes mean, when the
+    // disc says it (install/installer_result.h). Empty when the keys are missing or hold no code.
+    std::vector<std::uint32_t> m_arrSuccessCodes;
+    std::vector<std::uint32_t> m_arrRestartCodes;
 };
 
 // The items in file order. Items are owned here and never shared; a re-scan loads a new catalogue.
@@ -162,6 +166,11 @@ LoadedCatalogue LoadCatalogue(const ConfigFile& config, const MachineFacts& fact
 // The item numbers of an "Item_%d" list value, by position: entries that do not begin with "Item_"
 // leave a 0 when a later entry fills a position after them, and add nothing at the end.
 std::vector<std::uint32_t> ParseItemNumberList(const std::wstring& value);
+
+// The exit codes of a "Success_Exit_Codes" or "Restart_Exit_Codes" value: decimal (a negative
+// number as the 32-bit code it stands for, -1 being 4294967295) or hexadecimal with "0x", separated
+// by commas. Entries that are none of these are left out.
+std::vector<std::uint32_t> ParseExitCodeList(const std::wstring& value);
 
 // Item type code of an upper-cased "Type" value.
 int ItemTypeFromText(const std::wstring& upperType);

@@ -244,6 +244,26 @@ TEST(LoadCatalogue, TagsLongerThanTheirBufferAreCut) {
     EXPECT_EQ(catalogue.m_szLanguageTag.size(), 259u) << "259 characters and the terminator";
 }
 
+TEST(LoadCatalogue, ReadsExitCodesOfAnyTypeAndSaysWhyItemsWereDropped) {
+    const LoadedCatalogue catalogue =
+        Load(kTags + "[Items]\nItem_Quantity=4\n"
+                     "[Item_1]\nType=HOTFIX\nTitle_ENG=A\nSuccess_Exit_Codes=0, 3010\nRestart_Exit_Codes=3010,1641\n"
+                     "[Item_2]\nType=Utility\nTitle_ENG=B\nRestart_Exit_Codes=0x0BC2\n"
+                     "[Item_3]\nTitle_ENG=C\nModel=NB-200, NB-300\n"
+                     "[Item_4]\nTitle_ENG=D\nSystem_Type=64bit\n");
+    ASSERT_EQ(catalogue.m_pItemList.size(), 2u);
+    EXPECT_EQ(catalogue.m_pItemList[0]->m_arrSuccessCodes, (std::vector<std::uint32_t>{0, 3010}));
+    EXPECT_EQ(catalogue.m_pItemList[0]->m_arrRestartCodes, (std::vector<std::uint32_t>{3010, 1641}));
+    EXPECT_TRUE(catalogue.m_pItemList[1]->m_arrSuccessCodes.empty());
+    EXPECT_EQ(catalogue.m_pItemList[1]->m_arrRestartCodes, (std::vector<std::uint32_t>{3010}));
+    ASSERT_EQ(catalogue.m_droppedItems.size(), 2u);
+    EXPECT_EQ(catalogue.m_droppedItems[0].itemNo, 3);
+    EXPECT_EQ(catalogue.m_droppedItems[0].reason, DropReason::Model);
+    EXPECT_EQ(catalogue.m_droppedItems[0].value, L"NB-200, NB-300");
+    EXPECT_EQ(catalogue.m_droppedItems[1].itemNo, 4);
+    EXPECT_EQ(catalogue.m_droppedItems[1].reason, DropReason::Bitness);
+}
+
 TEST(ParseItemNumberList, Table) {
     using List = std::vector<std::uint32_t>;
     struct Case {

@@ -1,0 +1,12 @@
+#include "install/exit_code.h"
+
+namespace tavelin {
+
+int ExitCodeOf(const RunResult& result) {
+    if (result.anyFailed) return kExitItemFailed;
+    if (result.restartStarted) return kExitRestartStarted;
+    if (result.restartNeeded) return kExitRestartNeeded;
+    return kExitSuccess;
+}
+
+}  // namespace tavelin

@@ -1,0 +1,25 @@
+// The program's exit codes, the ones deployment tools already know from the common installers.
+// The window's normal use ends with the same codes as an unattended run.
+#pragma once
+
+namespace tavelin {
+
+constexpr int kExitSuccess = 0;          // also: nothing to install
+constexpr int kExitBadSwitch = 87;       // a switch with a missing or unusable value
+constexpr int kExitItemFailed = 1603;    // at least one item failed; the rest still ran
+constexpr int kExitAlreadyRunning = 1618;
+constexpr int kExitRestartStarted = 1641;
+constexpr int kExitRefused = 1633;       // the disc refuses this machine (model, OS or bitness)
+constexpr int kExitRestartNeeded = 3010;  // success, and Windows must restart (/norestart)
+
+// What a run came to, for its exit code.
+struct RunResult {
+    bool anyFailed = false;
+    bool restartNeeded = false;   // an item asked for a restart that was not made
+    bool restartStarted = false;  // the program asked Windows to restart
+};
+
+// A failure outweighs a restart: the deployment tool must see that something did not install.
+int ExitCodeOf(const RunResult& result);
+
+}  // namespace tavelin

@@ -1,0 +1,68 @@
+// The unattended switches: what each argument list gives, and the values that make the switches
+// unusable (the program then ends with the bad-switch code and installs nothing).
+#include "config/run_options.h"
+
+#include <gtest/gtest.h>
+
+#include "narrow_text.h"
+
+namespace tavelin {
+namespace {
+
+struct OptionsCase {
+    std::vector<std::wstring> arguments;  // after the program's path
+    RunMode mode;
+    bool noRestart;
+    std::wstring logFile;
+    ItemChoice items;
+    std::vector<std::int32_t> numbers;
+    bool usage;
+    bool error;
+};
+
+TEST(ParseRunOptions, Table) {
+    using M = RunMode;
+    using I = ItemChoice;
+    const OptionsCase cases[] = {
+        {{}, M::Window, false, L"", I::Recommended, {}, false, false},
+        {{L"ShowModel", L"whatever"}, M::Window, false, L"", I::Recommended, {}, false, false},
+        {{L"/QUIET"}, M::Quiet, false, L"", I::Recommended, {}, false, false},
+        {{L"-passive", L"/norestart"}, M::Passive, true, L"", I::Recommended, {}, false, false},
+        {{L"/quiet", L"/passive"}, M::Passive, false, L"", I::Recommended, {}, false, false},
+        {{L"quiet"}, M::Window, false, L"", I::Recommended, {}, false, false},
+        {{L"/log", L"C:\\logs\\run.log", L"/quiet"}, M::Quiet, false, L"C:\\logs\\run.log", I::Recommended, {}, false, false},
+        {{L"/items", L"ALL"}, M::Window, false, L"", I::All, {}, false, false},
+        {{L"/items", L"recommended"}, M::Window, false, L"", I::Recommended, {}, false, false},
+        {{L"/items", L"3, 7,12"}, M::Window, false, L"", I::Numbers, {3, 7, 12}, false, false},
+        {{L"/?"}, M::Window, false, L"", I::Recommended, {}, true, false},
+        // Unusable values: the run must not go on with a guess.
+        {{L"/log"}, M::Window, false, L"", I::Recommended, {}, false, true},
+        {{L"/log", L"/quiet"}, M::Quiet, false, L"", I::Recommended, {}, false, true},
+        {{L"/items"}, M::Window, false, L"", I::Recommended, {}, false, true},
+        {{L"/items", L"3,x"}, M::Window, false, L"", I::Recommended, {}, false, true},
+        {{L"/items", L"-3"}, M::Window, false, L"", I::Recommended, {}, false, true},
+        {{L"/items", L","}, M::Window, false, L"", I::Recommended, {}, false, true},
+        {{L"/items", L"99999999999"}, M::Window, false, L"", I::Recommended, {}, false, true},
+    };
+    for (const OptionsCase& c : cases) {
+        std::vector<std::wstring> arguments{L"D:\\setup.exe"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        std::string label;
+        for (const auto& a : c.arguments) label += Narrow(a) + " ";
+        const RunOptions options = ParseRunOptions(arguments);
+        EXPECT_EQ(options.mode, c.mode) << label;
+        EXPECT_EQ(options.noRestart, c.noRestart) << label;
+        EXPECT_EQ(options.logFile, c.logFile) << label;
+        EXPECT_EQ(options.items, c.items) << label;
+        EXPECT_EQ(options.numbers, c.numbers) << label;
+        EXPECT_EQ(options.showUsage, c.usage) << label;
+        EXPECT_EQ(!options.error.empty(), c.error) << label << Narrow(options.error);
+    }
+}
+
+TEST(ParseRunOptions, TheProgramPathIsNeverASwitch) {
+    EXPECT_EQ(ParseRunOptions({L"/quiet"}).mode, RunMode::Window);
+}
+
+}  // namespace
+}  // namespace tavelin
