@@ -16,15 +16,6 @@ constexpr std::size_t kMaxSurveyedModels = 64;
 
 }  // namespace
 
-ReadRecorder::ReadRecorder(ReadMap& reads) : m_reads(reads) {}
-void ReadRecorder::OnRead(const std::wstring& section, const std::wstring& key) {
-    const std::wstring name = TrimWhiteSpace(key);
-    const std::wstring sectionName = TrimWhiteSpace(section);
-    ReadSection& read = m_reads[FoldName(sectionName)];
-    if (read.spelling.empty()) read.spelling = sectionName;
-    read.keys.try_emplace(FoldName(name), name);
-}
-
 namespace {
 
 class SilentSink : public MessageSink {
@@ -49,14 +40,6 @@ std::vector<std::wstring> ModelsNamed(const ConfigFile& config, const ProfileOut
 }
 
 }  // namespace
-
-std::wstring FoldName(const std::wstring& name) {
-    std::wstring folded = name;
-    for (wchar_t& c : folded) {
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return folded;
-}
 
 bool CatalogueSurvey::WasRead(const std::wstring& section, const std::wstring& key) const {
     const auto found = reads.find(FoldName(section));

@@ -13,27 +13,9 @@
 #include "config/catalogue.h"
 #include "config/config_file.h"
 #include "config/profile_outline.h"
+#include "authoring/read_recorder.h"
 
 namespace tavelin {
-
-// What the program read of one section: its name and its keys as the program spells them, the keys
-// by folded (lower-case ASCII) name.
-struct ReadSection {
-    std::wstring spelling;
-    std::map<std::wstring, std::wstring> keys;
-};
-// Folded section name -> what was read in it.
-using ReadMap = std::map<std::wstring, ReadSection>;
-
-// Notes every read of a ConfigFile in a ReadMap.
-class ReadRecorder : public ConfigReadObserver {
-public:
-    explicit ReadRecorder(ReadMap& reads);
-    void OnRead(const std::wstring& section, const std::wstring& key) override;
-
-private:
-    ReadMap& m_reads;
-};
 
 struct CatalogueSurvey {
     ReadMap reads;
@@ -59,6 +41,5 @@ const std::set<std::wstring>& KnownOsKeys();
 // case, as the reader compares key names).
 bool IsLanguageCodeKey(const std::wstring& key);
 
-std::wstring FoldName(const std::wstring& name);
 
 }  // namespace tavelin

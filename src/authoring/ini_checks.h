@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/catalogue_survey.h"
+#include "authoring/read_recorder.h"
 #include "authoring/finding.h"
 #include "config/profile_outline.h"
 

@@ -1,6 +1,5 @@
 #include "authoring/skin_checks.h"
 
-#include "authoring/catalogue_survey.h"
 #include "authoring/disc_files.h"
 #include "authoring/ini_checks.h"
 #include "config/skin_layout.h"
