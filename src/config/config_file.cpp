@@ -53,11 +53,13 @@ const ProfileFile& ConfigFile::Profile() const {
 }
 
 std::wstring ConfigFile::ReadRaw(const std::wstring& section, const std::wstring& key) const {
+    if (m_observer != nullptr) m_observer->OnRead(section, key);
     const auto value = Profile().Find(section, key);
     return value ? std::wstring(*value) : std::wstring();
 }
 
 std::wstring ConfigFile::ReadIniValue(const std::wstring& section, const std::wstring& key) const {
+    if (m_observer != nullptr) m_observer->OnRead(section, key);
     return CleanIniValue(Profile().Find(section, key).value_or(std::wstring_view()));
 }
 

@@ -22,6 +22,14 @@ namespace tavelin {
 // at all rather than held in memory whole.
 inline constexpr std::uintmax_t kMaxConfigFileBytes = 4 * 1024 * 1024;
 
+// Told of every value a ConfigFile is asked for. The disc author's checks learn this way which
+// sections and keys the program's own readers look at, instead of keeping a list that could drift.
+class ConfigReadObserver {
+public:
+    virtual ~ConfigReadObserver() = default;
+    virtual void OnRead(const std::wstring& section, const std::wstring& key) = 0;
+};
+
 class ConfigFile {
 public:
     // How long a parse is trusted before the file's size and time stamp are looked at again. The
@@ -46,6 +54,9 @@ public:
     // The leading decimal integer of ReadIniValue, as _wtoi reads it; 0 when there is none.
     int ReadIniNumber(const std::wstring& section, const std::wstring& key) const;
 
+    // Null (the default) or an observer that outlives every read made while it is set.
+    void SetReadObserver(ConfigReadObserver* observer) { m_observer = observer; }
+
 private:
     struct FileStamp {
         bool exists = false;
@@ -64,6 +75,7 @@ private:
     mutable std::unique_ptr<const ProfileFile> m_profile;
     mutable FileStamp m_loadedStamp;
     mutable std::chrono::steady_clock::time_point m_lastCheck{};
+    ConfigReadObserver* m_observer = nullptr;
 };
 
 // Cleans one raw value the way ReadIniValue does (also used for the skin files).

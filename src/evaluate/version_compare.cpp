@@ -18,7 +18,34 @@ int StatusOf(int ini, int registry) {
     return ini > registry ? VERSION_STATUS_INI_NEWER : VERSION_STATUS_REGISTRY_NEWER;
 }
 
+// What ParseLeadingInt reads as a number rather than as the 0 it gives for no digits at all.
+bool StartsWithNumber(const std::wstring& piece) {
+    const std::wstring trimmed = TrimWhiteSpace(piece);
+    std::size_t at = 0;
+    if (at < trimmed.size() && (trimmed[at] == L'+' || trimmed[at] == L'-')) ++at;
+    return at < trimmed.size() && trimmed[at] >= L'0' && trimmed[at] <= L'9';
+}
+
+bool EveryPartIsNumber(const std::wstring& text, const wchar_t* separator, std::size_t& parts) {
+    const std::vector<std::wstring> pieces = SplitList(text, separator);
+    parts = pieces.size();
+    for (const std::wstring& piece : pieces) {
+        if (!StartsWithNumber(piece)) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool IsReadableVersion(const std::wstring& version) {
+    std::size_t parts = 0;
+    return EveryPartIsNumber(version, L".", parts);
+}
+
+bool IsReadableDate(const std::wstring& date) {
+    std::size_t parts = 0;
+    return EveryPartIsNumber(date, L"-", parts) && parts == 3;
+}
 
 int CompareVersionAndDate(std::wstring iniVersion, std::wstring iniDate, std::wstring registryVersion,
                           std::wstring registryDate) {

@@ -16,4 +16,9 @@ constexpr int VERSION_STATUS_REGISTRY_NEWER = 3;  // the installed version is ne
 int CompareVersionAndDate(std::wstring iniVersion, std::wstring iniDate, std::wstring registryVersion,
                           std::wstring registryDate);
 
+// Whether the comparison reads every part of a disc's text as a number, rather than taking a part
+// without digits ("1.x", "v2") for 0. A date must also have the three parts Windows stores.
+bool IsReadableVersion(const std::wstring& version);
+bool IsReadableDate(const std::wstring& date);
+
 }  // namespace tavelin

@@ -29,6 +29,10 @@ std::wstring ComposeCommandLine(const std::wstring& discRoot, const std::wstring
     return line;
 }
 
+std::wstring ProgramPathOf(const std::wstring& commandText) {
+    return commandText.substr(0, commandText.find(kArgumentSeparator));
+}
+
 std::wstring WorkingFolderOf(const std::wstring& discRoot, const std::wstring& commandText) {
     const std::vector<std::wstring> entries = SplitList(commandText, kArgumentSeparator);
     if (entries.empty()) return discRoot;

@@ -1,0 +1,127 @@
+#include "authoring/reg_file.h"
+
+#include <optional>
+#include <vector>
+
+#include "config/profile_file.h"
+#include "config/text.h"
+
+namespace tavelin {
+
+namespace {
+
+const std::wstring kMachineRoots[] = {L"HKEY_LOCAL_MACHINE\\", L"HKLM\\"};
+const std::wstring kWow64Node = L"SOFTWARE\\WOW6432NODE\\";
+
+std::vector<std::wstring> LogicalLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    std::wstring current;
+    auto finish = [&] {
+        // A line ending in "\" goes on in the next one (long hexadecimal values).
+        std::wstring trimmed = TrimWhiteSpace(current);
+        if (!trimmed.empty() && trimmed.back() == L'\\' && trimmed.front() != L'[') {
+            trimmed.pop_back();
+            current = trimmed;
+            return;
+        }
+        lines.push_back(std::move(trimmed));
+        current.clear();
+    };
+    for (wchar_t c : text) {
+        if (c == L'\r') continue;
+        if (c == L'\n') {
+            finish();
+        } else {
+            current.push_back(c);
+        }
+    }
+    finish();
+    return lines;
+}
+
+// A quoted name or value at `at`: "..." with \\ and \" escapes. Advances `at` past it.
+bool ReadQuoted(const std::wstring& line, std::size_t& at, std::wstring& out) {
+    if (at >= line.size() || line[at] != L'"') return false;
+    for (++at; at < line.size(); ++at) {
+        if (line[at] == L'\\' && at + 1 < line.size()) {
+            out.push_back(line[++at]);
+        } else if (line[at] == L'"') {
+            ++at;
+            return true;
+        } else {
+            out.push_back(line[at]);
+        }
+    }
+    return false;
+}
+
+struct KeyTarget {
+    std::wstring path;
+    bool view32 = false;
+    bool view64 = false;
+};
+
+KeyTarget TargetOf(const std::wstring& machinePath, bool is64BitWindows) {
+    KeyTarget target{machinePath, true, false};
+    if (!is64BitWindows) return target;
+    const std::wstring upper = ToUpperText(machinePath);
+    if (upper.compare(0, kWow64Node.size(), kWow64Node) == 0) {
+        target.path = L"SOFTWARE\\" + machinePath.substr(kWow64Node.size());
+    } else if (upper == L"SOFTWARE\\WOW6432NODE") {
+        target.path = L"SOFTWARE";
+    } else if (upper == L"SOFTWARE" || upper.compare(0, 9, L"SOFTWARE\\") == 0) {
+        target.view32 = false;
+        target.view64 = true;
+    } else {
+        target.view64 = true;
+    }
+    return target;
+}
+
+}  // namespace
+
+RegFileResult LoadRegFile(std::string_view bytes, bool is64BitWindows, MemoryRegistry& registry) {
+    const std::vector<std::wstring> lines = LogicalLines(DecodeProfileText(bytes, DecodeWindows1252));
+    RegFileResult result;
+    std::size_t first = 0;
+    while (first < lines.size() && lines[first].empty()) ++first;
+    if (first == lines.size() || (lines[first] != L"Windows Registry Editor Version 5.00" && lines[first] != L"REGEDIT4")) {
+        result.error = L"not a registry export: it does not begin with \"Windows Registry Editor Version 5.00\"";
+        return result;
+    }
+    std::optional<KeyTarget> key;  // nothing: outside HKEY_LOCAL_MACHINE, or a key being deleted
+    for (std::size_t i = first + 1; i < lines.size(); ++i) {
+        const std::wstring& line = lines[i];
+        if (line.empty() || line.front() == L';') continue;
+        if (line.front() == L'[') {
+            key.reset();
+            const std::size_t close = line.rfind(L']');
+            const std::wstring path = line.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
+            for (const std::wstring& root : kMachineRoots) {
+                if (ToUpperText(path).compare(0, root.size(), root) != 0) continue;
+                key = TargetOf(path.substr(root.size()), is64BitWindows);
+                if (key->view32) registry.AddKey(key->path, RegistryView::View32);
+                if (key->view64) registry.AddKey(key->path, RegistryView::View64);
+            }
+            continue;
+        }
+        if (!key) continue;
+        std::size_t at = 0;
+        std::wstring name;
+        if (line.front() == L'@') {
+            at = 1;
+        } else if (!ReadQuoted(line, at, name)) {
+            continue;
+        }
+        if (at >= line.size() || line[at] != L'=') continue;
+        ++at;
+        std::wstring value;
+        if (!ReadQuoted(line, at, value)) continue;  // dword, hex, delete: not a string detection reads
+        if (key->view32) registry.SetValue(key->path, name, value, RegistryView::View32);
+        if (key->view64) registry.SetValue(key->path, name, value, RegistryView::View64);
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace tavelin
