@@ -245,8 +245,10 @@ void CTavelinDlg::EvaluateItems(tavelin::EvaluationRun run) {
     LogItemDecisions(run);
 }
 
-// The place of each item's decision record in the log. Until the evaluation gives one, each item
-// is logged with the flags the list is planned from.
+// Runs after every evaluation, at startup and at each re-scan: the place of each item's decision
+// record in the log, one Log().Write(text) per item (a text of several lines stays one entry, its
+// later lines indented). Until the evaluation gives a record, each item is logged with the flags
+// the list is planned from.
 void CTavelinDlg::LogItemDecisions(tavelin::EvaluationRun run) {
     Log().Write(run == tavelin::EvaluationRun::Startup ? L"Evaluation at startup:" : L"Evaluation at the re-scan:");
     for (const auto& item : m_pItemList) {

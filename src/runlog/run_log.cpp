@@ -12,7 +12,7 @@ void RunLog::Write(std::wstring_view text) noexcept {
     try {
         const std::lock_guard<std::mutex> lock(m_lock);
         if (m_destinations.empty() || !m_clock) return;
-        // Stamped under the lock, so that the entries' times only ever go forward in the file.
+        // Stamped under the lock, so that entries stand in the file in the order of their stamps.
         const std::string entry = FormatLogEntry(m_clock->Now(), text);
         for (const auto& destination : m_destinations) destination->Append(entry);
     } catch (...) {
