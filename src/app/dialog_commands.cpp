@@ -117,7 +117,12 @@ void CTavelinDlg::ShowSelectedDescription() {
 
 void CTavelinDlg::ApplyDependences() {
     ListCheckRows rows(m_list);
-    tavelin::RecordDependences(tavelin::ApplyDependences(m_pItemList, rows, SelectedRow()), m_decisions);
+    const std::vector<tavelin::DependenceChange> changes = tavelin::ApplyDependences(m_pItemList, rows, SelectedRow());
+    for (const tavelin::DependenceChange& change : changes) {
+        Log().Write(L"Item_" + std::to_wstring(change.itemNo) + (change.finding.checked ? L" checked" : L" cleared") +
+                    L" through the dependences of Item_" + std::to_wstring(change.finding.causeItemNo));
+    }
+    tavelin::RecordDependences(changes, m_decisions);
 }
 
 void CTavelinDlg::OnListClick() {

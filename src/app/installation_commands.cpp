@@ -7,6 +7,7 @@
 #include "config/text.h"
 #include "evaluate/evaluation_sequence.h"
 #include "install/internal_message.h"
+#include "install/logged_restart_record.h"
 #include "install/restart_record_win.h"
 #include "install/run_notices.h"
 #include "install/waiting_list.h"
@@ -20,13 +21,17 @@ void CTavelinDlg::OnStart() {
     const bool resumeAtOnce = m_resumeMode == tavelin::ResumeMode::Automatic;
     const tavelin::StartDecision decision =
         tavelin::DecideStart(m_runUi->RunList(), resumeAtOnce, [this] {
-            return tavelin::AppMessageBox(m_hMainWindow, m_texts.Get(IDS_INSTALL_NOW), MB_YESNO | MB_ICONWARNING) == IDYES;
+            return AskYesNo(m_texts.Get(IDS_INSTALL_NOW), MB_ICONWARNING);
         });
+    Log().Write(L"Start: " + std::wstring(tavelin::StartDecisionName(decision)) +
+                (resumeAtOnce ? L", resuming the stored waiting list" : L""));
     switch (decision) {
         case tavelin::StartDecision::NothingChecked:
             if (resumeAtOnce) {
                 // None of the stored items is on this disc any more: nothing is left to resume.
-                tavelin::DeleteRestartRecord();
+                const bool deleted = tavelin::DeleteRestartRecord();
+                Log().Write(std::wstring(L"Restart record deleted, none of its items is listed: ") +
+                            (deleted ? L"done" : L"failed"));
                 m_resumeMode = tavelin::ResumeMode::None;
                 m_waitingNumbers.clear();
                 return;
@@ -46,9 +51,11 @@ void CTavelinDlg::OnStart() {
     settings.switches = m_switches;
     settings.messageTitle = tavelin::ApplicationTitle();
     settings.keepRestartRecord = m_resumeMode != tavelin::ResumeMode::None;
+    settings.log = m_log;
     const bool started = m_worker.Start(Window(), *m_runUi, m_pItemList, settings);
     m_hInstallThread = m_worker.ThreadHandle();
     if (!started) {
+        Log().Write(L"The installation worker could not be started");
         // Without a worker nothing would ever end the run: the user gets the list and the
         // buttons back, as after answering No.
         tavelin::EnableAllRows(m_runUi->RunList());
@@ -67,13 +74,13 @@ void CTavelinDlg::OnCancel() {
         return;
     }
     if (m_bCloseWhenRunEnds) return;  // asked already; the run ends after its current item
-    const int answer = tavelin::AppMessageBox(m_hMainWindow, tavelin::StopRunQuestionText(), MB_YESNO | MB_ICONQUESTION);
-    if (answer != IDYES) return;
+    if (!AskYesNo(tavelin::StopRunQuestionText(), MB_ICONQUESTION)) return;
     if (!m_bRunActive) {
         // The run ended while the question was open.
         EndDialog(IDCANCEL);
         return;
     }
+    Log().Write(L"Stop requested: the run ends after the item being installed, then the window closes");
     m_bCloseWhenRunEnds = true;
     m_worker.RequestStop();
 }
@@ -162,6 +169,7 @@ void CTavelinDlg::Rescan() {
     m_bAdvancedView = false;
     m_bRescanRequested = false;
 
+    Log().Write(L"Re-scan after the run");
     if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Rescan)) ShowMessage(kCatalogueTooLargeMessage);
     PopulateItemList();
 
@@ -169,18 +177,24 @@ void CTavelinDlg::Rescan() {
 }
 
 void CTavelinDlg::AskReboot() {
-    const int answer = tavelin::AppMessageBox(m_hMainWindow, m_texts.Get(IDS_REBOOT) + L"?", MB_YESNO | MB_ICONINFORMATION);
+    const bool reboot = AskYesNo(m_texts.Get(IDS_REBOOT) + L"?", MB_ICONINFORMATION);
     UnloadVendorLibraries();
-    if (answer == IDYES) {
-        tavelin::RebootWindows();
+    if (reboot) {
+        Log().Write(L"Restarting Windows");
+        Log().Persist();
+        if (!tavelin::RebootWindows()) Log().Write(L"Windows refused to restart");
     } else {
         PostQuitMessage(0);
     }
 }
 
 void CTavelinDlg::RestartAndResume() {
-    tavelin::Win32RestartSystem system;
-    switch (tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages)) {
+    tavelin::Win32RestartSystem windowsSystem;
+    tavelin::LoggedRestartSystem system(windowsSystem, Log());
+    const tavelin::RestartStep step =
+        tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages);
+    Log().Write(L"Restart with resume, waiting list \"" + m_strWaitingList + L"\": " + tavelin::RestartStepName(step));
+    switch (step) {
         case tavelin::RestartStep::CompleteInstead:
             OnInstallationComplete();
             break;
@@ -199,8 +213,11 @@ void CTavelinDlg::RestartAndResume() {
 void CTavelinDlg::ReadWaitingListOnce() {
     if (m_bWaitingListRead) return;
     m_bWaitingListRead = true;
-    tavelin::Win32RestartRecordStore store;
+    tavelin::Win32RestartRecordStore windowsStore;
+    tavelin::LoggedRestartRecordStore store(windowsStore, Log());
     const tavelin::StoredWaitingList stored = tavelin::ReadWaitingList(store, m_switches, m_messages);
+    Log().Write(L"Resume: " + std::wstring(tavelin::ResumeModeName(stored.mode)) +
+                (stored.list.empty() ? L"" : L", waiting list \"" + stored.list + L"\""));
     m_resumeMode = stored.mode;
     m_waitingNumbers = tavelin::SplitWaitingList(stored.list);
 }

@@ -107,6 +107,10 @@ void CTavelinDlg::PopulateItemList() {
             continue;
         }
         if (m_list.RowCount() == 0) EnableWindow(Item(IDC_START), FALSE);
+        std::size_t checked = 0;
+        for (const tavelin::PlannedRow& planned : plan) checked += planned.checked ? 1 : 0;
+        Log().Write(L"List: " + std::to_wstring(plan.size()) + L" rows, " + std::to_wstring(checked) + L" checked, " +
+                    (m_bAdvancedView ? L"advanced view" : L"recommended view"));
         break;
     }
     if (m_resumeMode == tavelin::ResumeMode::Automatic) OnStart();

@@ -9,12 +9,14 @@
 #include "app/tavelin_dlg.h"
 #include "config/disc_checks.h"
 #include "config/text.h"
-#include "evaluate/evaluation_passes.h"
+#include "evaluate/decision_text.h"
+#include "evaluate/evaluation_sequence.h"
 #include "platform/handles.h"
 #include "platform/program_path_win.h"
 #include "platform/registry_win.h"
 #include "platform/system_folder_win.h"
 #include "platform/text_encoding_win.h"
+#include "probe/os_facts_text.h"
 #include "probe/os_facts_win.h"
 #include "ui/resource.h"
 #include "ui/skin.h"
@@ -39,7 +41,7 @@ BOOL CTavelinDlg::OnInitDialog() {
 
     if (!LoadVendorLibraries()) {
         if (m_switches.m_bShowErrorMessage) ShowMessage(L"Load DLL error");
-        return QuitStartup();
+        return QuitStartup(L"the hardware-query libraries did not load from " + m_strDiscRoot + L"\\Lib");
     }
     m_bLanguageLibraryLoaded = LoadLanguageLibrary();
 
@@ -50,25 +52,16 @@ BOOL CTavelinDlg::OnInitDialog() {
 
     if (!ReadModel()) {
         if (m_switches.m_bShowErrorMessage) ShowMessage(L"Read BIOS error");
-        return QuitStartup();
+        return QuitStartup(L"the model could not be read");
     }
     if (m_switches.m_bShowModel) ShowMessage(L"Model = \"" + m_strBiosModel + L"\"");
 
-    if (!CheckMachineModel()) {
-        ShowMessage(m_texts.Get(IDS_NOT_SUITABLE_MACHINE));
-        return QuitStartup();
-    }
+    if (!CheckMachineModel()) return RefuseStartup(m_texts.Get(IDS_NOT_SUITABLE_MACHINE));
     const std::wstring osRefusal = CheckOperatingSystem();
     if (m_switches.m_bShowOS) ShowMessage(L"OS Display Version = \"" + m_szOSDisplayName + L"\"");
-    if (!osRefusal.empty()) {
-        ShowMessage(osRefusal);
-        return QuitStartup();
-    }
+    if (!osRefusal.empty()) return RefuseStartup(osRefusal);
 
-    if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Startup)) {
-        ShowMessage(kCatalogueTooLargeMessage);
-        return QuitStartup();
-    }
+    if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Startup)) return RefuseStartup(kCatalogueTooLargeMessage);
     SetupItemList();
     PopulateItemList();
     return TRUE;
@@ -79,10 +72,17 @@ void CTavelinDlg::AttachControls() {
     m_description.Attach(Item(IDC_DESCRIPTION));
 }
 
-BOOL CTavelinDlg::QuitStartup() {
+BOOL CTavelinDlg::QuitStartup(const std::wstring& reason) {
+    Log().Write(L"Startup ends without the list: " + reason);
     UnloadVendorLibraries();
     PostQuitMessage(0);
     return FALSE;
+}
+
+BOOL CTavelinDlg::RefuseStartup(const std::wstring& text) {
+    Log().Write(L"Refused: " + text);
+    m_windowMessages.ShowMessage(text);
+    return QuitStartup(L"refused");
 }
 
 void CTavelinDlg::AddAboutMenuItem() {
@@ -128,6 +128,7 @@ void CTavelinDlg::ParseDiagnosticSwitches() {
         if (__wargv[i] != nullptr) arguments.emplace_back(__wargv[i]);
     }
     m_switches = tavelin::ParseDiagnosticSwitches(arguments);
+    Log().Write(L"Diagnostic switches: " + tavelin::DiagnosticSwitchesText(m_switches));
 }
 
 void CTavelinDlg::LocateDisc() {
@@ -144,18 +145,31 @@ void CTavelinDlg::LocateDisc() {
     m_strIniPath = m_strDiscRoot + L"\\Lib\\TAVELIN.INI";
     m_config = std::make_unique<tavelin::ConfigFile>(std::filesystem::path(m_strIniPath), tavelin::DecodeAnsiCodePage);
     SetCurrentDirectoryW(m_strDiscRoot.c_str());
+    Log().Write(L"Disc: " + m_strDiscRoot);
+    Log().Write(L"Catalogue: " + m_strIniPath);
+    Log().Write(L"Windows folder: " + m_strWindowsDir + L", system folder: " + m_strSystemDir);
 }
 
 void CTavelinDlg::IdentifyOperatingSystem() {
-    m_machine = tavelin::IdentifyOperatingSystem();
+    const tavelin::OsFacts facts = tavelin::GatherOsFacts();
+    m_machine = tavelin::BuildMachineFacts(facts);
+    Log().Write(L"Windows: " + tavelin::OsFactsText(facts));
+    Log().Write(L"OS key: " + (m_machine.m_szOSKey.empty() ? std::wstring(L"none") : m_machine.m_szOSKey) +
+                L", 64-bit Windows: " + (m_machine.m_b64Bit ? L"yes" : L"no") + L", user-interface language: " +
+                m_machine.m_szLanguageCode);
 }
 
 bool CTavelinDlg::LoadVendorLibraries() {
-    return m_vendor.Load(m_strDiscRoot, m_strSystemDir);
+    const bool loaded = m_vendor.Load(m_strDiscRoot, m_strSystemDir);
+    if (loaded) Log().Write(L"Hardware-query libraries loaded from " + m_strDiscRoot + L"\\Lib");
+    return loaded;
 }
 
 bool CTavelinDlg::LoadLanguageLibrary() {
-    return m_vendor.LoadLanguageLibrary(m_strDiscRoot, m_machine.m_szLanguageCode);
+    const bool loaded = m_vendor.LoadLanguageLibrary(m_strDiscRoot, m_machine.m_szLanguageCode);
+    Log().Write(L"Language library Lib\\" + m_machine.m_szLanguageCode + L".DLL: " +
+                (loaded ? L"loaded" : L"not loaded, the built-in English texts are used"));
+    return loaded;
 }
 
 void CTavelinDlg::LoadUiTexts() {
@@ -164,10 +178,11 @@ void CTavelinDlg::LoadUiTexts() {
 
 void CTavelinDlg::ApplyDiscTitle() {
     SetCaption(tavelin::ReadDiscTitle(*m_config, m_machine.m_szLanguageCode));
+    Log().Write(L"Disc title: " + m_strCaption);
 }
 
 void CTavelinDlg::ApplySkin() {
-    m_hSkinBitmap = tavelin::ApplySkinLayout(Window(), m_strDiscRoot);
+    m_hSkinBitmap = tavelin::ApplySkinLayout(Window(), m_strDiscRoot, Log());
 }
 
 void CTavelinDlg::ApplyButtonCaptions() {
@@ -183,15 +198,22 @@ void CTavelinDlg::ApplyButtonCaptions() {
 }
 
 bool CTavelinDlg::ReadModel() {
-    const std::optional<std::wstring> model = m_vendor.ReadModel(m_hMainWindow, m_strCaption);
+    // The library's warning is the same box as ever (the disc's title as caption, the warning
+    // icon), logged first.
+    const std::optional<std::wstring> model = m_vendor.ReadModel([this](const std::wstring& text) {
+        Log().Write(L"Message: " + text);
+        MessageBoxW(m_hMainWindow, text.c_str(), m_strCaption.c_str(), MB_OK | MB_ICONWARNING);
+    });
     if (!model) return false;
     m_strBiosModel = *model;
+    Log().Write(L"Model: \"" + m_strBiosModel + L"\"");
     return true;
 }
 
 bool CTavelinDlg::CheckMachineModel() {
     const tavelin::ModelCheck check = tavelin::CheckMachineModel(*m_config, m_strBiosModel);
     m_strMachineModel = check.machineModel;
+    Log().Write(L"Model check: " + std::wstring(check.allowed ? L"a model the disc is for" : L"not a model the disc is for"));
     return check.allowed;
 }
 
@@ -199,6 +221,8 @@ std::wstring CTavelinDlg::CheckOperatingSystem() {
     tavelin::OsCheck check = tavelin::CheckOperatingSystem(*m_config, m_machine, m_switches.m_bShowErrorMessage,
                                                            m_texts.Get(IDS_SUITABLE_OS), m_messages);
     m_szOSDisplayName = check.osDisplayName;
+    Log().Write(L"Operating-system check: the disc's name for it \"" + m_szOSDisplayName + L"\", " +
+                (check.errorText.empty() ? L"a system the disc is for" : L"not a system the disc is for"));
     return check.errorText;
 }
 
@@ -210,6 +234,14 @@ void CTavelinDlg::LoadCatalogue() {
     m_nItemQuantity = loaded.m_nItemQuantity;
     m_pItemList = std::move(loaded.m_pItemList);
     m_droppedItems = std::move(loaded.m_droppedItems);
+    Log().Write(L"Catalogue loaded: " + std::to_wstring(m_pItemList.size()) + L" items (Item_Quantity " +
+                std::to_wstring(m_nItemQuantity) + L"), language tag \"" + m_szLanguageTag +
+                L"\", OS name \"" + m_szOSDisplayName + L"\", wait time " + std::to_wstring(m_nDiscWaitTime));
+    const tavelin::ReasonTexts english;
+    for (const tavelin::DroppedItem& dropped : m_droppedItems) {
+        Log().Write(L"Item_" + std::to_wstring(dropped.itemNo) + L" not loaded. " +
+                    tavelin::DroppedItemReason(dropped, english));
+    }
 }
 
 void CTavelinDlg::EvaluateItems(tavelin::EvaluationRun run) {
@@ -217,6 +249,22 @@ void CTavelinDlg::EvaluateItems(tavelin::EvaluationRun run) {
     const tavelin::EvaluationInputs inputs{m_machine, m_szOSDisplayName, m_szLanguageTag, registry,
                                            m_vendor, m_switches, m_messages};
     m_decisions = tavelin::RunEvaluationPasses(m_pItemList, inputs, run);
+    LogItemDecisions(run);
+}
+
+// After every evaluation, at startup and at each re-scan: each item's decision record, one entry
+// of several lines per item.
+void CTavelinDlg::LogItemDecisions(tavelin::EvaluationRun run) {
+    Log().Write(run == tavelin::EvaluationRun::Startup ? L"Evaluation at startup:" : L"Evaluation at the re-scan:");
+    for (const auto& item : m_pItemList) {
+        const tavelin::DecisionRecord* decision = m_decisions.Find(item->m_nItemNo);
+        if (decision == nullptr) continue;
+        std::wstring entry;
+        for (const std::wstring& line : tavelin::DecisionLogLines(*decision, item->m_strTitle)) {
+            entry += (entry.empty() ? L"" : L"\n") + line;
+        }
+        Log().Write(entry);
+    }
 }
 
 bool CTavelinDlg::LoadAndEvaluateCatalogue(tavelin::EvaluationRun run) {

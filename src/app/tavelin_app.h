@@ -1,10 +1,13 @@
-// The application object: common controls, the main window class, the single-instance guard and
-// the modal main dialog.
+// The application object: the run log of this start, common controls, the main window class, the
+// single-instance guard and the modal main dialog.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/handles.h"
+#include "runlog/run_log.h"
 
 class CTavelinApp {
 public:
@@ -14,10 +17,16 @@ public:
     bool InitInstance();
 
 private:
+    // The program, its version and bitness, and how it was started: the head of every log.
+    void LogProgramStart();
+    // False when another copy holds the guard: this one ends at once.
+    bool RunMainDialog();
     bool RegisterMainWindowClass();
     bool TakeSingleInstanceGuard();
 
     HINSTANCE m_hInstance;
     // Held, and owned, until the process ends: other copies find the name and end.
     tavelin::UniqueHandle m_hInstanceMutex;
+    // Shared with the dialog and an installation run, which may outlive it.
+    std::shared_ptr<tavelin::RunLog> m_log;
 };

@@ -4,10 +4,12 @@
 #include "ui/resource.h"
 #include "ui/skin_paint.h"
 
-CTavelinDlg::CTavelinDlg(HINSTANCE instance)
+CTavelinDlg::CTavelinDlg(HINSTANCE instance, std::shared_ptr<tavelin::RunLog> log)
     : DialogBase(instance, IDD_TAVELIN_DIALOG),
       m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_messages(m_hMainWindow) {}
+      m_log(log ? std::move(log) : std::make_shared<tavelin::RunLog>()),
+      m_windowMessages(m_hMainWindow),
+      m_messages(*m_log, m_windowMessages) {}
 
 CTavelinDlg::~CTavelinDlg() {
     // A second unload after the quit path finds nothing loaded and does nothing.
@@ -79,7 +81,14 @@ bool CTavelinDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
 }
 
 void CTavelinDlg::ShowMessage(const std::wstring& text) {
-    tavelin::AppMessageBox(m_hMainWindow, text, MB_OK);
+    m_messages.ShowMessage(text);
+}
+
+bool CTavelinDlg::AskYesNo(const std::wstring& question, UINT icon) {
+    Log().Write(L"Question: " + question);
+    const bool yes = tavelin::AppMessageBox(m_hMainWindow, question, MB_YESNO | icon) == IDYES;
+    Log().Write(yes ? L"Answer: Yes" : L"Answer: No");
+    return yes;
 }
 
 void CTavelinDlg::SetCaption(const std::wstring& caption) {

@@ -1,6 +1,6 @@
 // The main dialog: the owner of all state of a run (disc paths, machine facts, diagnostic switches,
 // vendor libraries, catalogue, texts, list) and of the fixed startup sequence that ends either in
-// the item list or in the one quit path.
+// the item list or in the one quit path. What it finds, decides and shows goes into the run log.
 #pragma once
 
 #include <windows.h>
@@ -21,13 +21,15 @@
 #include "platform/handles.h"
 #include "probe/machine_facts.h"
 #include "probe/vendor_libraries_win.h"
+#include "runlog/logged_message_sink.h"
+#include "runlog/run_log.h"
 #include "ui/dialog_base.h"
 #include "ui/message_box_win.h"
 #include "ui/ui_texts.h"
 
 class CTavelinDlg : public tavelin::DialogBase {
 public:
-    explicit CTavelinDlg(HINSTANCE instance);
+    CTavelinDlg(HINSTANCE instance, std::shared_ptr<tavelin::RunLog> log);
     ~CTavelinDlg() override;
 
 protected:
@@ -58,13 +60,20 @@ private:
     void LoadCatalogue();
     // The evaluation passes over the loaded catalogue; a re-scan leaves out the hardware rule.
     void EvaluateItems(tavelin::EvaluationRun run);
+    // Each item as the evaluation left it, into the log: after every evaluation, at startup and
+    // at the re-scan alike.
+    void LogItemDecisions(tavelin::EvaluationRun run);
     // Both, with an allocation failure turned into false and an empty item list.
     bool LoadAndEvaluateCatalogue(tavelin::EvaluationRun run);
     static const wchar_t kCatalogueTooLargeMessage[];
     void SetupItemList();
     void PopulateItemList();
-    // Unloads the vendor libraries, posts the quit message and makes initialisation return false.
-    BOOL QuitStartup();
+    // Unloads the vendor libraries, posts the quit message and makes initialisation return false;
+    // the log says why.
+    BOOL QuitStartup(const std::wstring& reason);
+    // A refusal the user is shown: the text goes into the log and into a message box, then the
+    // startup ends.
+    BOOL RefuseStartup(const std::wstring& text);
 
     // Commands and notifications (dialog_commands.cpp).
     bool HandleCommand(WORD id);
@@ -95,7 +104,11 @@ private:
     std::vector<std::wstring> TitlesOf(const std::wstring& waitingList) const;
 
     void UnloadVendorLibraries();
+    // A message box with OK; the text goes into the log too.
     void ShowMessage(const std::wstring& text);
+    // A Yes/No application message box; the question and the answer go into the log.
+    bool AskYesNo(const std::wstring& question, UINT icon);
+    tavelin::RunLog& Log() const { return *m_log; }
     void SetCaption(const std::wstring& caption);
     // Default, Start and Advance: disabled together for a run, enabled together afterwards.
     void EnableRunButtons(bool enable);
@@ -154,5 +167,9 @@ private:
     std::unique_ptr<RunUi> m_runUi;
     tavelin::InstallWorker m_worker;
     tavelin::UiTexts m_texts;
-    tavelin::WindowMessageSink m_messages;
+    // Never null; shared with the installation run. Declared before the sinks that write to it.
+    std::shared_ptr<tavelin::RunLog> m_log;
+    tavelin::WindowMessageSink m_windowMessages;
+    // What portable code shows, into the log and onto the screen.
+    tavelin::LoggedMessageSink m_messages;
 };

@@ -32,4 +32,7 @@ namespace tavelin {
 // name without regard to case. Unknown arguments are ignored.
 DiagnosticSwitches ParseDiagnosticSwitches(const std::vector<std::wstring>& arguments);
 
+// The names of the switches that are on, separated by blanks ("ShowOS ShowModel"), or "none".
+std::wstring DiagnosticSwitchesText(const DiagnosticSwitches& switches);
+
 }  // namespace tavelin

@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "install/install_marker_win.h"
+#include "install/logged_restart_record.h"
 #include "install/process_launcher_win.h"
 #include "install/restart_record_win.h"
 #include "platform/application_message_box_win.h"
+#include "runlog/logged_message_sink.h"
 
 namespace tavelin {
 
@@ -130,9 +132,13 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     Win32ProcessLauncher launcher;
     Win32Sleeper sleeper;
     Win32InstallMarkerWriter marker;
-    WorkerMessageSink sink(context->settings.messageTitle);
-    const RunServices services{list, launcher, sleeper, dialog, context->progress, marker, dialog, sink};
-    Win32RemainderRecord record;
+    RunLog noLog;
+    RunLog& log = context->settings.log ? *context->settings.log : noLog;
+    WorkerMessageSink box(context->settings.messageTitle);
+    LoggedMessageSink sink(log, box);
+    const RunServices services{list, launcher, sleeper, dialog, context->progress, marker, dialog, sink, log};
+    Win32RemainderRecord windowsRecord;
+    LoggedRemainderRecord record(windowsRecord, log);
     RunControl control;
     control.record = &record;
     control.keepRecord = context->settings.keepRestartRecord;
@@ -146,6 +152,7 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     } catch (...) {
         outcome = RunOutcome{};
         outcome.stop = RunStop::ByError;
+        log.Write(L"Installation run stopped by an error before it began");
     }
     context->outcome = std::move(outcome);
     context->outcomeReady.store(true, std::memory_order_release);

@@ -1,7 +1,7 @@
 // The installation worker thread and what it shares with the dialog.
 //
 // Lifetime rule: everything the worker reads (a copy of the catalogue, the disc root, the texts,
-// the switches, the progress counters, the outcome) lives in a run context that the worker thread
+// the switches, the run log, the progress counters, the outcome) lives in a run context that the worker thread
 // co-owns, so closing the window during a run frees nothing the worker still uses. The worker
 // never touches the dialog's objects: every list, description and timer operation is sent
 // (SendMessage, so in order and synchronously) to a message-only window of this object, which
@@ -19,6 +19,7 @@
 #include "install/install_list.h"
 #include "install/installation_run.h"
 #include "platform/handles.h"
+#include "runlog/run_log.h"
 
 namespace tavelin {
 
@@ -37,6 +38,9 @@ struct InstallRunSettings {
     std::wstring messageTitle;  // caption of the message box the worker shows under ShowErrorMessage
     // A resumed run keeps the restart record up to date after each item (see RunControl).
     bool keepRestartRecord = false;
+    // The run log of this start, co-owned by the run so that it outlives a closed window; null
+    // runs without one.
+    std::shared_ptr<RunLog> log;
 };
 
 // The timer the worker starts and stops on the dialog, and the period of its ticks.

@@ -1,5 +1,6 @@
 #include "install/installation_run.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "config/text.h"
@@ -9,14 +10,6 @@
 namespace tavelin {
 
 namespace {
-
-// An empty command text would compose to the quoted disc root, which the system may resolve to a
-// program named like the disc folder; such a command is treated as one that could not be started.
-std::unique_ptr<StartedProcess> StartCommand(ProcessLauncher& launcher, const std::wstring& discRoot,
-                                             const std::wstring& commandText) {
-    if (TrimWhiteSpace(commandText).empty()) return nullptr;
-    return launcher.Start(ComposeCommandLine(discRoot, commandText));
-}
 
 // No overall limit: an installer that never ends keeps the run waiting, as a user watching it expects.
 // True when the process was seen to end; false when it cannot be waited for, which says nothing
@@ -29,6 +22,42 @@ bool WaitUntilEnded(StartedProcess& process) {
             case WaitResult::Failed: return false;
         }
     }
+}
+
+enum class CommandEnd {
+    NotStarted,     // no command, or the system could not start it
+    Ended,          // seen to end
+    NotAwaitable,   // started, but could not be waited for
+};
+
+// Starts one of an item's commands and waits for it; `what` names it in the log ("Item 4:
+// install"). The log is made to survive a crash of the system before the command starts: a
+// driver's installer is what is most likely to bring one about.
+CommandEnd RunCommand(const RunServices& services, const std::wstring& discRoot, const std::wstring& commandText,
+                      const std::wstring& what) {
+    RunLog& log = services.log;
+    // An empty command text would compose to the quoted disc root, which the system may resolve to
+    // a program named like the disc folder; such a command is treated as one that could not be
+    // started.
+    if (TrimWhiteSpace(commandText).empty()) {
+        log.Write(what + L": no command, nothing started");
+        return CommandEnd::NotStarted;
+    }
+    const std::wstring commandLine = ComposeCommandLine(discRoot, commandText);
+    log.Write(what + L" command line: " + commandLine);
+    log.Persist();
+    std::unique_ptr<StartedProcess> process = services.launcher.Start(commandLine);
+    if (!process) {
+        log.Write(what + L" could not be started");
+        return CommandEnd::NotStarted;
+    }
+    log.Write(what + L" started");
+    if (!WaitUntilEnded(*process)) {
+        log.Write(what + L" could not be waited for");
+        return CommandEnd::NotAwaitable;
+    }
+    log.Write(what + L" ended, " + ExitCodeText(process->ExitCode()));
+    return CommandEnd::Ended;
 }
 
 std::wstring MarkerVersionOf(const CItem& item) {
@@ -113,43 +142,45 @@ namespace {
 
 enum class ItemResult { Done, Failed };
 
+const wchar_t* ItemResultName(ItemResult result) { return result == ItemResult::Done ? L"Done" : L"Failed"; }
+
 // One item: its uninstall when installed, its install, the pauses and the status cell.
 ItemResult RunItem(const CItem& item, int row, const std::wstring& discRoot, const RunTexts& texts,
                    const RunServices& services) {
     InstallList& list = services.list;
+    const std::wstring name = L"Item " + DecimalText(item.m_nItemNo);
+    services.log.Write(name + L" \"" + item.m_strTitle + L"\", row " + DecimalText(row + 1) + L", begins");
     services.description.SetDescription(item.m_strDescription);
-    services.launcher.ChangeCurrentDirectory(WorkingFolderOf(discRoot, item.m_strInstallCmd));
+    const std::wstring folder = WorkingFolderOf(discRoot, item.m_strInstallCmd);
+    if (services.launcher.ChangeCurrentDirectory(folder)) {
+        services.log.Write(name + L": working folder " + folder);
+    } else {
+        services.log.Write(name + L": working folder " + folder + L" could not be entered; the current folder stays");
+    }
 
     if (item.m_bInstalled) {
-        if (auto uninstaller = StartCommand(services.launcher, discRoot, item.m_strUninstallCmd)) {
-            WaitUntilEnded(*uninstaller);
-            uninstaller.reset();
+        services.log.Write(name + L": installed already, uninstalled first");
+        if (RunCommand(services, discRoot, item.m_strUninstallCmd, name + L": uninstall") != CommandEnd::NotStarted) {
             services.sleeper.Sleep(kPauseAfterUninstallMs);
         }
     }
 
-    auto installer = StartCommand(services.launcher, discRoot, item.m_strInstallCmd);
-    const bool ended = installer && WaitUntilEnded(*installer);
-    installer.reset();
-    if (!ended) {
-        services.timer.StopProgressTimer();
-        ShowStatus(list, row, texts.failed);
-        return ItemResult::Failed;
-    }
-    if (item.m_nWaitTime > 0) services.sleeper.Sleep(static_cast<unsigned>(item.m_nWaitTime));
+    const bool ended = RunCommand(services, discRoot, item.m_strInstallCmd, name + L": install") == CommandEnd::Ended;
+    const ItemResult result = ended ? ItemResult::Done : ItemResult::Failed;
+    if (ended && item.m_nWaitTime > 0) services.sleeper.Sleep(static_cast<unsigned>(item.m_nWaitTime));
     services.timer.StopProgressTimer();
-    ShowStatus(list, row, texts.done);
-    if (IsApplication(item) && !item.m_strGUID.empty()) {
-        services.marker.WriteInstallMarker(UninstallKeyPathOf(item.m_strGUID), MarkerVersionOf(item));
+    ShowStatus(list, row, ended ? texts.done : texts.failed);
+    services.log.Write(name + L": row " + DecimalText(row + 1) + L" result " + ItemResultName(result));
+    if (ended && IsApplication(item) && !item.m_strGUID.empty()) {
+        const std::wstring keyPath = UninstallKeyPathOf(item.m_strGUID);
+        services.marker.WriteInstallMarker(keyPath, MarkerVersionOf(item));
+        services.log.Write(name + L": install marker set in " + keyPath);
     }
-    return ItemResult::Done;
+    return result;
 }
 
-}  // namespace
-
-RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
-                           const DiagnosticSwitches& switches, const RunServices& services,
-                           const RunControl& control) {
+RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
+                          const DiagnosticSwitches& switches, const RunServices& services, const RunControl& control) {
     InstallList& list = services.list;
     RunOutcome outcome;
     // For the error path: the row whose item is being run (-1 between items) and the last row
@@ -176,6 +207,7 @@ RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, 
 
             const CItem* item = ItemAtRow(items, row);
             if (item == nullptr) {
+                services.log.Write(L"Row " + DecimalText(row + 1) + L" holds no item; passed over");
                 currentRow = -1;
                 continue;
             }
@@ -212,6 +244,52 @@ RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, 
         }
     }
     return outcome;
+}
+
+}  // namespace
+
+RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
+                           const DiagnosticSwitches& switches, const RunServices& services,
+                           const RunControl& control) {
+    services.log.Write(control.keepRecord ? L"Installation run begins, keeping the restart record"
+                                          : L"Installation run begins");
+    const RunOutcome outcome = RunCheckedRows(items, discRoot, texts, switches, services, control);
+    services.log.Write(L"Installation run ends: " + RunOutcomeText(outcome));
+    return outcome;
+}
+
+std::wstring RunOutcomeText(const RunOutcome& outcome) {
+    std::wstring text;
+    switch (outcome.stop) {
+        case RunStop::None:
+            if (outcome.code == WM_INSTALLATION_RESTART) {
+                text = outcome.m_strWaitingList.empty() ? L"restart, nothing waiting"
+                                                        : L"restart, waiting " + outcome.m_strWaitingList;
+            } else {
+                text = L"complete";
+            }
+            break;
+        case RunStop::OnRequest:
+            text = L"stopped on request, not run " + (outcome.notRun.empty() ? L"none" : outcome.notRun) +
+                   (outcome.notRunStored ? L", stored in the restart record" : L", not stored");
+            break;
+        case RunStop::ByError:
+            text = L"stopped by an error, not run " + (outcome.notRun.empty() ? L"none" : outcome.notRun);
+            break;
+    }
+    if (outcome.m_bRescanRequested) text += L"; re-scan requested";
+    return text;
+}
+
+std::wstring ExitCodeText(std::optional<std::uint32_t> code) {
+    if (!code) return L"exit code unknown";
+    std::wstring text = L"exit code " + std::to_wstring(*code);
+    if (*code >= 0x10000) {
+        wchar_t hex[16] = {};
+        std::swprintf(hex, 16, L" (0x%08X)", static_cast<unsigned>(*code));
+        text += hex;
+    }
+    return text;
 }
 
 int NextProgressPosition(int position) { return position >= 99 ? 0 : position + 1; }

@@ -12,6 +12,7 @@
 #include "install/install_list.h"
 #include "install/restart_record.h"
 #include "install/run_services.h"
+#include "runlog/run_log.h"
 
 namespace tavelin {
 
@@ -58,6 +59,8 @@ struct RunServices {
     InstallMarkerWriter& marker;
     DescriptionText& description;
     MessageSink& sink;
+    // Each item's command lines, working folder, start, end and exit code, and the row's result.
+    RunLog& log;
 };
 
 // How a run ended besides its code.
@@ -93,11 +96,19 @@ struct RunControl {
 // the end of the run. The catalogue is only read. Shows "Post WM_INSTALLATION_COMPLETE" under the
 // ShowErrorMessage switch before a normal end; the caller posts the outcome's code. An item is
 // "Done" only when its installer was seen to end; an installer that cannot be waited for is
-// "Failed". An exception ends the run as RunStop::ByError with the outcome recorded so far.
+// "Failed". An exception ends the run as RunStop::ByError with the outcome recorded so far. The
+// log gets the run's beginning and end and, for each item, its command lines, working folder,
+// exit codes and result.
 RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
                            const DiagnosticSwitches& switches, const RunServices& services,
                            const RunControl& control = RunControl{});
 
+// How a run ended, in a line of the log: "complete", "restart, waiting 4@7", ...
+std::wstring RunOutcomeText(const RunOutcome& outcome);
+
+// "exit code 1"; large codes, which are mostly status codes, also in hexadecimal:
+// "exit code 3221225477 (0xC0000005)"; "exit code unknown" when it could not be read.
+std::wstring ExitCodeText(std::optional<std::uint32_t> code);
 
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\" and the GUID.
 std::wstring UninstallKeyPathOf(const std::wstring& guid);

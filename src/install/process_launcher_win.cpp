@@ -14,6 +14,12 @@ WaitResult Win32Process::WaitSlice(unsigned milliseconds) {
     }
 }
 
+std::optional<std::uint32_t> Win32Process::ExitCode() {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(m_process.Get(), &code)) return std::nullopt;
+    return static_cast<std::uint32_t>(code);
+}
+
 namespace {
 
 // applicationPath null: the first word of the command line is searched for as Windows does.
@@ -51,7 +57,9 @@ std::unique_ptr<StartedProcess> Win32ProcessLauncher::Start(const std::wstring& 
     return StartProcess(commandLine);
 }
 
-void Win32ProcessLauncher::ChangeCurrentDirectory(const std::wstring& folder) { ::SetCurrentDirectoryW(folder.c_str()); }
+bool Win32ProcessLauncher::ChangeCurrentDirectory(const std::wstring& folder) {
+    return ::SetCurrentDirectoryW(folder.c_str()) != FALSE;
+}
 
 void Win32Sleeper::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 

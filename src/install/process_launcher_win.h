@@ -17,6 +17,7 @@ class Win32Process : public StartedProcess {
 public:
     explicit Win32Process(HANDLE process) : m_process(process) {}
     WaitResult WaitSlice(unsigned milliseconds) override;
+    std::optional<std::uint32_t> ExitCode() override;
     HANDLE Handle() const { return m_process.Get(); }
 
 private:
@@ -35,7 +36,7 @@ std::unique_ptr<Win32Process> StartSystemProgram(const std::wstring& commandLine
 class Win32ProcessLauncher : public ProcessLauncher {
 public:
     std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override;
-    void ChangeCurrentDirectory(const std::wstring& folder) override;
+    bool ChangeCurrentDirectory(const std::wstring& folder) override;
 };
 
 class Win32Sleeper : public Sleeper {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tavelin {
@@ -20,6 +22,9 @@ class StartedProcess {
 public:
     virtual ~StartedProcess() = default;
     virtual WaitResult WaitSlice(unsigned milliseconds) = 0;
+    // Once the process has ended: the code it ended with, for the log only (installers' codes
+    // mean too many different things for the run to act on them). Nothing when it cannot be read.
+    virtual std::optional<std::uint32_t> ExitCode() = 0;
 };
 
 class ProcessLauncher {
@@ -27,8 +32,8 @@ public:
     virtual ~ProcessLauncher() = default;
     // Starts the command line in the current directory; null when it could not be started.
     virtual std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) = 0;
-    // Process-wide; a folder that does not exist leaves the current directory as it is.
-    virtual void ChangeCurrentDirectory(const std::wstring& folder) = 0;
+    // Process-wide; a folder that does not exist leaves the current directory as it is (false).
+    virtual bool ChangeCurrentDirectory(const std::wstring& folder) = 0;
 };
 
 class Sleeper {

@@ -74,6 +74,12 @@ struct LocalMemoryTraits {  // memory the system allocated with LocalAlloc (Comm
     static void Close(HLOCAL h) { LocalFree(h); }
 };
 
+struct FindHandleTraits {  // FindFirstFileW
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { FindClose(h); }
+};
+
 struct ImageListTraits {  // ImageList_Create, ImageList_LoadImage
     static HIMAGELIST Invalid() { return nullptr; }
     static bool IsValid(HIMAGELIST h) { return h != nullptr; }
@@ -87,6 +93,7 @@ using UniqueGdiObject = UniqueResource<HGDIOBJ, GdiObjectTraits>;
 using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
 using UniqueLocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
 using UniqueImageList = UniqueResource<HIMAGELIST, ImageListTraits>;
+using UniqueFindHandle = UniqueResource<HANDLE, FindHandleTraits>;
 
 // Selects an object into a device context and selects the previous one back when it ends.
 class SelectedObject {

@@ -104,12 +104,6 @@ std::optional<std::wstring> VendorLibraries::ReadModel(const WarningSink& warn) 
     return CleanModelName(AnsiToWide(model));
 }
 
-std::optional<std::wstring> VendorLibraries::ReadModel(HWND owner, const std::wstring& caption) {
-    return ReadModel([owner, &caption](const std::wstring& text) {
-        MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
-    });
-}
-
 bool VendorLibraries::IsDevicePresent(const std::wstring& hardwareId) {
     return FindDevice(hardwareId).present;
 }

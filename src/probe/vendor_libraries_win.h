@@ -49,8 +49,6 @@ public:
     // The machine's model name as the DMI library reports it, cleaned of ' < > and trimmed; nothing
     // when a request fails or the entry point is missing (then `warn` is told first).
     std::optional<std::wstring> ReadModel(const WarningSink& warn);
-    // The same, warning with a message box (caption, warning icon) owned by `owner`.
-    std::optional<std::wstring> ReadModel(HWND owner, const std::wstring& caption);
 
     // Asks the ENUM library, then the USB library. The entry points are looked up at every query.
     bool IsDevicePresent(const std::wstring& hardwareId) override;

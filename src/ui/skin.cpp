@@ -37,11 +37,13 @@ void PlaceControl(HWND dialog, const SkinSection& section, const SkinPosition& p
 
 }  // namespace
 
-UniqueGdiObject ApplySkinLayout(HWND dialog, const std::wstring& discRoot) {
+UniqueGdiObject ApplySkinLayout(HWND dialog, const std::wstring& discRoot, RunLog& log) {
     const SkinChoice choice = ChooseSkin(GetSystemMetrics(SM_CXSCREEN));
     SetWindowPos(dialog, nullptr, 0, 0, choice.windowWidth, choice.windowHeight, SWP_NOMOVE);
 
-    const ConfigFile skin(SkinFilePath(discRoot, choice), DecodeAnsiCodePage);
+    const std::wstring skinPath = SkinFilePath(discRoot, choice);
+    log.Write(L"Skin: " + skinPath);
+    const ConfigFile skin(skinPath, DecodeAnsiCodePage);
     const SkinLayout layout = ReadSkinLayout(skin);
 
     const std::wstring picture = SkinPicturePath(discRoot, layout.backgroundFile);
@@ -51,6 +53,8 @@ UniqueGdiObject ApplySkinLayout(HWND dialog, const std::wstring& discRoot) {
         if (entry.position) {
             PlaceControl(dialog, *entry.section, *entry.position);
         } else {
+            log.Write(L"Refused: Skin error (the Position of [" + std::wstring(entry.section->name) +
+                      L"] is malformed or missing)");
             // The window's own message box, not the application's: no icon is added.
             MessageBoxW(dialog, L"Skin error", ApplicationTitle().c_str(), MB_OK);
             PostQuitMessage(0);

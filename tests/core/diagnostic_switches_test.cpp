@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "narrow_text.h"
+
 namespace tavelin {
 namespace {
 
@@ -23,6 +25,15 @@ TEST(ParseDiagnosticSwitches, MatchesEveryArgumentWithoutRegardToCase) {
         {L"x", L"showitemstatus", L"ShowItemVersionStatus", L"ShowErrorMessage", L"ShowModel", L"ShowOS"});
     EXPECT_TRUE(all.m_bShowModel && all.m_bShowOS && all.m_bShowErrorMessage && all.m_bShowItemStatus &&
                 all.m_bShowItemVersionStatus);
+}
+
+TEST(DiagnosticSwitchesText, NamesTheSwitchesThatAreOn) {
+    EXPECT_EQ(Narrow(DiagnosticSwitchesText(DiagnosticSwitches{})), "none");
+    EXPECT_EQ(Narrow(DiagnosticSwitchesText(ParseDiagnosticSwitches({L"x", L"showos", L"ShowItemStatus"}))),
+              "ShowOS ShowItemStatus");
+    EXPECT_EQ(Narrow(DiagnosticSwitchesText(ParseDiagnosticSwitches(
+                  {L"ShowItemVersionStatus", L"ShowItemStatus", L"ShowErrorMessage", L"ShowOS", L"ShowModel"}))),
+              "ShowModel ShowOS ShowErrorMessage ShowItemStatus ShowItemVersionStatus");
 }
 
 }  // namespace

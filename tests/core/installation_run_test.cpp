@@ -6,9 +6,12 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "../support/memory_run_log.h"
 
 namespace tavelin {
 namespace {
@@ -66,18 +69,21 @@ public:
 
 class FakeProcess : public StartedProcess {
 public:
-    FakeProcess(Log& log, std::vector<WaitResult> slices) : m_log(log), m_slices(std::move(slices)) {}
+    FakeProcess(Log& log, std::vector<WaitResult> slices, std::optional<std::uint32_t> exitCode)
+        : m_log(log), m_slices(std::move(slices)), m_exitCode(exitCode) {}
     ~FakeProcess() override { m_log.push_back("release"); }
     WaitResult WaitSlice(unsigned milliseconds) override {
         m_log.push_back("wait " + std::to_string(milliseconds));
         if (m_next >= m_slices.size()) return WaitResult::Ended;
         return m_slices[m_next++];
     }
+    std::optional<std::uint32_t> ExitCode() override { return m_exitCode; }
 
 private:
     Log& m_log;
     std::vector<WaitResult> m_slices;
     std::size_t m_next = 0;
+    std::optional<std::uint32_t> m_exitCode;
 };
 
 class FakeLauncher : public ProcessLauncher {
@@ -86,12 +92,19 @@ public:
     std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override {
         m_log.push_back("start " + Narrow(commandLine));
         if (m_failing.count(commandLine) != 0) return nullptr;
-        return std::make_unique<FakeProcess>(m_log, m_slices);
+        const auto code = m_exitCodes.find(commandLine);
+        return std::make_unique<FakeProcess>(m_log, m_slices,
+                                             code != m_exitCodes.end() ? code->second : std::optional<std::uint32_t>(0));
     }
-    void ChangeCurrentDirectory(const std::wstring& folder) override { m_log.push_back("cd " + Narrow(folder)); }
+    bool ChangeCurrentDirectory(const std::wstring& folder) override {
+        m_log.push_back("cd " + Narrow(folder));
+        return m_missingFolders.count(folder) == 0;
+    }
 
     Log& m_log;
     std::set<std::wstring> m_failing;
+    std::set<std::wstring> m_missingFolders;
+    std::map<std::wstring, std::optional<std::uint32_t>> m_exitCodes;  // 0 for any other
     std::vector<WaitResult> m_slices{WaitResult::Ended};
 };
 
@@ -127,7 +140,7 @@ struct RunBench {
     explicit RunBench(std::vector<int> checks) : list(log, std::move(checks)), launcher(log), services(log) {}
 
     RunOutcome Go() {
-        const RunServices run{list, launcher, services, services, progress, services, services, services};
+        const RunServices run{list, launcher, services, services, progress, services, services, services, runLog.Log()};
         return RunInstallation(items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, switches, run);
     }
     CItem& Add(int number, int row, const wchar_t* installCmd) {
@@ -142,6 +155,7 @@ struct RunBench {
     FakeServices services;
     ProgressState progress;
     DiagnosticSwitches switches;
+    MemoryRunLog runLog;
 };
 
 TEST(DecideStart, DisablesRowsThenDecides) {
@@ -359,7 +373,7 @@ TEST(InstallationRun, RowsAreCountedAgainBeforeEachRow) {
         FakeList& m_list;
     } launcher(run.log, run.list);
     const RunServices services{run.list, launcher, run.services, run.services, run.progress,
-                               run.services, run.services, run.services};
+                               run.services, run.services, run.services, run.runLog.Log()};
     RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services);
     EXPECT_TRUE(Contains(run.log, "start \"D:\\B.exe\"")) << Joined(run.log);
 }
@@ -440,7 +454,7 @@ TEST(InstallationRun, AnErrorStopsTheRunWithWhatItDecided) {
         run.items[0]->m_bRescan = true;
         ThrowingLauncher launcher(run.log, c.startsBeforeThrow);
         const RunServices services{run.list, launcher, run.services, run.services, run.progress,
-                                   run.services, run.services, run.services};
+                                   run.services, run.services, run.services, run.runLog.Log()};
         RunOutcome outcome;
         ASSERT_NO_THROW(outcome = RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"},
                                                   run.switches, services))
@@ -494,7 +508,7 @@ TEST(InstallationRun, AResumedRunRewritesItsRecordAfterEachItem) {
         control.record = &record;
         control.keepRecord = c.keepRecord;
         const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
-                                   run.services, run.services, run.services};
+                                   run.services, run.services, run.services, run.runLog.Log()};
         RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
         EXPECT_EQ(record.stored, c.stored) << c.name;
     }
@@ -534,7 +548,7 @@ TEST(InstallationRun, AStopRequestEndsTheRunAfterTheCurrentItem) {
         control.record = &record;
         control.stopRequested = &stop;
         const RunServices services{run.list, launcher, run.services, run.services, run.progress,
-                                   run.services, run.services, run.services};
+                                   run.services, run.services, run.services, run.runLog.Log()};
         const RunOutcome outcome = RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"},
                                                    run.switches, services, control);
         EXPECT_EQ(Narrow(RunStopName(outcome.stop)), c.stopped ? "OnRequest" : "None") << c.name;
@@ -547,6 +561,153 @@ TEST(InstallationRun, AStopRequestEndsTheRunAfterTheCurrentItem) {
         for (const std::string& line : run.log) started += line.rfind("start ", 0) == 0 ? 1 : 0;
         EXPECT_EQ(started, c.stopped ? c.stopAfterStarts : 4) << c.name;
     }
+}
+
+// What the person supporting a disc reads after a run: for each item its working folder, each
+// command line, how each command ended (the exit code too, which the run does not act on) and the
+// row's result, between the run's beginning and its end.
+TEST(InstallationRunLog, EachItemsCommandsHowTheyEndedAndTheRowsResult) {
+    RunBench run({1, 1, 1, 1});
+    CItem& upgraded = run.Add(3, 0, L"\\Drivers\\VGA\\Setup.exe%%-s");
+    upgraded.m_strTitle = L"Graphics";
+    upgraded.m_strUninstallCmd = L"\\Drivers\\VGA\\Setup.exe%%-u";
+    upgraded.m_bInstalled = true;
+    run.Add(4, 1, L"\\Apps\\Tool\\Setup.exe").m_strTitle = L"Tool";
+    run.Add(5, 2, L"\\Hotfix\\Missing.exe").m_strTitle = L"Hotfix";
+    run.Add(6, 3, L"\\Gone\\Setup.exe%%/q").m_strTitle = L"Crashing";
+    run.launcher.m_exitCodes[L"\"D:\\Apps\\Tool\\Setup.exe\""] = 1;
+    run.launcher.m_failing.insert(L"\"D:\\Hotfix\\Missing.exe\"");
+    run.launcher.m_missingFolders.insert(L"D:\\Gone");
+    run.launcher.m_exitCodes[L"\"D:\\Gone\\Setup.exe\" /q"] = 0xC0000005;
+    run.Go();
+    EXPECT_EQ(run.runLog.Joined(),
+              "Installation run begins\n"
+              "Item 3 \"Graphics\", row 1, begins\n"
+              "Item 3: working folder D:\\Drivers\\VGA\n"
+              "Item 3: installed already, uninstalled first\n"
+              "Item 3: uninstall command line: \"D:\\Drivers\\VGA\\Setup.exe\" -u\n"
+              "Item 3: uninstall started\n"
+              "Item 3: uninstall ended, exit code 0\n"
+              "Item 3: install command line: \"D:\\Drivers\\VGA\\Setup.exe\" -s\n"
+              "Item 3: install started\n"
+              "Item 3: install ended, exit code 0\n"
+              "Item 3: row 1 result Done\n"
+              "Item 4 \"Tool\", row 2, begins\n"
+              "Item 4: working folder D:\\Apps\\Tool\n"
+              "Item 4: install command line: \"D:\\Apps\\Tool\\Setup.exe\"\n"
+              "Item 4: install started\n"
+              "Item 4: install ended, exit code 1\n"
+              "Item 4: row 2 result Done\n"
+              "Item 5 \"Hotfix\", row 3, begins\n"
+              "Item 5: working folder D:\\Hotfix\n"
+              "Item 5: install command line: \"D:\\Hotfix\\Missing.exe\"\n"
+              "Item 5: install could not be started\n"
+              "Item 5: row 3 result Failed\n"
+              "Item 6 \"Crashing\", row 4, begins\n"
+              "Item 6: working folder D:\\Gone could not be entered; the current folder stays\n"
+              "Item 6: install command line: \"D:\\Gone\\Setup.exe\" /q\n"
+              "Item 6: install started\n"
+              "Item 6: install ended, exit code 3221225477 (0xC0000005)\n"
+              "Item 6: row 4 result Done\n"
+              "Installation run ends: complete\n");
+}
+
+TEST(InstallationRunLog, CommandsThatStartNothingOrCannotBeAwaited) {
+    struct Case {
+        const char* name;
+        const wchar_t* installCmd;
+        std::vector<WaitResult> slices;
+        std::vector<std::string> expected;  // the item's lines after its working folder
+    };
+    const Case cases[] = {
+        {"blank command", L"  ", {WaitResult::Ended},
+         {"Item 1: install: no command, nothing started", "Item 1: row 1 result Failed"}},
+        {"wait fails", L"\\S.exe", {WaitResult::StillRunning, WaitResult::Failed},
+         {"Item 1: install command line: \"D:\\S.exe\"", "Item 1: install started",
+          "Item 1: install could not be waited for", "Item 1: row 1 result Failed"}},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1});
+        run.Add(1, 0, c.installCmd);
+        run.launcher.m_slices = c.slices;
+        run.Go();
+        const std::vector<std::string> lines = run.runLog.Lines();
+        ASSERT_EQ(lines.size(), 4 + c.expected.size()) << c.name << "\n" << run.runLog.Joined();
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end() - 1), c.expected) << c.name;
+    }
+}
+
+// A driver's installer may bring the whole system down: what was logged up to its start must be
+// on the disk by then, not only in the system's cache.
+TEST(InstallationRunLog, IsMadeToSurviveASystemCrashBeforeEachCommandStarts) {
+    RunBench run({1, 1});
+    CItem& installed = run.Add(1, 0, L"\\A.exe");
+    installed.m_strUninstallCmd = L"\\A.exe%%-u";
+    installed.m_bInstalled = true;
+    run.Add(2, 1, L"\\B.exe");
+    struct CheckingLauncher : FakeLauncher {
+        CheckingLauncher(Log& log, MemoryRunLog& runLog) : FakeLauncher(log), m_runLog(runLog) {}
+        std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override {
+            persistedAtStart.push_back(m_runLog.persistedSize == m_runLog.bytes.size());
+            return FakeLauncher::Start(commandLine);
+        }
+        MemoryRunLog& m_runLog;
+        std::vector<bool> persistedAtStart;
+    } launcher(run.log, run.runLog);
+    const RunServices services{run.list, launcher, run.services, run.services, run.progress,
+                               run.services, run.services, run.services, run.runLog.Log()};
+    RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services);
+    EXPECT_EQ(launcher.persistedAtStart, (std::vector<bool>{true, true, true}));
+}
+
+TEST(InstallationRunLog, HowTheRunEnded) {
+    struct Case {
+        const char* expected;
+        int code;
+        RunStop stop;
+        const wchar_t* waitingList;
+        const wchar_t* notRun;
+        bool notRunStored;
+        bool rescan;
+    };
+    const Case cases[] = {
+        {"complete", WM_INSTALLATION_COMPLETE, RunStop::None, L"", L"", false, false},
+        {"complete; re-scan requested", WM_INSTALLATION_COMPLETE, RunStop::None, L"", L"", false, true},
+        {"restart, waiting 4@7", WM_INSTALLATION_RESTART, RunStop::None, L"4@7", L"", false, false},
+        {"restart, nothing waiting", WM_INSTALLATION_RESTART, RunStop::None, L"", L"", false, false},
+        {"stopped on request, not run 7@12, stored in the restart record", WM_INSTALLATION_COMPLETE,
+         RunStop::OnRequest, L"", L"7@12", true, false},
+        {"stopped on request, not run 7@12, not stored", WM_INSTALLATION_COMPLETE, RunStop::OnRequest, L"",
+         L"7@12", false, false},
+        {"stopped by an error, not run none; re-scan requested", WM_INSTALLATION_COMPLETE, RunStop::ByError, L"", L"",
+         false, true},
+    };
+    for (const Case& c : cases) {
+        RunOutcome outcome;
+        outcome.code = c.code;
+        outcome.stop = c.stop;
+        outcome.m_strWaitingList = c.waitingList;
+        outcome.notRun = c.notRun;
+        outcome.notRunStored = c.notRunStored;
+        outcome.m_bRescanRequested = c.rescan;
+        EXPECT_EQ(Narrow(RunOutcomeText(outcome)), c.expected);
+    }
+}
+
+TEST(InstallationRunLog, ExitCodes) {
+    const struct {
+        std::optional<std::uint32_t> code;
+        const char* expected;
+    } cases[] = {
+        {0u, "exit code 0"},
+        {1u, "exit code 1"},
+        {0xFFFFu, "exit code 65535"},
+        {0x10000u, "exit code 65536 (0x00010000)"},
+        {0xC0000005u, "exit code 3221225477 (0xC0000005)"},
+        {0xFFFFFFFFu, "exit code 4294967295 (0xFFFFFFFF)"},
+        {std::nullopt, "exit code unknown"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Narrow(ExitCodeText(c.code)), c.expected);
 }
 
 TEST(ProgressTimer, TickRule) {

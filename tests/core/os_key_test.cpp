@@ -1,4 +1,5 @@
 #include "probe/os_key.h"
+#include "probe/os_facts_text.h"
 
 #include <gtest/gtest.h>
 
@@ -187,6 +188,28 @@ TEST(BuildMachineFacts, LanguageIsLeftEmptyOnlyWhenTheVersionIsUnknown) {
     for (const auto& c : cases) {
         EXPECT_EQ(Narrow(BuildMachineFacts(c.facts).m_szLanguageCode), Narrow(c.expected)) << c.name;
     }
+}
+
+// The log's line of the answers the key is built from; what the system did not answer is said so.
+TEST(OsFactsText, EveryAnswerTheKeyIsBuiltFrom) {
+    OsFacts xp64 = Server2003(kProductTypeWorkstation, true, false);
+    xp64.isWow64ProcessAvailable = true;
+    xp64.isWow64 = true;
+    EXPECT_EQ(Narrow(OsFactsText(xp64)),
+              "version 5.2, platform 2, product type 1, product info not available, native architecture 9, "
+              "WOW64 yes, 64-bit process no, editions none, language 0x0409");
+    OsFacts vista = Vista(0x1C);
+    vista.is64BitProcess = true;
+    vista.tabletPc = true;
+    vista.mediaCenter = true;
+    EXPECT_EQ(Narrow(OsFactsText(vista)),
+              "version 6.0, platform 2, product type 1, product info 0x0000001C, native architecture not available, "
+              "WOW64 not available, 64-bit process yes, editions Tablet PC + Media Center, language 0x0409");
+    OsFacts unanswered;
+    unanswered.productInfoAvailable = true;
+    EXPECT_EQ(Narrow(OsFactsText(unanswered)),
+              "version unknown, product info unknown, native architecture not available, WOW64 not available, "
+              "64-bit process no, editions none, language 0x0000");
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/memory_run_log.h"
+#include "install/logged_restart_record.h"
 #include "narrow_text.h"
 
 namespace tavelin {
@@ -190,6 +192,116 @@ TEST(RestartAndResume, RunOnceCommandIsQuotedWhenThePathHasBlanks) {
         RestartAndResume(system, L"D:", L"4", switches, sink);
         EXPECT_EQ(system.calls.at(2), c.runOnce) << Narrow(c.folder);
     }
+}
+
+// The log tells what the record held when it was read, and each change made to it, with whether
+// the system let it happen; the steps themselves see the real answers.
+TEST(LoggedRestartRecord, ReadingTellsWhatWasFound) {
+    struct Case {
+        const char* name;
+        WaitingListRead status;
+        const wchar_t* stored;
+        bool changeable;
+        std::vector<std::string> lines;
+        const char* mode;
+    };
+    const Case cases[] = {
+        {"a list", WaitingListRead::Read, L" 4@7 ", true,
+         {"Restart record read: waiting list \" 4@7 \"", "Restart record can be rewritten and deleted"}, "Automatic"},
+        {"a list that cannot be removed", WaitingListRead::Read, L"4", false,
+         {"Restart record read: waiting list \"4\"", "Restart record cannot be rewritten or deleted by this program"},
+         "AskFirst"},
+        {"no record", WaitingListRead::KeyMissing, L"", true,
+         {"Restart record: none (HKLM\\SOFTWARE\\Tavelin does not open)"}, "None"},
+        {"no list", WaitingListRead::ValueUnreadable, L"", true,
+         {"Restart record: its waiting list InstallWaitingList is missing or unreadable"}, "None"},
+    };
+    for (const Case& c : cases) {
+        FakeStore real;
+        real.status = c.status;
+        real.stored = c.stored;
+        real.changeable = c.changeable;
+        MemoryRunLog memory;
+        LoggedRestartRecordStore store(real, memory.Log());
+        DiagnosticSwitches switches;
+        RecordingSink sink;
+        EXPECT_EQ(Narrow(ResumeModeName(ReadWaitingList(store, switches, sink).mode)), c.mode) << c.name;
+        EXPECT_EQ(memory.Lines(), c.lines) << c.name;
+    }
+}
+
+TEST(LoggedRestartRecord, RewritingAndDeletingDuringARun) {
+    struct RealRecord : RemainderRecord {
+        bool Store(const std::wstring& waitingList) override {
+            stored.push_back(Narrow(waitingList));
+            return works;
+        }
+        std::vector<std::string> stored;
+        bool works = true;
+    } real;
+    MemoryRunLog memory;
+    LoggedRemainderRecord record(real, memory.Log());
+    EXPECT_TRUE(record.Store(L"7@12"));
+    EXPECT_TRUE(record.Store(L""));
+    real.works = false;
+    EXPECT_FALSE(record.Store(L"12"));
+    EXPECT_EQ(real.stored, (std::vector<std::string>{"7@12", "", "12"}));
+    EXPECT_EQ(memory.Lines(), (std::vector<std::string>{"Restart record rewritten, waiting list \"7@12\": done",
+                                                        "Restart record deleted, nothing left waiting: done",
+                                                        "Restart record rewritten, waiting list \"12\": failed"}));
+}
+
+TEST(LoggedRestartRecord, EveryStepOfARestartWithItsResult) {
+    struct Case {
+        const char* name;
+        bool folderMade, copied, recordWritten;
+        std::vector<std::string> lines;
+    };
+    const std::string copied =
+        "Restart helper copied from D:\\Lib\\ReInst.exe to C:\\ProgramData\\Tavelin\\ReInst.exe: ";
+    const Case cases[] = {
+        {"scheduled", true, true, true,
+         {"Restart helper folder: C:\\ProgramData\\Tavelin", copied + "done",
+          "RunOnce \"Tavelin\" set to C:\\ProgramData\\Tavelin\\ReInst.exe: done",
+          "Restart record written, waiting list \"4@7\": done", "Restart command: shutdown -r -t 15"}},
+        {"helper not copied", true, false, true,
+         {"Restart helper folder: C:\\ProgramData\\Tavelin", copied + "failed",
+          "Restart record written, waiting list \"4@7\": done"}},
+        {"nothing works", false, true, false,
+         {"Restart helper folder: none could be prepared", "Restart record written, waiting list \"4@7\": failed",
+          "RunOnce \"Tavelin\" removed"}},
+    };
+    for (const Case& c : cases) {
+        FakeRestartSystem real;
+        real.folderMade = c.folderMade;
+        real.copied = c.copied;
+        real.recordWritten = c.recordWritten;
+        MemoryRunLog memory;
+        LoggedRestartSystem system(real, memory.Log());
+        DiagnosticSwitches switches;
+        RecordingSink sink;
+        RestartAndResume(system, L"D:", L"4@7", switches, sink);
+        EXPECT_EQ(memory.Lines(), c.lines) << c.name;
+    }
+}
+
+// The restart may be the end of everything in the system's cache: the log is on the disk first.
+TEST(LoggedRestartRecord, TheLogIsOnTheDiskBeforeTheRestartCommandStarts) {
+    MemoryRunLog memory;
+    struct CheckingSystem : FakeRestartSystem {
+        explicit CheckingSystem(MemoryRunLog& log) : m_log(log) {}
+        void StartCommand(const std::wstring& commandLine) override {
+            persistedAtStart = m_log.persists > 0 && m_log.persistedSize == m_log.bytes.size();
+            FakeRestartSystem::StartCommand(commandLine);
+        }
+        MemoryRunLog& m_log;
+        bool persistedAtStart = false;
+    } real(memory);
+    LoggedRestartSystem system(real, memory.Log());
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    ASSERT_EQ(RestartAndResume(system, L"D:", L"4", switches, sink), RestartStep::RestartScheduled);
+    EXPECT_TRUE(real.persistedAtStart);
 }
 
 }  // namespace

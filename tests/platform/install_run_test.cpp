@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "install/process_launcher_win.h"
 #include "platform/handles.h"
 #include "platform/registry_win.h"
+#include "../support/memory_run_log.h"
 #include "standin_test_support.h"
 
 namespace tavelin {
@@ -66,6 +69,7 @@ TEST(InstallProcess, StartsAndWaitsForARealProgram) {
     auto process = launcher.Start(L"\"" + SystemFolder() + L"\\cmd.exe\" /c exit 3");
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(static_cast<int>(WaitCounting(*process).last), static_cast<int>(WaitResult::Ended));
+    EXPECT_EQ(process->ExitCode(), std::optional<std::uint32_t>(3)) << "the code the log gets";
 }
 
 TEST(InstallProcess, ProgramThatDoesNotExistIsNotStarted) {
@@ -78,11 +82,11 @@ TEST(InstallProcess, MissingWorkingFolderLeavesTheCurrentDirectory) {
     wchar_t before[MAX_PATH + 1] = {};
     GetCurrentDirectoryW(MAX_PATH + 1, before);
     Win32ProcessLauncher launcher;
-    launcher.ChangeCurrentDirectory(L"C:\\no such folder");
+    EXPECT_FALSE(launcher.ChangeCurrentDirectory(L"C:\\no such folder"));
     wchar_t after[MAX_PATH + 1] = {};
     GetCurrentDirectoryW(MAX_PATH + 1, after);
     EXPECT_EQ(std::wstring(after), std::wstring(before));
-    launcher.ChangeCurrentDirectory(SystemFolder());
+    EXPECT_TRUE(launcher.ChangeCurrentDirectory(SystemFolder()));
     GetCurrentDirectoryW(MAX_PATH + 1, after);
     EXPECT_EQ(_wcsicmp(after, SystemFolder().c_str()), 0) << Narrow(after);
     SetCurrentDirectoryW(before);
@@ -271,9 +275,14 @@ TEST(InstallWorker, RunsOnItsThreadAndServesTheListOnTheUiThread) {
     items.push_back(CommandItem(4, 0, L"\\cmd.exe%%/c exit 0"));
     items.push_back(CommandItem(5, 1, L"\\cmd.exe%%/c exit 0"));
     items.push_back(CommandItem(6, 2, L"\\no-such-program.exe"));
+    items.push_back(CommandItem(7, 3, L"\\cmd.exe%%/c exit 5"));
+    ui.m_checks.push_back(1);
     InstallWorker worker;
     ASSERT_NE(dialog.Get(), nullptr);
-    ASSERT_TRUE(worker.Start(dialog.Get(), ui, items, Settings(SystemFolder())));
+    MemoryRunLog memory;
+    InstallRunSettings settings = Settings(SystemFolder());
+    settings.log = std::shared_ptr<RunLog>(std::shared_ptr<void>(), &memory.Log());  // outlives the run here
+    ASSERT_TRUE(worker.Start(dialog.Get(), ui, items, settings));
     items.clear();  // the worker has its own copy: the dialog may free or reload its catalogue
 
     const int code = dialog.PumpUntil([&] { return dialog.m_posted != 0; }, 20000);
@@ -290,6 +299,13 @@ TEST(InstallWorker, RunsOnItsThreadAndServesTheListOnTheUiThread) {
     EXPECT_TRUE(ui.Called("text 2 Failed"));
     EXPECT_EQ(ui.callsOffTheUiThread, 0) << "every list call is served on the user-interface thread";
     EXPECT_EQ(WaitForSingleObject(worker.ThreadHandle(), 5000), WAIT_OBJECT_0);
+    // The worker writes the run's log from its own thread, the installers' real exit codes in it.
+    EXPECT_TRUE(memory.Has("Item 4: install ended, exit code 0")) << memory.Joined();
+    EXPECT_TRUE(memory.Has("Item 6: install could not be started")) << memory.Joined();
+    EXPECT_TRUE(memory.Has("Item 6: row 3 result Failed")) << memory.Joined();
+    EXPECT_TRUE(memory.Has("Item 7: install ended, exit code 5")) << memory.Joined();
+    EXPECT_TRUE(memory.Has("Item 7: row 4 result Done")) << memory.Joined();
+    EXPECT_TRUE(memory.Has("Installation run ends: complete")) << memory.Joined();
 }
 
 HANDLE NoThread(LPTHREAD_START_ROUTINE, void*) {

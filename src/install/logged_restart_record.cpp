@@ -1,0 +1,79 @@
+#include "install/logged_restart_record.h"
+
+namespace tavelin {
+namespace {
+
+const wchar_t* Outcome(bool done) { return done ? L"done" : L"failed"; }
+
+}  // namespace
+
+WaitingListRead LoggedRestartRecordStore::ReadWaitingListValue(std::wstring& text) {
+    const WaitingListRead read = m_store.ReadWaitingListValue(text);
+    switch (read) {
+        case WaitingListRead::Read:
+            m_log.Write(L"Restart record read: waiting list \"" + text + L"\"");
+            break;
+        case WaitingListRead::KeyMissing:
+            m_log.Write(L"Restart record: none (HKLM\\" + std::wstring(kRestartRecordKeyPath) + L" does not open)");
+            break;
+        case WaitingListRead::ValueUnreadable:
+            m_log.Write(L"Restart record: its waiting list " + std::wstring(kWaitingListValueName) +
+                        L" is missing or unreadable");
+            break;
+    }
+    return read;
+}
+
+bool LoggedRestartRecordStore::CanChangeRecord() {
+    const bool changeable = m_store.CanChangeRecord();
+    m_log.Write(changeable ? L"Restart record can be rewritten and deleted"
+                           : L"Restart record cannot be rewritten or deleted by this program");
+    return changeable;
+}
+
+bool LoggedRemainderRecord::Store(const std::wstring& waitingList) {
+    const bool stored = m_record.Store(waitingList);
+    if (waitingList.empty()) {
+        m_log.Write(std::wstring(L"Restart record deleted, nothing left waiting: ") + Outcome(stored));
+    } else {
+        m_log.Write(L"Restart record rewritten, waiting list \"" + waitingList + L"\": " + Outcome(stored));
+    }
+    return stored;
+}
+
+std::wstring LoggedRestartSystem::ProtectedHelperFolder() {
+    const std::wstring folder = m_system.ProtectedHelperFolder();
+    m_log.Write(folder.empty() ? L"Restart helper folder: none could be prepared" : L"Restart helper folder: " + folder);
+    return folder;
+}
+
+bool LoggedRestartSystem::CopyOverFile(const std::wstring& from, const std::wstring& to) {
+    const bool copied = m_system.CopyOverFile(from, to);
+    m_log.Write(L"Restart helper copied from " + from + L" to " + to + L": " + Outcome(copied));
+    return copied;
+}
+
+bool LoggedRestartSystem::SetRunOnce(const std::wstring& commandLine) {
+    const bool set = m_system.SetRunOnce(commandLine);
+    m_log.Write(L"RunOnce \"" + std::wstring(kRunOnceValueName) + L"\" set to " + commandLine + L": " + Outcome(set));
+    return set;
+}
+
+void LoggedRestartSystem::RemoveRunOnce() {
+    m_system.RemoveRunOnce();
+    m_log.Write(L"RunOnce \"" + std::wstring(kRunOnceValueName) + L"\" removed");
+}
+
+bool LoggedRestartSystem::WriteRecord(const std::wstring& waitingList) {
+    const bool written = m_system.WriteRecord(waitingList);
+    m_log.Write(L"Restart record written, waiting list \"" + waitingList + L"\": " + Outcome(written));
+    return written;
+}
+
+void LoggedRestartSystem::StartCommand(const std::wstring& commandLine) {
+    m_log.Write(L"Restart command: " + commandLine);
+    m_log.Persist();
+    m_system.StartCommand(commandLine);
+}
+
+}  // namespace tavelin

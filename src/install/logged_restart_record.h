@@ -1,0 +1,51 @@
+// The restart record's steps with the run log beside them: each reading, writing, rewriting and
+// deleting of the record, with the waiting list and whether the system let it happen, goes into
+// the log as it happens. Wrappers around the real steps, so that the program logs exactly what
+// it does and the steps themselves stay as they are.
+#pragma once
+
+#include <string>
+
+#include "install/restart_record.h"
+#include "runlog/run_log.h"
+
+namespace tavelin {
+
+class LoggedRestartRecordStore : public RestartRecordStore {
+public:
+    LoggedRestartRecordStore(RestartRecordStore& store, RunLog& log) : m_store(store), m_log(log) {}
+    WaitingListRead ReadWaitingListValue(std::wstring& text) override;
+    bool CanChangeRecord() override;
+
+private:
+    RestartRecordStore& m_store;
+    RunLog& m_log;
+};
+
+class LoggedRemainderRecord : public RemainderRecord {
+public:
+    LoggedRemainderRecord(RemainderRecord& record, RunLog& log) : m_record(record), m_log(log) {}
+    bool Store(const std::wstring& waitingList) override;
+
+private:
+    RemainderRecord& m_record;
+    RunLog& m_log;
+};
+
+class LoggedRestartSystem : public RestartSystem {
+public:
+    LoggedRestartSystem(RestartSystem& system, RunLog& log) : m_system(system), m_log(log) {}
+    std::wstring ProtectedHelperFolder() override;
+    bool CopyOverFile(const std::wstring& from, const std::wstring& to) override;
+    bool SetRunOnce(const std::wstring& commandLine) override;
+    void RemoveRunOnce() override;
+    bool WriteRecord(const std::wstring& waitingList) override;
+    // The log is made to survive the restart the command begins.
+    void StartCommand(const std::wstring& commandLine) override;
+
+private:
+    RestartSystem& m_system;
+    RunLog& m_log;
+};
+
+}  // namespace tavelin
