@@ -92,8 +92,8 @@ protected:
     }
 
     // Holds the mouse over the middle of a cell, as the user does, until the list's tool tip shows
-    // `expected`; returns what it showed last (empty: no tip). The cursor is put back whenever it
-    // has moved away: the display may still report an earlier position late.
+    // `expected`; returns what it showed last (empty: no tip). The cursor is put back whenever it is
+    // reported elsewhere (tests/README.md).
     std::wstring HoverAndReadTip(int row, int column, const std::wstring& expected) {
         const RECT cell = Cell(row, column);
         const POINT point{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};

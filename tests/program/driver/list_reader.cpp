@@ -135,8 +135,8 @@ std::wstring HoverListCellTip(HWND list, int row, int column, const std::wstring
     GetWindowThreadProcessId(list, &processId);
 
     // The tooltip shows only while the cursor itself is over the tool, so the cursor goes there and
-    // is put back whenever it has moved away (the display may report an earlier position late); the
-    // move is posted too, in case the desktop reports none for a cursor moved for it.
+    // is put back whenever it is reported elsewhere (tests/README.md); the move is posted too, in case
+    // the desktop reports none for a cursor moved for it.
     std::wstring shown;
     const DWORD start = GetTickCount();
     for (bool first = true;; first = false) {
