@@ -49,29 +49,28 @@ struct ToolTipSearch {
     std::wstring text;
 };
 
+BOOL CALLBACK ReadVisibleToolTip(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<ToolTipSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (owner != search->processId || lstrcmpiW(className, TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    wchar_t text[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length);
+    if (text[0] == L'\0') return TRUE;
+    search->text = text;
+    return FALSE;
+}
+
 // The text of a visible tooltip window of the process; empty when none shows. A tooltip answers
 // WM_GETTEXT with the text it shows, which the system carries across processes.
 std::wstring VisibleToolTipText(DWORD processId) {
     ToolTipSearch search{processId, L""};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* found = reinterpret_cast<ToolTipSearch*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t className[64] = {};
-            GetClassNameW(window, className, 64);
-            if (owner != found->processId || lstrcmpiW(className, TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(window)) {
-                return TRUE;
-            }
-            wchar_t text[1024] = {};
-            DWORD_PTR length = 0;
-            SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                                &length);
-            if (text[0] == L'\0') return TRUE;
-            found->text = text;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(ReadVisibleToolTip, reinterpret_cast<LPARAM>(&search));
     return search.text;
 }
 
