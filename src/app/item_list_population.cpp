@@ -6,6 +6,7 @@
 #include "app/tavelin_dlg.h"
 #include "config/text.h"
 #include "evaluate/list_plan.h"
+#include "evaluate/row_reason.h"
 #include "ui/resource.h"
 
 namespace {
@@ -34,6 +35,11 @@ void CTavelinDlg::SetupItemList() {
     if (header != nullptr) SendMessageW(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_headerImages.Get()));
     SendMessageW(m_list.Window(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     m_list.EnableToolTips(true);
+    // A row's tooltip says why its item is offered or greyed. It is read from the decision records
+    // when the tip shows, so it follows a re-scan and the dependences the user's clicks set.
+    m_list.SetRowTipSource([this](int row) {
+        return tavelin::RowReason(m_pItemList, m_decisions, row, m_list.GetRowCheck(row), m_texts.Reasons());
+    });
 
     RECT bounds = {};
     GetWindowRect(m_list.Window(), &bounds);

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -49,7 +50,8 @@ constexpr COLORREF kGreyCellText = RGB(190, 190, 190);
 constexpr COLORREF kGreyCellBack = RGB(255, 255, 255);
 // Tool ids encode the cell: row * kToolRowStride + column + 1.
 constexpr int kToolRowStride = 1000;
-constexpr int kToolTipTextLength = 80;
+// A reason of two lines takes longer to read than the five seconds a tip stays by default.
+constexpr int kToolTipShowMilliseconds = 30000;
 
 using RowRecords = std::vector<CellData>;
 
@@ -425,12 +427,22 @@ void CXListCtrl::EnableToolTips(bool enable) {
             return true;
         }
         if (m_hToolTip != nullptr || m_hWnd == nullptr) return true;
-        m_hToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
+        // No prefix processing: a hardware id such as PCI\VEN_8086&DEV_27A0 keeps its ampersand.
+        m_hToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
                                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_hWnd, GWLP_HINSTANCE)), nullptr);
-        return m_hToolTip != nullptr;
+        if (m_hToolTip == nullptr) return false;
+        // A tip breaks its lines at "\n" only when it has a maximum width. The list's width keeps
+        // a tip about as wide as the list and wraps only a line longer than that.
+        RECT bounds{};
+        GetWindowRect(m_hWnd, &bounds);
+        SendMessageW(m_hToolTip, TTM_SETMAXTIPWIDTH, 0, std::max<LONG>(bounds.right - bounds.left, 200));
+        SendMessageW(m_hToolTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kToolTipShowMilliseconds, 0));
+        return true;
     });
 }
+
+void CXListCtrl::SetRowTipSource(RowTipSource source) { m_rowTipSource = std::move(source); }
 
 // One tool at a time, for the cell under the mouse: its text is asked for when the tip would show.
 void CXListCtrl::TrackToolTip(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -456,19 +468,32 @@ void CXListCtrl::TrackToolTip(UINT message, WPARAM wParam, LPARAM lParam) {
     SendMessageW(m_hToolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
+std::wstring CXListCtrl::TipTextOf(int row, int column) const {
+    const CellData* cell = Cell(row, column);
+    if (cell != nullptr && !cell->m_strTipText.empty()) return cell->m_strTipText;
+    if (m_rowTipSource && IsValidRow(row)) return m_rowTipSource(row);
+    return {};
+}
+
+// The text goes out through lpszText, not the notification's own buffer of 80 characters, which a
+// reason outgrows; the tip copies it after this returns, so it is kept in the object until the
+// next tip is asked for.
 LRESULT CXListCtrl::OnToolTipText(NMHDR* notify) {
     const int id = static_cast<int>(notify->idFrom) - 1;
     if (id < 0) return 0;
-    const CellData* cell = Cell(id / kToolRowStride, id % kToolRowStride);
-    if (cell == nullptr || cell->m_strTipText.empty()) return 0;
+    m_strShownTip = TipTextOf(id / kToolRowStride, id % kToolRowStride);
+    if (m_strShownTip.empty()) return 0;
     if (notify->code == TTN_NEEDTEXTW) {
-        auto* info = reinterpret_cast<NMTTDISPINFOW*>(notify);
-        lstrcpynW(info->szText, cell->m_strTipText.c_str(), kToolTipTextLength);
+        reinterpret_cast<NMTTDISPINFOW*>(notify)->lpszText = m_strShownTip.data();
     } else {
-        auto* info = reinterpret_cast<NMTTDISPINFOA*>(notify);
-        const int written = WideCharToMultiByte(CP_ACP, 0, cell->m_strTipText.c_str(), -1, info->szText,
-                                                kToolTipTextLength, nullptr, nullptr);
-        if (written == 0) info->szText[kToolTipTextLength - 1] = '\0';
+        const int length = static_cast<int>(m_strShownTip.size());
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, m_strShownTip.data(), length, nullptr, 0, nullptr, nullptr);
+        m_strShownTipAnsi.assign(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+        if (bytes > 0) {
+            WideCharToMultiByte(CP_ACP, 0, m_strShownTip.data(), length, m_strShownTipAnsi.data(), bytes, nullptr,
+                                nullptr);
+        }
+        reinterpret_cast<NMTTDISPINFOA*>(notify)->lpszText = m_strShownTipAnsi.data();
     }
     return 0;
 }

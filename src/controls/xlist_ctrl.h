@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,8 +74,15 @@ public:
     // parent as well (false).
     bool HandleParentNotify(const NMHDR* notify, LRESULT& result);
 
-    // Shows tool tips for cells with a tip text (none are set in this program).
+    // Shows a tool tip over a cell's label: the cell's own tip text, or else its row's from the
+    // row tip source. A tip may run to a few lines (separated by "\n") and a few hundred characters.
     void EnableToolTips(bool enable);
+    // The tip of a row whose cells have none of their own, or empty for none. It is asked for each
+    // time a tip is about to show, so it says what holds then, not what held when the row was
+    // filled. Owner thread only.
+    using RowTipSource = std::function<std::wstring(int row)>;
+    void SetRowTipSource(RowTipSource source);
+    HWND ToolTipWindow() const { return m_hToolTip; }
 
     int InsertRow(int row, COLORREF text, COLORREF back);
     bool SetCellText(int row, int column, const std::wstring& text);
@@ -139,6 +147,7 @@ private:
     void OnColumnClick(int column);
     void PaintEmptyMessage();
     LRESULT OnToolTipText(NMHDR* notify);
+    std::wstring TipTextOf(int row, int column) const;
     void TrackToolTip(UINT message, WPARAM wParam, LPARAM lParam);
 
     // Runs an operation on the thread that owns the window: the installation worker calls the
@@ -153,6 +162,10 @@ private:
     Colours m_colours{};
     HWND m_hToolTip = nullptr;
     int m_nToolId = -1;  // tool currently registered with the tool tip, -1 none
+    RowTipSource m_rowTipSource;
+    // The text of the tip last asked for, in both forms: the tip reads it after the notification.
+    std::wstring m_strShownTip;
+    std::string m_strShownTipAnsi;
     bool m_bMirroringCheck = false;  // the item changes the list reports now are our own mirroring
     int m_nRowBatchDepth = 0;        // open batches (BeginRowBatch)
 };

@@ -91,6 +91,32 @@ protected:
         return (SendMessageW(m_hList, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
     }
 
+    // Holds the mouse over the middle of a cell, as the user does, until the list's tool tip shows
+    // `expected`; returns what it showed last (empty: no tip). The cursor is put back whenever it is
+    // reported elsewhere (tests/README.md).
+    std::wstring HoverAndReadTip(int row, int column, const std::wstring& expected) {
+        const RECT cell = Cell(row, column);
+        const POINT point{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+        POINT screen = point;
+        ClientToScreen(m_hList, &screen);
+        HWND tip = m_list.ToolTipWindow();
+        std::wstring shown;
+        for (int i = 0; i < 500 && shown != expected; ++i) {
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            if (i == 0 || cursor.x != screen.x || cursor.y != screen.y) {
+                SetCursorPos(screen.x, screen.y);
+                SendMessageW(m_hList, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            PumpMessages();
+            wchar_t text[1024] = {};
+            SendMessageW(tip, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+            shown = IsWindowVisible(tip) ? text : L"";
+        }
+        return shown;
+    }
+
     Screenshot Shot() {
         RedrawWindow(m_hList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         PumpMessages();
@@ -431,6 +457,94 @@ TEST_F(ListTest, ToolIdsNameTheCellUnderALabel) {
     RECT client;
     GetClientRect(m_hList, &client);
     EXPECT_EQ(m_list.ToolHitTest({client.right - 2, client.bottom - 2}), -1) << "below the rows";
+}
+
+// What the tool tip is told when it asks for a cell's text, as it asks before each show.
+class ToolTipTextTest : public ListTest {
+protected:
+    void SetUp() override {
+        ListTest::SetUp();
+        for (int i = 0; i < 3; ++i) AddRow(CHECK_OFF);
+        m_list.EnableToolTips(true);
+        m_list.SetRowTipSource([this](int row) { return row < 2 ? m_reasons[row] : std::wstring(); });
+    }
+
+    // The text handed back for the cell, in the wide or the ANSI form of the request.
+    std::wstring Ask(int row, int column, bool wide = true) {
+        const UINT_PTR tool = static_cast<UINT_PTR>(row * 1000 + column + 1);
+        if (wide) {
+            NMTTDISPINFOW info{};
+            info.hdr = {m_list.ToolTipWindow(), tool, TTN_NEEDTEXTW};
+            info.lpszText = info.szText;
+            SendMessageW(m_hList, WM_NOTIFY, tool, reinterpret_cast<LPARAM>(&info));
+            return info.lpszText != nullptr ? info.lpszText : L"<null>";
+        }
+        NMTTDISPINFOA info{};
+        info.hdr = {m_list.ToolTipWindow(), tool, TTN_NEEDTEXTA};
+        info.lpszText = info.szText;
+        SendMessageW(m_hList, WM_NOTIFY, tool, reinterpret_cast<LPARAM>(&info));
+        if (info.lpszText == nullptr) return L"<null>";
+        wchar_t wideText[1024] = {};
+        MultiByteToWideChar(CP_ACP, 0, info.lpszText, -1, wideText, 1024);
+        return wideText;
+    }
+
+    std::wstring m_reasons[2] = {L"Greyed: installed, same version as on the disc", std::wstring()};
+};
+
+// A reason of two lines and some three hundred characters, far beyond the request's own buffer.
+std::wstring LongReason() {
+    std::wstring text = L"Offered: the installed driver 8.1.2.0 (2019-03-01) is older than the disc's 8.3.0.0";
+    while (text.size() < 300) text += L" and more";
+    return text + L"\nChecked because \"Power Widget\" needs it";
+}
+
+TEST_F(ToolTipTextTest, RowTipGoesOutWholeInBothForms) {
+    m_reasons[1] = LongReason();
+    const struct {
+        int row;
+        int column;
+        bool wide;
+        std::wstring expected;
+        const char* why;
+    } cases[] = {
+        {0, 1, true, m_reasons[0], "a short reason"},
+        {0, 3, true, m_reasons[0], "any cell of the row"},
+        {1, 2, true, LongReason(), "longer than 80 characters, two lines"},
+        {1, 2, false, LongReason(), "the same in the ANSI form"},
+        {2, 1, true, L"", "a row whose source gives nothing: no tip"},
+        {7, 1, true, L"", "a row the list does not have"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Ask(c.row, c.column, c.wide), c.expected) << c.why;
+}
+
+TEST_F(ToolTipTextTest, RowTipIsTheSourcesAtTheTimeOfEachRequest) {
+    EXPECT_EQ(Ask(0, 1), m_reasons[0]);
+    m_reasons[0] += L"\nCleared because it needs \"Power Manager\"";
+    EXPECT_EQ(Ask(0, 1), m_reasons[0]) << "not the text of the first request";
+}
+
+TEST_F(ListTest, HoveringARowShowsItsTipInOneOrTwoLines) {
+    AddRow(CHECK_OFF);
+    AddRow(CHECK_OFF);
+    m_list.SetCellText(0, 1, L"Chipset");
+    m_list.SetCellText(1, 1, L"Power Widget");
+    const std::wstring reasons[] = {L"Greyed: installed, same version as on the disc",
+                                    L"Offered: not installed\nChecked because \"Power Manager\" needs it"};
+    m_list.EnableToolTips(true);
+    m_list.SetRowTipSource([&reasons](int row) { return reasons[row]; });
+    HWND tip = m_list.ToolTipWindow();
+    ASSERT_NE(tip, nullptr);
+
+    EXPECT_EQ(HoverAndReadTip(0, 1, reasons[0]), reasons[0]);
+    RECT oneLine{};
+    GetWindowRect(tip, &oneLine);
+    EXPECT_EQ(HoverAndReadTip(1, 1, reasons[1]), reasons[1]);
+    RECT twoLines{};
+    GetWindowRect(tip, &twoLines);
+    EXPECT_GT(twoLines.bottom - twoLines.top, oneLine.bottom - oneLine.top) << "the second line shows below the first";
+    // Windows breaks a tip's lines only when it has a maximum width (Wine breaks them regardless).
+    EXPECT_GT(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 0);
 }
 
 

@@ -35,5 +35,31 @@ TEST(UiTexts, TranslationsWithTheProgramsOwnTextsForWhatTheyLack) {
     EXPECT_EQ(english.Get(IDS_ABOUTBOX), L"") << "not one of the 25 texts";
 }
 
+TEST(UiTexts, ReasonsTranslatedWhereTheLibraryHasThemAndInEnglishOtherwise) {
+    HINSTANCE program = GetModuleHandleW(nullptr);
+    UniqueModule partial(LoadLibraryW(L"" TAVELIN_PARTIAL_LANGUAGE_DLL));
+    ASSERT_TRUE(partial.Valid()) << TAVELIN_PARTIAL_LANGUAGE_DLL;
+
+    UiTexts texts;
+    texts.Load(partial.Get(), program);
+    const ReasonTexts english;
+    const struct {
+        ReasonText text;
+        std::wstring expected;
+        const char* why;
+    } cases[] = {
+        {ReasonText::OfferedDriverOlder, L"Angeboten: die Disc hat %3 vom %4, installiert ist %1 vom %2", "translated"},
+        {ReasonText::GreyedSame, L"Grau: installiert, dieselbe Version wie auf der Disc", "translated"},
+        {ReasonText::OfferedNotInstalled, english.Get(ReasonText::OfferedNotInstalled), "empty in the library"},
+        {ReasonText::GreyedNewer, english.Get(ReasonText::GreyedNewer), "missing from the library"},
+        {ReasonText::UnknownValue, L"unbekannt", "translated, the last id"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(texts.Reasons().Get(c.text), c.expected) << c.why;
+
+    // Loaded again without a library, the translations are gone.
+    texts.Load(nullptr, program);
+    EXPECT_EQ(texts.Reasons().Get(ReasonText::GreyedSame), english.Get(ReasonText::GreyedSame));
+}
+
 }  // namespace
 }  // namespace tavelin

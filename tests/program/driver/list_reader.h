@@ -1,5 +1,5 @@
 // Reading the program's item list from another process: each row's cell texts and check state,
-// and clicking a row or its check box as the mouse would.
+// clicking a row or its check box and hovering a row as the mouse would.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,11 @@ std::vector<ListRow> ReadListRows(HWND list, int columns = 4);
 // A left click at the middle of the row's cell in the column (column 0 holds the check box), with
 // the modifier keys in `keys` (MK_CONTROL, MK_SHIFT) held as the click reports them.
 void ClickListCell(HWND list, int row, int column, WPARAM keys = 0);
+
+// Moves the mouse to the middle of the row's cell, as the user does to read its tooltip, and waits
+// up to `timeoutMs` for a tooltip of the list's process to show `expected`. Returns the text the
+// tooltip showed last: empty when none showed.
+std::wstring HoverListCellTip(HWND list, int row, int column, const std::wstring& expected, DWORD timeoutMs = 10000);
 
 // Describes rows compactly for assertions: "Title[x]" for a checked row, "Title[ ]" otherwise,
 // joined by " | ".
