@@ -172,6 +172,12 @@ TEST_F(RunLogOfAStart, AnInstallationWithFailingInstallers) {
     // The run, in order, between the question and the next one.
     const std::string power = root + "\\Apps\\Power";
     const std::vector<std::string> run = {
+        // Each item's decision, as the evaluation made it: the reason, then what it was read from.
+        "Evaluation at startup:",
+        "Item_1 \"Power Manager\" (optional application): offered, checked, in both views. "
+        "Offered: not installed (" + AppKey("log-run") + " is not in the registry)",
+        "      installed state: version value of HKLM\\" + AppKey("log-run") +
+            " value \"Version\": not found in either view",
         "Question: Install now?",
         "Answer: Yes",
         "Start: StartWorker",
