@@ -6,11 +6,13 @@
 #include "app/tavelin_dlg.h"
 #include "config/text.h"
 #include "evaluate/evaluation_sequence.h"
+#include "install/exit_code.h"
 #include "install/internal_message.h"
 #include "install/logged_restart_record.h"
 #include "install/restart_record_win.h"
 #include "install/run_notices.h"
 #include "install/waiting_list.h"
+#include "ui/dialog_texts_text.h"
 #include "ui/please_wait_dlg.h"
 #include "ui/resource.h"
 
@@ -21,7 +23,7 @@ void CTavelinDlg::OnStart() {
     const bool resumeAtOnce = m_resumeMode == tavelin::ResumeMode::Automatic;
     const tavelin::StartDecision decision =
         tavelin::DecideStart(m_runUi->RunList(), resumeAtOnce, [this] {
-            return AskYesNo(m_texts.Get(IDS_INSTALL_NOW), MB_ICONWARNING);
+            return AskYesNo(m_texts.Get(IDS_INSTALL_NOW), MB_ICONWARNING, true);
         });
     Log().Write(L"Start: " + std::wstring(tavelin::StartDecisionName(decision)) +
                 (resumeAtOnce ? L", resuming the stored waiting list" : L""));
@@ -37,6 +39,7 @@ void CTavelinDlg::OnStart() {
                 return;
             }
             ShowMessage(m_texts.Get(IDS_CHOOSE_ITEM));
+            if (Unattended()) EndUnattended(tavelin::kExitSuccess, L"nothing to install");
             return;
         case tavelin::StartDecision::Declined:
             return;
@@ -74,7 +77,8 @@ void CTavelinDlg::OnCancel() {
         return;
     }
     if (m_bCloseWhenRunEnds) return;  // asked already; the run ends after its current item
-    if (!AskYesNo(tavelin::StopRunQuestionText(), MB_ICONQUESTION)) return;
+    // A passive run's window may be closed: that stops the run after its current item, unasked.
+    if (!AskYesNo(tavelin::StopRunQuestionText(), MB_ICONQUESTION, true)) return;
     if (!m_bRunActive) {
         // The run ended while the question was open.
         EndDialog(IDCANCEL);
@@ -134,6 +138,7 @@ void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
             ShowMessage(tavelin::StoppedRunNotStoredText(TitlesOf(outcome.notRun)));
         }
         UnloadVendorLibraries();
+        m_nExitCode = tavelin::ExitCodeOf({m_bAnyItemFailed, false, false});
         EndDialog(IDCANCEL);
         return;
     }
@@ -149,10 +154,21 @@ void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
 }
 
 void CTavelinDlg::OnInstallationComplete() {
-    tavelin::CPleaseWaitDlg wait(Instance());
-    wait.m_strBaseText = m_texts.Get(IDS_PLEASE_WAIT);
-    wait.m_nSeconds = m_nDiscWaitTime;
-    wait.DoModal(Window());
+    if (m_options.mode == tavelin::RunMode::Quiet) {
+        // The disc's pause after a run, without the window that shows it.
+        Sleep(tavelin::PleaseWaitLifetimeMs(m_nDiscWaitTime));
+    } else {
+        tavelin::CPleaseWaitDlg wait(Instance());
+        wait.m_strBaseText = m_texts.Get(IDS_PLEASE_WAIT);
+        wait.m_nSeconds = m_nDiscWaitTime;
+        wait.DoModal(Window());
+    }
+    if (Unattended()) {
+        // Nobody is there to look at the list again or to be asked about a restart that no item
+        // asked for.
+        EndUnattended(tavelin::ExitCodeOf({m_bAnyItemFailed, false, false}), L"the run is complete");
+        return;
+    }
     if (m_bRescanRequested) {
         Rescan();
     } else {
@@ -177,12 +193,23 @@ void CTavelinDlg::Rescan() {
 }
 
 void CTavelinDlg::AskReboot() {
-    const bool reboot = AskYesNo(m_texts.Get(IDS_REBOOT) + L"?", MB_ICONINFORMATION);
+    m_nExitCode = tavelin::ExitCodeOf({m_bAnyItemFailed, false, false});
+    if (m_options.noRestart) {
+        Log().Write(L"No restart question: /norestart");
+        UnloadVendorLibraries();
+        PostQuitMessage(0);
+        return;
+    }
+    const bool reboot = AskYesNo(m_texts.Get(IDS_REBOOT) + L"?", MB_ICONINFORMATION, false);
     UnloadVendorLibraries();
     if (reboot) {
         Log().Write(L"Restarting Windows");
         Log().Persist();
-        if (!tavelin::RebootWindows()) Log().Write(L"Windows refused to restart");
+        if (tavelin::RebootWindows()) {
+            if (!m_bAnyItemFailed) m_nExitCode = tavelin::kExitRestartStarted;
+        } else {
+            Log().Write(L"Windows refused to restart");
+        }
     } else {
         PostQuitMessage(0);
     }
@@ -199,12 +226,14 @@ void CTavelinDlg::RestartAndResume() {
             OnInstallationComplete();
             break;
         case tavelin::RestartStep::RestartScheduled:
+            m_nExitCode = m_bAnyItemFailed ? tavelin::kExitItemFailed : tavelin::kExitRestartStarted;
             break;
         case tavelin::RestartStep::ResumeNotStored:
             // Restarting now would lose the rest of the list without a word: the user restarts
             // and starts the disc again, told which items wait.
             ShowMessage(tavelin::RestartNotStoredText(TitlesOf(m_strWaitingList)));
             UnloadVendorLibraries();
+            m_nExitCode = tavelin::kExitItemFailed;  // the waiting items were not installed
             PostQuitMessage(0);
             break;
     }

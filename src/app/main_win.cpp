@@ -8,5 +8,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // disc's libraries): the program runs as administrator from folders others may write.
     tavelin::RestrictDllSearchToSystemFolder();
     CTavelinApp app(instance);
-    return app.InitInstance() ? 0 : 0;
+    app.InitInstance();
+    return app.ExitCode();
 }

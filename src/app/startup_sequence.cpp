@@ -11,6 +11,7 @@
 #include "config/text.h"
 #include "evaluate/decision_text.h"
 #include "evaluate/evaluation_sequence.h"
+#include "install/exit_code.h"
 #include "platform/handles.h"
 #include "platform/program_path_win.h"
 #include "platform/registry_win.h"
@@ -33,6 +34,8 @@ BOOL CTavelinDlg::OnInitDialog() {
     AddAboutMenuItem();
     SetMainIcon();
     ResetDialogState();
+    if (m_options.mode == tavelin::RunMode::Quiet) KeepHidden();
+    if (Unattended()) m_windowMessages.Silence();
     ParseDiagnosticSwitches();
     LocateDisc();
 
@@ -47,7 +50,8 @@ BOOL CTavelinDlg::OnInitDialog() {
 
     LoadUiTexts();
     ApplyDiscTitle();
-    ApplySkin();
+    // Nobody sees a quiet run's window: its skin would only cost time (and could ask about itself).
+    if (m_options.mode != tavelin::RunMode::Quiet) ApplySkin();
     ApplyButtonCaptions();
 
     if (!ReadModel()) {
@@ -64,6 +68,9 @@ BOOL CTavelinDlg::OnInitDialog() {
     if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Startup)) return RefuseStartup(kCatalogueTooLargeMessage);
     SetupItemList();
     PopulateItemList();
+    if (!ApplyItemChoice()) return FALSE;
+    // A resumed run has started already (the population starts it).
+    if (Unattended() && !m_bRunActive && m_resumeMode == tavelin::ResumeMode::None) OnStart();
     return TRUE;
 }
 
@@ -73,6 +80,8 @@ void CTavelinDlg::AttachControls() {
 }
 
 BOOL CTavelinDlg::QuitStartup(const std::wstring& reason) {
+    // Nothing was installed because the program could not go on: a failure for whoever deployed it.
+    if (m_nExitCode == tavelin::kExitSuccess) m_nExitCode = tavelin::kExitItemFailed;
     Log().Write(L"Startup ends without the list: " + reason);
     UnloadVendorLibraries();
     PostQuitMessage(0);
@@ -81,6 +90,7 @@ BOOL CTavelinDlg::QuitStartup(const std::wstring& reason) {
 
 BOOL CTavelinDlg::RefuseStartup(const std::wstring& text) {
     Log().Write(L"Refused: " + text);
+    m_nExitCode = tavelin::kExitRefused;
     m_windowMessages.ShowMessage(text);
     return QuitStartup(L"refused");
 }
@@ -202,7 +212,7 @@ bool CTavelinDlg::ReadModel() {
     // icon), logged first.
     const std::optional<std::wstring> model = m_vendor.ReadModel([this](const std::wstring& text) {
         Log().Write(L"Message: " + text);
-        MessageBoxW(m_hMainWindow, text.c_str(), m_strCaption.c_str(), MB_OK | MB_ICONWARNING);
+        if (!Unattended()) MessageBoxW(m_hMainWindow, text.c_str(), m_strCaption.c_str(), MB_OK | MB_ICONWARNING);
     });
     if (!model) return false;
     m_strBiosModel = *model;

@@ -3,9 +3,12 @@
 #include <commctrl.h>
 
 #include "app/tavelin_dlg.h"
+#include "install/exit_code.h"
+#include "ui/message_box_win.h"
 #include "platform/program_path_win.h"
 #include "probe/os_facts_win.h"
 #include "runlog/run_log_file_win.h"
+#include "runlog/utf8_text.h"
 #include "ui/module_version.h"
 
 namespace {
@@ -36,10 +39,65 @@ std::wstring DottedVersion(std::wstring version) {
 bool CTavelinApp::InitInstance() {
     // First of all, so that the log has every later step; the disc's folder is never written to.
     m_log = tavelin::StartRunLog(FolderOf(tavelin::RunningProgramPath()));
+    std::vector<std::wstring> arguments;
+    for (int i = 0; i < __argc && __wargv != nullptr; ++i) {
+        if (__wargv[i] != nullptr) arguments.emplace_back(__wargv[i]);
+    }
+    m_options = tavelin::ParseRunOptions(arguments);
+    if (!m_options.logFile.empty()) AddLogFile(m_options.logFile);
     LogProgramStart();
+    if (!m_options.error.empty()) {
+        m_log->Write(L"Bad switch: " + m_options.error + L"; nothing is installed");
+        m_nExitCode = tavelin::kExitBadSwitch;
+        m_log->Write(L"Program ends, exit code " + std::to_wstring(m_nExitCode));
+        return false;
+    }
+    if (m_options.showUsage) {
+        ShowUsage();
+        m_log->Write(L"Program ends after showing its usage");
+        return false;
+    }
     const bool ranDialog = RunMainDialog();
-    m_log->Write(ranDialog ? L"Program ends" : L"Another copy of the program is running; this one ends");
+    if (!ranDialog) {
+        m_nExitCode = tavelin::kExitAlreadyRunning;
+        m_log->Write(L"Another copy of the program is running; this one ends");
+    }
+    m_log->Write(L"Program ends, exit code " + std::to_wstring(m_nExitCode));
     return false;
+}
+
+void CTavelinApp::AddLogFile(const std::wstring& path) {
+    tavelin::UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        m_log->Write(L"The log file " + path + L" could not be opened (error " + std::to_wstring(GetLastError()) +
+                     L"); the log goes on in the temporary folder only");
+        return;
+    }
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart == 0) {
+        // A new file starts as the per-start logs do, so that any editor reads it as UTF-8.
+        static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+        DWORD written = 0;
+        WriteFile(file.Get(), kByteOrderMark, 3, &written, nullptr);
+    }
+    m_log->AddDestination(std::make_unique<tavelin::RunLogFile>(std::move(file)));
+}
+
+void CTavelinApp::ShowUsage() {
+    const std::wstring usage = tavelin::RunOptionsUsage();
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+        DWORD written = 0;
+        // A console takes the text as it is; output redirected to a file or pipe gets UTF-8.
+        if (!WriteConsoleW(console, usage.c_str(), static_cast<DWORD>(usage.size()), &written, nullptr)) {
+            const std::string utf8 = tavelin::EncodeUtf8(usage);
+            WriteFile(console, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+        }
+        FreeConsole();
+        return;
+    }
+    MessageBoxW(nullptr, usage.c_str(), tavelin::ApplicationTitle().c_str(), MB_OK | MB_ICONINFORMATION);
 }
 
 void CTavelinApp::LogProgramStart() {
@@ -62,8 +120,9 @@ bool CTavelinApp::RunMainDialog() {
 
     if (!TakeSingleInstanceGuard()) return false;
 
-    CTavelinDlg dialog(m_hInstance, m_log);
+    CTavelinDlg dialog(m_hInstance, m_log, m_options);
     dialog.DoModal(nullptr);
+    m_nExitCode = dialog.ExitCode();
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "config/run_options.h"
 #include "platform/handles.h"
 #include "runlog/run_log.h"
 
@@ -13,8 +14,11 @@ class CTavelinApp {
 public:
     explicit CTavelinApp(HINSTANCE instance) : m_hInstance(instance) {}
 
-    // Always false: the program ends when the main dialog ends (or at once for a second copy).
+    // Always false: the program ends when the main dialog ends (or at once for a second copy,
+    // a bad switch or the usage).
     bool InitInstance();
+    // What the program exits with (install/exit_code.h).
+    int ExitCode() const { return m_nExitCode; }
 
 private:
     // The program, its version and bitness, and how it was started: the head of every log.
@@ -23,8 +27,15 @@ private:
     bool RunMainDialog();
     bool RegisterMainWindowClass();
     bool TakeSingleInstanceGuard();
+    // /log FILE: the log goes to that file as well, appended to what an earlier start (the same
+    // deployment before a restart) wrote there.
+    void AddLogFile(const std::wstring& path);
+    // /?: on the console the program was started from, when there is one; else in a message box.
+    void ShowUsage();
 
     HINSTANCE m_hInstance;
+    tavelin::RunOptions m_options;
+    int m_nExitCode = 0;
     // Held, and owned, until the process ends: other copies find the name and end.
     tavelin::UniqueHandle m_hInstanceMutex;
     // Shared with the dialog and an installation run, which may outlive it.

@@ -4,8 +4,9 @@
 #include "ui/resource.h"
 #include "ui/skin_paint.h"
 
-CTavelinDlg::CTavelinDlg(HINSTANCE instance, std::shared_ptr<tavelin::RunLog> log)
+CTavelinDlg::CTavelinDlg(HINSTANCE instance, std::shared_ptr<tavelin::RunLog> log, tavelin::RunOptions options)
     : DialogBase(instance, IDD_TAVELIN_DIALOG),
+      m_options(std::move(options)),
       m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))),
       m_log(log ? std::move(log) : std::make_shared<tavelin::RunLog>()),
       m_windowMessages(m_hMainWindow),
@@ -64,6 +65,10 @@ bool CTavelinDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
             SetMessageResult(1);
             result = TRUE;
             return true;
+        case WM_WINDOWPOSCHANGING:
+            // A run without a window stays without one, whatever asks to show it.
+            if (KeptHidden()) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+            break;
         case WM_SYSCOLORCHANGE:
             // Only top-level windows hear of new system colours; the list repaints with them.
             SendMessageW(m_list.Window(), WM_SYSCOLORCHANGE, 0, 0);
@@ -84,8 +89,12 @@ void CTavelinDlg::ShowMessage(const std::wstring& text) {
     m_messages.ShowMessage(text);
 }
 
-bool CTavelinDlg::AskYesNo(const std::wstring& question, UINT icon) {
+bool CTavelinDlg::AskYesNo(const std::wstring& question, UINT icon, bool unattendedAnswer) {
     Log().Write(L"Question: " + question);
+    if (Unattended()) {
+        Log().Write(unattendedAnswer ? L"Answer: Yes (unattended)" : L"Answer: No (unattended)");
+        return unattendedAnswer;
+    }
     const bool yes = tavelin::AppMessageBox(m_hMainWindow, question, MB_YESNO | icon) == IDYES;
     Log().Write(yes ? L"Answer: Yes" : L"Answer: No");
     return yes;

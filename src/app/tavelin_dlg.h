@@ -12,6 +12,7 @@
 #include "config/catalogue.h"
 #include "config/config_file.h"
 #include "config/diagnostics.h"
+#include "config/run_options.h"
 #include "controls/transparent_static.h"
 #include "controls/xlist_ctrl.h"
 #include "evaluate/evaluation_sequence.h"
@@ -29,8 +30,12 @@
 
 class CTavelinDlg : public tavelin::DialogBase {
 public:
-    CTavelinDlg(HINSTANCE instance, std::shared_ptr<tavelin::RunLog> log);
+    CTavelinDlg(HINSTANCE instance, std::shared_ptr<tavelin::RunLog> log,
+                tavelin::RunOptions options = tavelin::RunOptions());
     ~CTavelinDlg() override;
+
+    // The program's exit code once the dialog has ended (install/exit_code.h).
+    int ExitCode() const { return m_nExitCode; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -75,6 +80,13 @@ private:
     // startup ends.
     BOOL RefuseStartup(const std::wstring& text);
 
+    // Unattended use (unattended_run.cpp): what /items asks checked instead of the default
+    // selection (false, the program ending with the bad-switch code, when it names an item that
+    // is not listed); and the end of an unattended run with its exit code.
+    bool ApplyItemChoice();
+    void EndUnattended(int exitCode, const std::wstring& reason);
+    bool Unattended() const { return m_options.Unattended(); }
+
     // Commands and notifications (dialog_commands.cpp).
     bool HandleCommand(WORD id);
     bool HandleNotify(const NMHDR* notify, LRESULT& result);
@@ -106,12 +118,18 @@ private:
     void UnloadVendorLibraries();
     // A message box with OK; the text goes into the log too.
     void ShowMessage(const std::wstring& text);
-    // A Yes/No application message box; the question and the answer go into the log.
-    bool AskYesNo(const std::wstring& question, UINT icon);
+    // A Yes/No application message box; the question and the answer go into the log. An
+    // unattended run asks nothing and takes `unattendedAnswer`.
+    bool AskYesNo(const std::wstring& question, UINT icon, bool unattendedAnswer);
     tavelin::RunLog& Log() const { return *m_log; }
     void SetCaption(const std::wstring& caption);
     // Default, Start and Advance: disabled together for a run, enabled together afterwards.
     void EnableRunButtons(bool enable);
+
+    // How the program was started, and the exit code it ends with.
+    tavelin::RunOptions m_options;
+    int m_nExitCode = 0;
+    bool m_bAnyItemFailed = false;  // over every run of this start
 
     // Window state.
     HICON m_hIcon;

@@ -23,7 +23,7 @@ INT_PTR DialogBase::DoModal(HWND owner) {
     bool shown = (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
     MSG msg;
     while (m_bModalRunning) {
-        if (!shown && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (!shown && !m_bKeepHidden && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
             ShowWindow(window, SW_SHOWNORMAL);
             UpdateWindow(window);
             shown = true;

@@ -24,6 +24,10 @@ public:
     HINSTANCE Instance() const { return m_hInstance; }
     HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
     void EndDialog(INT_PTR result);
+    // The modal loop never shows the window (an unattended run without a window): its controls
+    // work as ever, hidden.
+    void KeepHidden() { m_bKeepHidden = true; }
+    bool KeptHidden() const { return m_bKeepHidden; }
 
 protected:
     // WM_INITDIALOG. The result is what the dialog procedure returns for it.
@@ -49,6 +53,7 @@ private:
     int m_templateId;
     HWND m_hWnd = nullptr;
     bool m_bModalRunning = false;
+    bool m_bKeepHidden = false;
     INT_PTR m_nModalResult = -1;
 };
 

@@ -19,10 +19,16 @@ int AppMessageBox(HWND owner, const std::wstring& text, UINT type = MB_OK);
 class WindowMessageSink : public MessageSink {
 public:
     explicit WindowMessageSink(const HWND& owner) : m_owner(owner) {}
-    void ShowMessage(const std::wstring& text) override { AppMessageBox(m_owner, text, MB_OK); }
+    void ShowMessage(const std::wstring& text) override {
+        if (!m_bSilent) AppMessageBox(m_owner, text, MB_OK);
+    }
+    // An unattended run shows no box at all; the texts still reach the log through its sink.
+    void Silence() { m_bSilent = true; }
+    bool Silent() const { return m_bSilent; }
 
 private:
     const HWND& m_owner;  // refers to the dialog's window member, which is set after construction
+    bool m_bSilent = false;
 };
 
 }  // namespace tavelin

@@ -189,6 +189,12 @@ bool RunningProgram::WaitForExit(DWORD timeoutMs) const {
     return m_process == nullptr || WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0;
 }
 
+DWORD RunningProgram::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (m_process != nullptr) GetExitCodeProcess(m_process, &code);
+    return code;
+}
+
 std::vector<std::wstring> RunningProgram::CollectMessagesUntilSettled(DWORD timeoutMs) const {
     std::vector<std::wstring> texts;
     for (const MessageBoxSeen& box : CollectMessageBoxesUntilSettled(timeoutMs)) texts.push_back(box.text);

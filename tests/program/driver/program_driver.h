@@ -82,6 +82,8 @@ public:
     // window (main window, message box or any other) meanwhile.
     bool EndsWithoutShowingAnyWindow(DWORD timeoutMs = 20000) const;
     bool HasEnded() const { return WaitForExit(0); }
+    // The program's exit code once it has ended; STILL_ACTIVE while it runs.
+    DWORD ExitCode() const;
 
     // Reads every message box in turn, answering each with OK, until the program shows its main
     // window or ends. Returns the texts in order.

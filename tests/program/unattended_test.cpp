@@ -1,0 +1,129 @@
+// Unattended deployment: the program started by a deployment tool, which sees no window and reads
+// the exit code. Each test has registry keys of its own (the tests share one machine).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "driver/list_reader.h"
+#include "driver/program_dialogs.h"
+#include "driver/program_driver.h"
+#include "driver/test_registry.h"
+
+namespace tavelin::testing {
+namespace {
+
+std::string AppKey(const std::string& set, int number) {
+    return "SOFTWARE\\TavelinUnattendedTest\\" + set + std::to_string(number);
+}
+
+// An application the sample installer installs by writing the version detection reads.
+std::string Application(const std::string& set, int number) {
+    return "[Item_" + std::to_string(number) + "]\r\nType=OPTIONAL_APPLICATION\r\nTitle_ENG=App " +
+           std::to_string(number) + "\r\nVersion=2.0\r\nVersion_Path=" + AppKey(set, number) +
+           "\\Version\r\nSlient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay 100 /set " + AppKey(set, number) +
+           " Version 2.0\r\n";
+}
+
+std::string MissingInstaller(int number) {
+    return "[Item_" + std::to_string(number) + "]\r\nType=HOTFIX\r\nTitle_ENG=Broken Hotfix\r\n"
+           "Version_Path=SOFTWARE\\TavelinUnattendedTest\\NoHotfix\r\nSlient_Install_Cmd=\\Hotfix\\Missing.exe\r\n";
+}
+
+TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity, const std::string& discKeys = "") {
+    TestDisc disc(name);
+    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
+    disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Deployment Disc\r\nWait_Time=0\r\n" + discKeys + "[Items]\r\nItem_Quantity=" +
+                  std::to_string(quantity) + "\r\n" + items);
+    return disc;
+}
+
+std::wstring Installed(const std::string& set, int number) {
+    return ReadRegistryString(Widen(AppKey(set, number)), L"Version");
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text) narrow += static_cast<char>(c < 0x80 ? c : '?');
+    return narrow;
+}
+
+std::string ReadText(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+TEST(Unattended, QuietInstallsTheDefaultSelectionWithoutAWindowAndLogsWhereAsked) {
+    const TestDisc disc = MakeDisc(L"quiet-ok", Application("Quiet", 1) + Application("Quiet", 2), 2);
+    const std::wstring log = disc.DiscRoot() + L"\\..\\quiet-ok.log";
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /log \"" + log + L"\"");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(Installed("Quiet", 1), L"2.0");
+    EXPECT_EQ(Installed("Quiet", 2), L"2.0");
+    const std::string text = ReadText(log);
+    EXPECT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << "a new log file starts as UTF-8";
+    EXPECT_NE(text.find("Answer: Yes (unattended)"), std::string::npos) << text;
+    EXPECT_NE(text.find("The program ends with exit code 0: the run is complete"), std::string::npos) << text;
+}
+
+TEST(Unattended, AFailingItemGives1603AndTheOthersStillInstall) {
+    const TestDisc disc =
+        MakeDisc(L"quiet-failing", Application("Failing", 1) + MissingInstaller(2) + Application("Failing", 3), 3);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 1603u);
+    EXPECT_EQ(Installed("Failing", 1), L"2.0");
+    EXPECT_EQ(Installed("Failing", 3), L"2.0");
+}
+
+TEST(Unattended, ARefusedMachineGives1633WithoutABox) {
+    const TestDisc disc = MakeDisc(L"quiet-refused", Application("Refused", 1), 1, "Model=Another Book\r\n");
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 1633u);
+    EXPECT_EQ(Installed("Refused", 1), L"<no key>");
+}
+
+TEST(Unattended, ASecondCopyGives1618) {
+    const TestDisc disc = MakeDisc(L"quiet-second", Application("Second", 1), 1);
+    RunningProgram first(disc.ProgramPath(), L"setup.exe");
+    ASSERT_NE(first.WaitForMainWindow(), nullptr);
+    {
+        RunningProgram second(disc.ProgramPath(), L"setup.exe /quiet");
+        EXPECT_TRUE(second.EndsWithoutShowingAnyWindow(30000));
+        EXPECT_EQ(second.ExitCode(), 1618u);
+    }
+    EXPECT_TRUE(first.Close());
+    EXPECT_EQ(first.ExitCode(), 0u) << "closed without a run";
+    EXPECT_EQ(Installed("Second", 1), L"<no key>");
+}
+
+// A bad switch value ends the program before anything is installed, whatever the mode.
+TEST(Unattended, BadSwitchValuesGive87AndInstallNothing) {
+    const TestDisc disc = MakeDisc(L"quiet-bad", Application("Bad", 1) + Application("Bad", 2), 2);
+    for (const wchar_t* arguments : {L" /quiet /items 1,9", L" /quiet /items one", L" /passive /log", L" /items 7"}) {
+        RunningProgram program(disc.ProgramPath(), std::wstring(L"setup.exe") + arguments);
+        EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(30000)) << Narrow(arguments);
+        EXPECT_EQ(program.ExitCode(), 87u) << Narrow(arguments);
+    }
+    EXPECT_EQ(Installed("Bad", 1), L"<no key>");
+    EXPECT_EQ(Installed("Bad", 2), L"<no key>");
+}
+
+// Passive: the window shows the run, asks nothing and closes itself; /items chooses the item.
+TEST(Unattended, PassiveInstallsTheChosenItemsAndClosesItself) {
+    const TestDisc disc = MakeDisc(L"passive", Application("Passive", 1) + Application("Passive", 2), 2);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /passive /items 2");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr) << "the passive run shows its window";
+    EXPECT_EQ(program.WaitForMessageBox(0), nullptr);
+    EXPECT_TRUE(program.WaitForExit(60000)) << "it closes itself";
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(Installed("Passive", 1), L"<no key>");
+    EXPECT_EQ(Installed("Passive", 2), L"2.0");
+}
+
+}  // namespace
+}  // namespace tavelin::testing
