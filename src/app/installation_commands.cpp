@@ -215,9 +215,36 @@ void CTavelinDlg::AskReboot() {
     }
 }
 
+namespace {
+
+// /norestart: everything a restart with resume needs is stored (the helper, RunOnce, the record),
+// but the restart itself is left to whoever deployed the disc.
+class RestartLeftToTheCaller : public tavelin::RestartSystem {
+public:
+    RestartLeftToTheCaller(tavelin::RestartSystem& system, tavelin::RunLog& log) : m_system(system), m_log(log) {}
+    std::wstring ProtectedHelperFolder() override { return m_system.ProtectedHelperFolder(); }
+    bool CopyOverFile(const std::wstring& from, const std::wstring& to) override {
+        return m_system.CopyOverFile(from, to);
+    }
+    bool SetRunOnce(const std::wstring& commandLine) override { return m_system.SetRunOnce(commandLine); }
+    void RemoveRunOnce() override { m_system.RemoveRunOnce(); }
+    bool WriteRecord(const std::wstring& waitingList) override { return m_system.WriteRecord(waitingList); }
+    void StartCommand(const std::wstring& commandLine) override {
+        m_log.Write(L"Restart command not started (/norestart): " + commandLine);
+    }
+
+private:
+    tavelin::RestartSystem& m_system;
+    tavelin::RunLog& m_log;
+};
+
+}  // namespace
+
 void CTavelinDlg::RestartAndResume() {
     tavelin::Win32RestartSystem windowsSystem;
-    tavelin::LoggedRestartSystem system(windowsSystem, Log());
+    tavelin::LoggedRestartSystem logged(windowsSystem, Log());
+    RestartLeftToTheCaller held(logged, Log());
+    tavelin::RestartSystem& system = m_options.noRestart ? static_cast<tavelin::RestartSystem&>(held) : logged;
     const tavelin::RestartStep step =
         tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages);
     Log().Write(L"Restart with resume, waiting list \"" + m_strWaitingList + L"\": " + tavelin::RestartStepName(step));
@@ -226,7 +253,12 @@ void CTavelinDlg::RestartAndResume() {
             OnInstallationComplete();
             break;
         case tavelin::RestartStep::RestartScheduled:
-            m_nExitCode = m_bAnyItemFailed ? tavelin::kExitItemFailed : tavelin::kExitRestartStarted;
+            if (m_options.noRestart) {
+                EndUnattended(tavelin::ExitCodeOf({m_bAnyItemFailed, true, false}),
+                              L"Windows must restart to go on; the restart is left to the caller (/norestart)");
+                break;
+            }
+            m_nExitCode = tavelin::ExitCodeOf({m_bAnyItemFailed, false, true});
             break;
         case tavelin::RestartStep::ResumeNotStored:
             // Restarting now would lose the rest of the list without a word: the user restarts

@@ -34,6 +34,7 @@ std::string MissingInstaller(int number) {
 TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity, const std::string& discKeys = "") {
     TestDisc disc(name);
     disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
+    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\ReInst.exe", L"Lib\\ReInst.exe");
     disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Deployment Disc\r\nWait_Time=0\r\n" + discKeys + "[Items]\r\nItem_Quantity=" +
                   std::to_string(quantity) + "\r\n" + items);
     return disc;
@@ -123,6 +124,31 @@ TEST(Unattended, PassiveInstallsTheChosenItemsAndClosesItself) {
     EXPECT_EQ(program.ExitCode(), 0u);
     EXPECT_EQ(Installed("Passive", 1), L"<no key>");
     EXPECT_EQ(Installed("Passive", 2), L"2.0");
+}
+
+// A restart item under /norestart: the rest waits in the restart record for the next start after
+// a restart that the caller makes; the program says so with 3010.
+TEST(Unattended, NoRestartStoresTheRestAndGives3010) {
+    const wchar_t kRecordKey[] = L"SOFTWARE\\Tavelin";
+    const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    const TestDisc disc = MakeDisc(L"quiet-norestart",
+                                   Application("NoRestart", 1) + "Restart=1\r\n" + Application("NoRestart", 2), 2);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /norestart");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 3010u);
+    EXPECT_EQ(Installed("NoRestart", 1), L"2.0");
+    EXPECT_EQ(Installed("NoRestart", 2), L"<no key>");
+    EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"2");
+    EXPECT_NE(ReadRegistryString(kRunOnce, L"Tavelin"), L"<no value>") << "the helper resumes after the restart";
+
+    // Nothing else of this group resumes the stored run.
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
+    HKEY runOnce = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnce, 0, KEY_SET_VALUE | RegistryViewFlag(RegistryView::View32),
+                      &runOnce) == ERROR_SUCCESS) {
+        RegDeleteValueW(runOnce, L"Tavelin");
+        RegCloseKey(runOnce);
+    }
 }
 
 }  // namespace
