@@ -209,7 +209,7 @@ TEST_F(RunLogOfAStart, AnInstallationWithFailingInstallers) {
         at = Find(lines, expected, at);
         ASSERT_LT(at, lines.size()) << "missing, or out of order: " << expected << "\n" << all;
     }
-    EXPECT_EQ(lines.back().text, "Program ends");
+    EXPECT_EQ(lines.back().text, "Program ends, exit code 1603") << "an item failed";
     // Each line is stamped when it happens: the stamps never go back (the date and time are
     // written most significant first, so their text sorts as they do).
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -242,7 +242,7 @@ TEST_F(RunLogOfAStart, ARefusalAndADiagnosticSwitchsTextAreLogged) {
     const std::size_t refused = Find(lines, "Refused: " + Utf8(refusal), model);
     ASSERT_LT(refused, lines.size()) << "each box's text, in the order shown\n" << all;
     EXPECT_EQ(lines[refused + 1].text, "Startup ends without the list: refused") << all;
-    EXPECT_EQ(lines.back().text, "Program ends") << all;
+    EXPECT_EQ(lines.back().text, "Program ends, exit code 1633") << all;
 }
 
 // No log can be written: the program is not told, shows nothing more, and works as ever.
