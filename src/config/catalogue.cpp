@@ -10,18 +10,44 @@ namespace {
 
 const std::wstring kItemPrefix = L"Item_";
 
-std::wstring Numbered(const wchar_t* base, int n) { return base + DecimalText(n); }
+// A key or section name and its number, as "%d" writes it ("HW_ID_12"), built on the stack: the
+// loader asks for three numbered keys per hardware id.
+class Numbered {
+public:
+    template <std::size_t N>
+    Numbered(const wchar_t (&base)[N], int n) {
+        static_assert(N - 1 <= kMaxBase, "a longer base needs a larger buffer");
+        wchar_t digits[16];
+        std::size_t count = 0;
+        // Through unsigned, so that the most negative number has its digits too.
+        unsigned magnitude = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+        do {
+            digits[count++] = static_cast<wchar_t>(L'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (n < 0) digits[count++] = L'-';
+        m_length = N - 1;
+        std::copy_n(base, m_length, m_text);
+        while (count > 0) m_text[m_length++] = digits[--count];
+    }
+    operator std::wstring_view() const { return {m_text, m_length}; }
+
+private:
+    static constexpr std::size_t kMaxBase = 16;
+    wchar_t m_text[kMaxBase + 16];
+    std::size_t m_length = 0;
+};
 
 std::wstring CutToTagLength(std::wstring text) {
     if (text.size() > kMaxTagLength) text.resize(kMaxTagLength);
     return text;
 }
 
-bool ModelAllows(const std::wstring& upperModels, const std::wstring& machineModel) {
+// wantedModel: the machine's model upper-cased and trimmed.
+bool ModelAllows(const std::wstring& upperModels, const std::wstring& wantedModel) {
     if (upperModels.empty()) return true;
-    const std::wstring wanted = TrimWhiteSpace(ToUpperText(machineModel));
     for (const std::wstring& entry : SplitList(upperModels, L",")) {
-        if (TrimWhiteSpace(entry) == wanted) return true;
+        if (TrimWhiteSpace(entry) == wantedModel) return true;
     }
     return false;
 }
@@ -50,138 +76,187 @@ std::wstring VisibilityRule(const std::vector<std::uint32_t>& list, const std::w
     return ruleText.empty() ? L"OR" : ruleText;
 }
 
-class ItemReader {
-public:
-    ItemReader(const ConfigFile& config, std::wstring section)
-        : m_config(config), m_section(std::move(section)) {}
+using ItemReader = ConfigFile::SectionReader;
+using KeyName = ProfileFile::KeyName;
 
-    std::wstring Value(const std::wstring& key) const { return m_config.ReadIniValue(m_section, key); }
-    std::wstring Upper(const std::wstring& key) const { return m_config.ReadIniValueUpper(m_section, key); }
-    bool Flag(const std::wstring& key) const { return m_config.ReadIniFlag(m_section, key); }
+// The names every item's section is asked for, made ready once per catalogue instead of once per
+// item and key.
+struct ItemKeyNames {
+    explicit ItemKeyNames(const std::wstring& languageTag)
+        : title(LocalizedKey(LocalizedBase::Title, languageTag)),
+          description(LocalizedKey(LocalizedBase::Description, languageTag)) {}
 
-private:
-    const ConfigFile& m_config;
-    std::wstring m_section;
+    // Makes "HW_ID_%d", "Version_%d" and "Date_%d" for every i up to count.
+    void MakeNumbered(long long count) {
+        for (int i = static_cast<int>(hwId.size()) + 1; i <= count; ++i) {
+            hwId.emplace_back(Numbered(L"HW_ID_", i));
+            version.emplace_back(Numbered(L"Version_", i));
+            date.emplace_back(Numbered(L"Date_", i));
+        }
+    }
+
+    const KeyName title;
+    const KeyName description;
+    const KeyName titleFallback{FallbackKey(LocalizedBase::Title)};
+    const KeyName descriptionFallback{FallbackKey(LocalizedBase::Description)};
+    const KeyName model{L"Model"};
+    const KeyName systemType{L"System_Type"};
+    const KeyName type{L"Type"};
+    const KeyName installCmd{L"Slient_Install_Cmd"};
+    const KeyName uninstallCmd{L"Slient_Uninstall_Cmd"};
+    const KeyName dependence{L"Dependence"};
+    const KeyName waitTime{L"Wait_Time"};
+    const KeyName ignoreVersionChecking{L"Ignore_Version_Checking"};
+    const KeyName osVersion{L"OS_Version"};
+    const KeyName languageId{L"Language_ID"};
+    const KeyName rescan{L"Rescan"};
+    const KeyName displayVersion{L"DisplayVersion"};
+    const KeyName visibleIfExist{L"Visible_If_Item_Exist"};
+    const KeyName visibleIfExistRule{L"Visible_If_Item_Exist_Checkrule"};
+    const KeyName invisibleIfExist{L"Invisible_If_Item_Exist"};
+    const KeyName invisibleIfExistRule{L"Invisible_If_Item_Exist_Checkrule"};
+    const KeyName visibleIfNotExist{L"Visible_If_Item_Not_Exist"};
+    const KeyName visibleIfNotExistRule{L"Visible_If_Item_Not_Exist_Checkrule"};
+    const KeyName invisibleIfNotExist{L"Invisible_If_Item_Not_Exist"};
+    const KeyName invisibleIfNotExistRule{L"Invisible_If_Item_Not_Exist_Checkrule"};
+    const KeyName restart{L"Restart"};
+    const KeyName successExitCodes{L"Success_Exit_Codes"};
+    const KeyName restartExitCodes{L"Restart_Exit_Codes"};
+    const KeyName hwIdCheckRule{L"HW_ID_CheckRule"};
+    const KeyName ignoreHwChecking{L"Ignore_HW_Checking"};
+    const KeyName microsoftDriver{L"MicrosoftDriver"};
+    const KeyName hwIdQuantity{L"HW_ID_Quantity"};
+    const KeyName singleVersion{L"Version"};
+    const KeyName singleDate{L"Date"};
+    const KeyName versionPath{L"Version_Path"};
+    const KeyName guid{L"GUID"};
+    std::vector<KeyName> hwId;     // "HW_ID_%d" at i - 1
+    std::vector<KeyName> version;  // "Version_%d" at i - 1
+    std::vector<KeyName> date;     // "Date_%d" at i - 1
 };
 
 // Reads "HW_ID_Quantity" and the ids (with a driver's versions and dates) into the item, within
 // what is left of the catalogue-wide budget.
-void ReadHardwareIds(const ItemReader& read, CItem& item, long long& budget) {
-    const std::wstring quantityText = read.Value(L"HW_ID_Quantity");
+void ReadHardwareIds(const ItemReader& read, ItemKeyNames& keys, CItem& item, long long& budget) {
+    const std::wstring quantityText = read.Value(keys.hwIdQuantity);
     if (quantityText.empty()) return;
     item.m_nHwIdCount = ParseLeadingInt(quantityText);
     const long long records =
         std::min<long long>({item.m_nHwIdCount, kMaxHardwareIdsPerItem, budget});
     const bool isDriver = item.m_nType == ITEM_TYPE_DRIVER;
-    for (int i = 1; i <= records; ++i) {
-        item.m_pHwIdList.emplace_back(i, read.Upper(Numbered(L"HW_ID_", i)));
+    if (records > 0) {
+        keys.MakeNumbered(records);
+        const auto count = static_cast<std::size_t>(records);
+        item.m_pHwIdList.reserve(item.m_pHwIdList.size() + count);
         if (isDriver) {
-            item.m_pVersionList.emplace_back(i, read.Upper(Numbered(L"Version_", i)));
-            item.m_pDateList.emplace_back(i, read.Upper(Numbered(L"Date_", i)));
+            item.m_pVersionList.reserve(item.m_pVersionList.size() + count);
+            item.m_pDateList.reserve(item.m_pDateList.size() + count);
+        }
+    }
+    for (int i = 1; i <= records; ++i) {
+        item.m_pHwIdList.emplace_back(i, read.Upper(keys.hwId[i - 1]));
+        if (isDriver) {
+            item.m_pVersionList.emplace_back(i, read.Upper(keys.version[i - 1]));
+            item.m_pDateList.emplace_back(i, read.Upper(keys.date[i - 1]));
         }
     }
     if (records > 0) budget -= records;
 }
 
-void ReadTypeSpecificKeys(const ItemReader& read, CItem& item, long long& budget) {
+void ReadTypeSpecificKeys(const ItemReader& read, ItemKeyNames& keys, CItem& item, long long& budget) {
     switch (item.m_nType) {
     case ITEM_TYPE_DRIVER:
-        item.m_nHwIdCheckRule = HwIdRuleFromText(read.Upper(L"HW_ID_CheckRule"), item.m_nType);
-        item.m_bIgnoreHwChecking = read.Flag(L"Ignore_HW_Checking");
-        item.m_bMicrosoftDriver = read.Flag(L"MicrosoftDriver");
-        ReadHardwareIds(read, item, budget);
+        item.m_nHwIdCheckRule = HwIdRuleFromText(read.Upper(keys.hwIdCheckRule), item.m_nType);
+        item.m_bIgnoreHwChecking = read.Flag(keys.ignoreHwChecking);
+        item.m_bMicrosoftDriver = read.Flag(keys.microsoftDriver);
+        ReadHardwareIds(read, keys, item, budget);
         break;
     case ITEM_TYPE_RECOMMENDED_APP:
     case ITEM_TYPE_OPTIONAL_APP:
-        item.m_pVersionList.emplace_back(1, read.Upper(L"Version"));
-        item.m_pDateList.emplace_back(1, read.Upper(L"Date"));
-        item.m_strVersionPath = read.Value(L"Version_Path");
-        item.m_strGUID = read.Value(L"GUID");
-        item.m_nHwIdCheckRule = HwIdRuleFromText(read.Upper(L"HW_ID_CheckRule"), item.m_nType);
-        ReadHardwareIds(read, item, budget);
+        item.m_pVersionList.emplace_back(1, read.Upper(keys.singleVersion));
+        item.m_pDateList.emplace_back(1, read.Upper(keys.singleDate));
+        item.m_strVersionPath = read.Value(keys.versionPath);
+        item.m_strGUID = read.Value(keys.guid);
+        item.m_nHwIdCheckRule = HwIdRuleFromText(read.Upper(keys.hwIdCheckRule), item.m_nType);
+        ReadHardwareIds(read, keys, item, budget);
         break;
     case ITEM_TYPE_HOTFIX:
-        item.m_nHwIdCheckRule = HwIdRuleFromText(read.Upper(L"HW_ID_CheckRule"), item.m_nType);
-        ReadHardwareIds(read, item, budget);
-        item.m_pVersionList.emplace_back(1, read.Upper(L"Version"));
-        item.m_strVersionPath = read.Value(L"Version_Path");
+        item.m_nHwIdCheckRule = HwIdRuleFromText(read.Upper(keys.hwIdCheckRule), item.m_nType);
+        ReadHardwareIds(read, keys, item, budget);
+        item.m_pVersionList.emplace_back(1, read.Upper(keys.singleVersion));
+        item.m_strVersionPath = read.Value(keys.versionPath);
         break;
     default:
         break;
     }
 }
 
-struct LocalizedKeys {
-    std::wstring title;
-    std::wstring description;
-};
-
 // Null when the item is meant for another machine or has no title; `dropped` then says why.
 std::unique_ptr<CItem> LoadItem(const ConfigFile& config, int n, const MachineFacts& facts,
-                                const std::wstring& machineModel, const LocalizedKeys& keys,
-                                long long& budget, DroppedItem& dropped) {
-    const ItemReader read(config, Numbered(L"Item_", n));
+                                const std::wstring& wantedModel, ItemKeyNames& keys, long long& budget,
+                                DroppedItem& dropped) {
+    const ItemReader read(config, std::wstring(Numbered(L"Item_", n)));
     dropped.itemNo = n;
-    const std::wstring models = read.Upper(L"Model");
-    if (!ModelAllows(models, machineModel)) {
+    std::wstring models = read.Upper(keys.model);
+    if (!ModelAllows(models, wantedModel)) {
         dropped.reason = DropReason::Model;
-        dropped.value = models;
+        dropped.value = std::move(models);
         return nullptr;
     }
-    const std::wstring bitness = read.Value(L"System_Type");
+    std::wstring bitness = read.Value(keys.systemType);
     if (!BitnessAllows(bitness, facts.m_b64Bit)) {
         dropped.reason = DropReason::Bitness;
-        dropped.value = bitness;
+        dropped.value = std::move(bitness);
         return nullptr;
     }
 
     auto item = std::make_unique<CItem>();
     item->m_nItemNo = n;
-    item->m_nType = ItemTypeFromText(read.Upper(L"Type"));
+    item->m_nType = ItemTypeFromText(read.Upper(keys.type));
     item->m_strTitle = read.Value(keys.title);
-    if (item->m_strTitle.empty()) item->m_strTitle = read.Value(FallbackKey(LocalizedBase::Title));
+    if (item->m_strTitle.empty()) item->m_strTitle = read.Value(keys.titleFallback);
     if (item->m_strTitle.empty()) {
         dropped.reason = DropReason::NoTitle;
         return nullptr;
     }
 
-    item->m_strInstallCmd = read.Value(L"Slient_Install_Cmd");
-    item->m_strUninstallCmd = read.Value(L"Slient_Uninstall_Cmd");
+    item->m_strInstallCmd = read.Value(keys.installCmd);
+    item->m_strUninstallCmd = read.Value(keys.uninstallCmd);
     item->m_strDescription = read.Value(keys.description);
     if (item->m_strDescription.empty()) {
-        item->m_strDescription = read.Value(FallbackKey(LocalizedBase::Description));
+        item->m_strDescription = read.Value(keys.descriptionFallback);
     }
-    const std::wstring dependence = read.Value(L"Dependence");
-    const std::wstring waitTime = read.Value(L"Wait_Time");
+    const std::wstring dependence = read.Value(keys.dependence);
+    const std::wstring waitTime = read.Value(keys.waitTime);
     // Saturated rather than wrapped: a disc asking for more than 24 days waits "forever" either way.
     if (!waitTime.empty()) {
         item->m_nWaitTime = static_cast<std::int32_t>(
             std::clamp<long long>(ParseLeadingInt(waitTime) * 1000LL, INT32_MIN, INT32_MAX));
     }
-    item->m_bIgnoreVersionChecking = read.Flag(L"Ignore_Version_Checking");
-    item->m_strOSVersion = read.Value(L"OS_Version");
-    const std::wstring languages = read.Value(L"Language_ID");
+    item->m_bIgnoreVersionChecking = read.Flag(keys.ignoreVersionChecking);
+    item->m_strOSVersion = read.Value(keys.osVersion);
+    const std::wstring languages = read.Value(keys.languageId);
     if (!languages.empty()) {
         int position = 0;
         for (std::wstring& entry : SplitList(languages, L",")) {
             item->m_pLanguageList.emplace_back(position++, std::move(entry));
         }
     }
-    item->m_bRescan = read.Flag(L"Rescan");
-    item->m_strDisplayVersion = read.Value(L"DisplayVersion");
-    const std::wstring visibleIfExist = read.Value(L"Visible_If_Item_Exist");
-    const std::wstring visibleIfExistRule = read.Value(L"Visible_If_Item_Exist_Checkrule");
-    const std::wstring invisibleIfExist = read.Value(L"Invisible_If_Item_Exist");
-    const std::wstring invisibleIfExistRule = read.Value(L"Invisible_If_Item_Exist_Checkrule");
-    const std::wstring visibleIfNotExist = read.Value(L"Visible_If_Item_Not_Exist");
-    const std::wstring visibleIfNotExistRule = read.Value(L"Visible_If_Item_Not_Exist_Checkrule");
-    const std::wstring invisibleIfNotExist = read.Value(L"Invisible_If_Item_Not_Exist");
-    const std::wstring invisibleIfNotExistRule = read.Value(L"Invisible_If_Item_Not_Exist_Checkrule");
-    item->m_bRestart = read.Flag(L"Restart");
-    item->m_arrSuccessCodes = ParseExitCodeList(read.Value(L"Success_Exit_Codes"));
-    item->m_arrRestartCodes = ParseExitCodeList(read.Value(L"Restart_Exit_Codes"));
+    item->m_bRescan = read.Flag(keys.rescan);
+    item->m_strDisplayVersion = read.Value(keys.displayVersion);
+    const std::wstring visibleIfExist = read.Value(keys.visibleIfExist);
+    const std::wstring visibleIfExistRule = read.Value(keys.visibleIfExistRule);
+    const std::wstring invisibleIfExist = read.Value(keys.invisibleIfExist);
+    const std::wstring invisibleIfExistRule = read.Value(keys.invisibleIfExistRule);
+    const std::wstring visibleIfNotExist = read.Value(keys.visibleIfNotExist);
+    const std::wstring visibleIfNotExistRule = read.Value(keys.visibleIfNotExistRule);
+    const std::wstring invisibleIfNotExist = read.Value(keys.invisibleIfNotExist);
+    const std::wstring invisibleIfNotExistRule = read.Value(keys.invisibleIfNotExistRule);
+    item->m_bRestart = read.Flag(keys.restart);
+    item->m_arrSuccessCodes = ParseExitCodeList(read.Value(keys.successExitCodes));
+    item->m_arrRestartCodes = ParseExitCodeList(read.Value(keys.restartExitCodes));
 
-    ReadTypeSpecificKeys(read, *item, budget);
+    ReadTypeSpecificKeys(read, keys, *item, budget);
 
     item->m_arrDependence = ParseItemNumberList(dependence);
     item->m_arrVisibleIfExist = ParseItemNumberList(visibleIfExist);
@@ -261,16 +336,16 @@ LoadedCatalogue LoadCatalogue(const ConfigFile& config, const MachineFacts& fact
     LoadedCatalogue loaded;
     loaded.m_szLanguageTag = CutToTagLength(LookupLanguageTag(config, facts.m_szLanguageCode));
     loaded.m_szOSDisplayName = CutToTagLength(config.ReadIniValue(L"OS_Language_Tag", facts.m_szOSKey));
-    const LocalizedKeys keys{LocalizedKey(LocalizedBase::Title, loaded.m_szLanguageTag),
-                             LocalizedKey(LocalizedBase::Description, loaded.m_szLanguageTag)};
+    ItemKeyNames keys(loaded.m_szLanguageTag);
     loaded.m_nDiscWaitTime = config.ReadIniNumber(L"Driver_CD", L"Wait_Time");
     loaded.m_nItemQuantity = config.ReadIniNumber(L"Items", L"Item_Quantity");
 
     long long hardwareIdBudget = kMaxHardwareIdsPerCatalogue;
+    const std::wstring wantedModel = TrimWhiteSpace(ToUpperText(machineModel));
     const int lastItem = std::min(loaded.m_nItemQuantity, kMaxCatalogueItems);
     for (int n = 1; n <= lastItem; ++n) {
         DroppedItem dropped;
-        if (auto item = LoadItem(config, n, facts, machineModel, keys, hardwareIdBudget, dropped)) {
+        if (auto item = LoadItem(config, n, facts, wantedModel, keys, hardwareIdBudget, dropped)) {
             loaded.m_pItemList.push_back(std::move(item));
         } else {
             loaded.m_droppedItems.push_back(std::move(dropped));

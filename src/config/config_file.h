@@ -43,21 +43,52 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
 
     // The raw value as GetPrivateProfileStringW gives it, with "" as the default.
-    std::wstring ReadRaw(const std::wstring& section, const std::wstring& key) const;
+    std::wstring ReadRaw(std::wstring_view section, std::wstring_view key) const;
 
     // Raw value cut at the first ";", TrimLineBreaks, then white space removed at the end and start.
-    std::wstring ReadIniValue(const std::wstring& section, const std::wstring& key) const;
+    std::wstring ReadIniValue(std::wstring_view section, std::wstring_view key) const;
     // ReadIniValue upper-cased and trimmed again.
-    std::wstring ReadIniValueUpper(const std::wstring& section, const std::wstring& key) const;
+    std::wstring ReadIniValueUpper(std::wstring_view section, std::wstring_view key) const;
     // True exactly when ReadIniValueUpper gives "1".
-    bool ReadIniFlag(const std::wstring& section, const std::wstring& key) const;
+    bool ReadIniFlag(std::wstring_view section, std::wstring_view key) const;
     // The leading decimal integer of ReadIniValue, as _wtoi reads it; 0 when there is none.
-    int ReadIniNumber(const std::wstring& section, const std::wstring& key) const;
+    int ReadIniNumber(std::wstring_view section, std::wstring_view key) const;
+
+    // The same reads of many keys of one section. The catalogue loader reads dozens of keys of each
+    // item's section; this finds the section once per parse of the file instead of once per key.
+    // Each read answers exactly as the ConfigFile read of the same section and key, also after the
+    // file changed. Must not outlive its ConfigFile.
+    class SectionReader {
+    public:
+        using KeyName = ProfileFile::KeyName;
+        SectionReader(const ConfigFile& config, std::wstring section);
+        std::wstring Value(std::wstring_view key) const;  // ReadIniValue
+        std::wstring Upper(std::wstring_view key) const;  // ReadIniValueUpper
+        bool Flag(std::wstring_view key) const;           // ReadIniFlag
+        int Number(std::wstring_view key) const;          // ReadIniNumber
+        // The same for a key name made ready once for many sections.
+        std::wstring Value(const KeyName& key) const;
+        std::wstring Upper(const KeyName& key) const;
+        bool Flag(const KeyName& key) const;
+        int Number(const KeyName& key) const;
+
+    private:
+        const ProfileFile::Section* Current() const;
+        std::wstring_view Cleaned(std::wstring_view key) const;
+        std::wstring_view Cleaned(const KeyName& key) const;
+
+        const ConfigFile& m_config;
+        std::wstring m_section;
+        mutable std::uint64_t m_parse = 0;  // the parse m_found belongs to; 0 for none yet
+        mutable const ProfileFile::Section* m_found = nullptr;
+    };
 
     // Null (the default) or an observer that outlives every read made while it is set.
     void SetReadObserver(ConfigReadObserver* observer) { m_observer = observer; }
 
 private:
+    // Tells the observer, when there is one, of a value asked for.
+    void Observe(std::wstring_view section, std::wstring_view key) const;
     struct FileStamp {
         bool exists = false;
         std::uintmax_t size = 0;
@@ -73,6 +104,7 @@ private:
     AnsiDecoder m_decodeAnsi;
     std::chrono::milliseconds m_recheckInterval;
     mutable std::unique_ptr<const ProfileFile> m_profile;
+    mutable std::uint64_t m_parse = 0;  // counts the parses of the file: 1 for the first
     mutable FileStamp m_loadedStamp;
     mutable std::chrono::steady_clock::time_point m_lastCheck{};
     ConfigReadObserver* m_observer = nullptr;
@@ -80,6 +112,8 @@ private:
 
 // Cleans one raw value the way ReadIniValue does (also used for the skin files).
 std::wstring CleanIniValue(std::wstring_view raw);
+// The same cleaned text as a view into raw.
+std::wstring_view CleanIniView(std::wstring_view raw);
 
 // The disc's tag for a user-interface language: ReadIniValue("OS_Language_Tag", languageCode).
 std::wstring LookupLanguageTag(const ConfigFile& config, const std::wstring& languageCode);

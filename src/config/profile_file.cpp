@@ -104,22 +104,28 @@ std::wstring_view TrimProfileSpace(std::wstring_view text) {
 }
 
 // Names match without regard to ASCII case only: letters beyond ASCII must match exactly.
-std::wstring FoldName(std::wstring_view name) {
-    std::wstring folded(name);
-    for (wchar_t& c : folded) {
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return folded;
+wchar_t FoldChar(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// FNV-1a over the folded UTF-16 code units.
+constexpr std::uint32_t kHashStart = 2166136261u;
+std::uint32_t HashStep(std::uint32_t hash, wchar_t folded) {
+    return (hash ^ static_cast<std::uint16_t>(folded)) * 16777619u;
 }
 
-// A lookup name is a C string, trimmed before it is compared. The loader looks up tens of thousands
-// of names, so the folded copy goes to a buffer that is reused instead of a new allocation.
-const std::wstring& FoldLookupName(std::wstring_view name, std::wstring& buffer) {
-    buffer.assign(TrimProfileSpace(UpToNul(name)));
-    for (wchar_t& c : buffer) {
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return buffer;
+// A lookup name is a C string, trimmed before it is compared.
+std::wstring_view LookupName(std::wstring_view name) {
+    std::size_t begin = 0;
+    while (begin < name.size() && IsProfileSpace(name[begin])) ++begin;
+    std::size_t end = begin;
+    while (end < name.size() && name[end] != L'\0') ++end;
+    while (end > begin && IsProfileSpace(name[end - 1])) --end;
+    return name.substr(begin, end - begin);
+}
+
+std::uint32_t FoldedHash(std::wstring_view name) {
+    std::uint32_t hash = kHashStart;
+    for (const wchar_t c : name) hash = HashStep(hash, FoldChar(c));
+    return hash;
 }
 
 // The value as a 65536-character buffer receives it. Quotes are removed after the copy, so a
@@ -178,9 +184,69 @@ bool IsProfileSpace(wchar_t c) {
     return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A;
 }
 
+std::int32_t ProfileFile::NameIndex::Find(std::wstring_view name) const {
+    return m_slots.empty() ? -1 : Find(name, FoldedHash(name));
+}
+
+std::int32_t ProfileFile::NameIndex::Find(std::wstring_view name, std::uint32_t hash) const {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const std::int32_t position = m_slots[slot];
+        if (position < 0) return -1;
+        if (m_hashes[position] != hash) continue;
+        const std::size_t begin = position == 0 ? 0 : m_ends[position - 1];
+        if (m_ends[position] - begin != name.size()) continue;
+        const wchar_t* const stored = m_folded.data() + begin;
+        std::size_t i = 0;
+        while (i < name.size() && stored[i] == FoldChar(name[i])) ++i;
+        if (i == name.size()) return position;
+    }
+}
+
+std::int32_t ProfileFile::NameIndex::FindFolded(std::wstring_view folded, std::uint32_t hash) const {
+    if (m_slots.empty()) return -1;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const std::int32_t position = m_slots[slot];
+        if (position < 0) return -1;
+        if (m_hashes[position] != hash) continue;
+        const std::size_t begin = position == 0 ? 0 : m_ends[position - 1];
+        if (std::wstring_view(m_folded).substr(begin, m_ends[position] - begin) == folded) return position;
+    }
+}
+
+std::pair<std::int32_t, bool> ProfileFile::NameIndex::Add(std::wstring_view name) {
+    const std::uint32_t hash = FoldedHash(name);
+    if (!m_slots.empty()) {
+        const std::int32_t known = Find(name, hash);
+        if (known >= 0) return {known, false};
+    }
+    // At most half full, so that a search for a missing name soon meets an empty slot.
+    if ((m_ends.size() + 1) * 2 > m_slots.size()) Grow();
+    for (const wchar_t c : name) m_folded.push_back(FoldChar(c));
+    const auto position = static_cast<std::int32_t>(m_ends.size());
+    m_ends.push_back(static_cast<std::uint32_t>(m_folded.size()));
+    m_hashes.push_back(hash);
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = hash & mask;
+    while (m_slots[slot] >= 0) slot = (slot + 1) & mask;
+    m_slots[slot] = position;
+    return {position, true};
+}
+
+void ProfileFile::NameIndex::Grow() {
+    m_slots.assign(m_slots.empty() ? 16 : m_slots.size() * 2, -1);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t position = 0; position < m_hashes.size(); ++position) {
+        std::size_t slot = m_hashes[position] & mask;
+        while (m_slots[slot] >= 0) slot = (slot + 1) & mask;
+        m_slots[slot] = static_cast<std::int32_t>(position);
+    }
+}
+
 ProfileFile::ProfileFile() {
     m_sections.emplace_back();
-    m_sectionIndex.emplace(std::wstring(), 0);
+    m_sectionNames.Add(std::wstring_view());
 }
 
 ProfileFile ProfileFile::Parse(std::string_view bytes, AnsiDecoder decodeAnsi) {
@@ -209,9 +275,8 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, AnsiDecoder decodeAnsi) {
             const std::size_t close = line.rfind(L']');
             if (close != std::wstring_view::npos && close > 0) {
                 const std::wstring_view name = UpToNul(TrimProfileSpace(line.substr(1, close - 1)));
-                const bool firstOfName =
-                    profile.m_sectionIndex.try_emplace(FoldName(name), profile.m_sections.size()).second;
-                current = firstOfName ? profile.m_sections.size() : kDropped;
+                const auto [position, firstOfName] = profile.m_sectionNames.Add(name);
+                current = firstOfName ? static_cast<std::size_t>(position) : kDropped;
                 if (firstOfName) profile.m_sections.emplace_back();
                 continue;
             }
@@ -219,26 +284,51 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, AnsiDecoder decodeAnsi) {
         if (current == kDropped) continue;
 
         const std::size_t equals = line.find(L'=');
-        Key key;
-        std::wstring_view name = line;
+        const std::wstring_view name = equals == std::wstring_view::npos ? line : TrimProfileSpace(line.substr(0, equals));
+        Section& section = profile.m_sections[current];
+        // Only the first key of a name is ever found.
+        if (!section.names.Add(UpToNul(name)).second) continue;
+        Key& key = section.keys.emplace_back();
         if (equals != std::wstring_view::npos) {
-            name = TrimProfileSpace(line.substr(0, equals));
             key.value = ReturnedValue(TrimProfileSpace(line.substr(equals + 1)));
             key.hasValue = true;
         }
-        profile.m_sections[current].keys.try_emplace(FoldName(UpToNul(name)), std::move(key));
     }
     return profile;
 }
 
 std::optional<std::wstring_view> ProfileFile::Find(std::wstring_view section, std::wstring_view key) const& {
-    thread_local std::wstring folded;
-    const auto sectionIt = m_sectionIndex.find(FoldLookupName(section, folded));
-    if (sectionIt == m_sectionIndex.end()) return std::nullopt;
-    const Section& found = m_sections[sectionIt->second];
-    const auto keyIt = found.keys.find(FoldLookupName(key, folded));
-    if (keyIt == found.keys.end() || !keyIt->second.hasValue) return std::nullopt;
-    return std::wstring_view(keyIt->second.value);
+    return FindKey(FindSection(section), key);
+}
+
+const ProfileFile::Section* ProfileFile::FindSection(std::wstring_view section) const& {
+    const std::int32_t position = m_sectionNames.Find(LookupName(section));
+    return position < 0 ? nullptr : &m_sections[static_cast<std::size_t>(position)];
+}
+
+ProfileFile::KeyName::KeyName(std::wstring_view name) : m_name(name) {
+    const std::wstring_view asked = LookupName(name);
+    m_folded.reserve(asked.size());
+    for (const wchar_t c : asked) m_folded.push_back(FoldChar(c));
+    m_hash = FoldedHash(m_folded);
+}
+
+std::optional<std::wstring_view> ProfileFile::FindKey(const Section* section, const KeyName& key) {
+    if (section == nullptr) return std::nullopt;
+    const std::int32_t position = section->names.FindFolded(key.m_folded, key.m_hash);
+    if (position < 0) return std::nullopt;
+    const Key& found = section->keys[static_cast<std::size_t>(position)];
+    if (!found.hasValue) return std::nullopt;
+    return std::wstring_view(found.value);
+}
+
+std::optional<std::wstring_view> ProfileFile::FindKey(const Section* section, std::wstring_view key) {
+    if (section == nullptr) return std::nullopt;
+    const std::int32_t position = section->names.Find(LookupName(key));
+    if (position < 0) return std::nullopt;
+    const Key& found = section->keys[static_cast<std::size_t>(position)];
+    if (!found.hasValue) return std::nullopt;
+    return std::wstring_view(found.value);
 }
 
 }  // namespace tavelin

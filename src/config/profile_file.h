@@ -10,10 +10,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tavelin {
@@ -49,17 +50,66 @@ public:
     // A view into a temporary would dangle at the end of the statement.
     std::optional<std::wstring_view> Find(std::wstring_view section, std::wstring_view key) const&& = delete;
 
+    // The same lookup in two steps, for reading many keys of one section (the catalogue loader reads
+    // dozens of each item's): the first section named `section`, or null; then a key of it, as Find
+    // answers it (nothing for a null section). The section stays valid as long as this object.
+    struct Section;
+    const Section* FindSection(std::wstring_view section) const&;
+    const Section* FindSection(std::wstring_view section) const&& = delete;
+    static std::optional<std::wstring_view> FindKey(const Section* section, std::wstring_view key);
+
+    // A key name made ready once for lookups in many sections (the loader asks every item's section
+    // for the same names): trimmed, cut at its NUL and folded as every asked name is, and hashed.
+    class KeyName {
+    public:
+        explicit KeyName(std::wstring_view name);
+        // The name as it was given.
+        std::wstring_view Name() const { return m_name; }
+
+    private:
+        friend class ProfileFile;
+        std::wstring m_name;
+        std::wstring m_folded;
+        std::uint32_t m_hash = 0;
+    };
+    static std::optional<std::wstring_view> FindKey(const Section* section, const KeyName& key);
+
 private:
+    // Names matched without regard to ASCII case: each distinct name once, in its folded form, with
+    // its position in the order names were first added. Looked up straight from the asked name,
+    // without building a folded copy of it (the loader looks up tens of thousands of names).
+    class NameIndex {
+    public:
+        // The position of a name, or -1. The name as compared: trimmed and cut at its NUL.
+        std::int32_t Find(std::wstring_view name) const;
+        // The position of the name, added at the end unless it is there already; and whether it
+        // was added.
+        std::pair<std::int32_t, bool> Add(std::wstring_view name);
+        // Find for a name already folded, with its hash.
+        std::int32_t FindFolded(std::wstring_view folded, std::uint32_t hash) const;
+
+    private:
+        std::int32_t Find(std::wstring_view name, std::uint32_t hash) const;
+        void Grow();
+
+        std::wstring m_folded;                  // the folded names, one after another
+        std::vector<std::uint32_t> m_ends;      // where each name ends in m_folded
+        std::vector<std::uint32_t> m_hashes;    // the hash of each name
+        std::vector<std::int32_t> m_slots;      // positions by hash, -1 for none; a power of two long
+    };
     struct Key {
         std::wstring value;
         bool hasValue = false;
     };
-    struct Section {
-        std::unordered_map<std::wstring, Key> keys;  // folded name -> first key of that name
-    };
+
     // Sections reachable by lookups: the first of each name; later duplicates are never searched.
+    NameIndex m_sectionNames;  // positions are m_sections indexes
     std::vector<Section> m_sections;
-    std::unordered_map<std::wstring, std::size_t> m_sectionIndex;  // folded name -> m_sections index
+};
+
+struct ProfileFile::Section {
+    NameIndex names;        // the first key of each name
+    std::vector<Key> keys;  // by position in names
 };
 
 }  // namespace tavelin

@@ -4,7 +4,8 @@
 
 namespace tavelin {
 
-bool IsWhiteSpace(wchar_t c) {
+// IsWhiteSpace beyond ASCII (the header answers ASCII itself).
+bool IsWhiteSpaceNonAscii(wchar_t c) {
     switch (c) {
         case L' ': case L'\t': case L'\n': case L'\v': case L'\f': case L'\r':
         case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F:
@@ -98,7 +99,8 @@ int ParseLeadingInt(std::wstring_view text) {
     return static_cast<int>(value);
 }
 
-wchar_t ToUpperChar(wchar_t c) {
+// ToUpperChar beyond ASCII (the header answers ASCII itself).
+wchar_t ToUpperNonAscii(wchar_t c) {
     if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - 32);
     if (c < 0x80) return c;
     if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<wchar_t>(c - 32);  // Latin-1

@@ -10,7 +10,11 @@ namespace tavelin {
 
 // White space as the Windows CRT's iswspace classifies it: blank, tab, line breaks, vertical tab,
 // form feed and the Unicode spaces (no-break, ideographic, ...), but not next-line (U+0085).
-bool IsWhiteSpace(wchar_t c);
+bool IsWhiteSpaceNonAscii(wchar_t c);  // IsWhiteSpace of any character, out of line
+inline bool IsWhiteSpace(wchar_t c) {
+    if (c < 0x80) return c == L' ' || (c >= L'\t' && c <= L'\r');
+    return IsWhiteSpaceNonAscii(c);
+}
 
 // Removes white space at both ends.
 std::wstring TrimWhiteSpace(std::wstring_view text);
@@ -31,7 +35,11 @@ int ParseLeadingInt(std::wstring_view text);
 
 // Upper-casing used for values, hardware ids, models and versions: ASCII, Latin-1, Latin
 // Extended-A, Greek, Cyrillic and full-width Latin letters.
-wchar_t ToUpperChar(wchar_t c);
+wchar_t ToUpperNonAscii(wchar_t c);  // ToUpperChar of any character, out of line
+inline wchar_t ToUpperChar(wchar_t c) {
+    if (c < 0x80) return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c;
+    return ToUpperNonAscii(c);
+}
 std::wstring ToUpperText(std::wstring_view text);
 
 // Comparison of names and words without regard to letter case (same folding as ToUpperText).

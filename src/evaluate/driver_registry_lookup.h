@@ -5,9 +5,11 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -66,14 +68,16 @@ public:
 
 private:
     struct Enumerator;
-    Enumerator& EnumeratorFor(const std::wstring& enumerator);
-    int FirstDeviceContaining(Enumerator& entry, const std::wstring& pattern);
-    const InstalledDriverRecord& DeviceRecord(const std::wstring& devicePath);
+    Enumerator& EnumeratorFor(std::wstring_view enumerator);
+    int FirstDeviceContaining(Enumerator& entry, std::wstring_view pattern);
+    const InstalledDriverRecord& DeviceRecord(Enumerator& entry, int device);
 
     Registry& m_registry;
-    std::map<std::wstring, std::unique_ptr<Enumerator>> m_enumerators;
-    std::unordered_map<std::wstring, const InstalledDriverRecord*> m_recordByDevicePath;
-    std::unordered_map<std::wstring, InstalledDriverRecord> m_recordByClassPath;
+    std::map<std::wstring, std::unique_ptr<Enumerator>, std::less<>> m_enumerators;
+    Enumerator* m_lastEnumerator = nullptr;  // the enumerator asked for last, and its name
+    std::wstring_view m_lastEnumeratorName;
+    // Class keys already read, by the "Driver" value that names them below Control\Class.
+    std::unordered_map<std::wstring, InstalledDriverRecord> m_recordByDriver;
     std::deque<InstalledDriverRecord> m_failures;  // device walks that stopped before a class key
     const InstalledDriverRecord m_noMatchingDevice;
 };

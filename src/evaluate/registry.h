@@ -58,5 +58,8 @@ OpenedKey OpenInEitherView(Registry& registry, const std::wstring& path, bool is
 // Every subkey name from index 0 until the enumeration ends, trimmed of white space, empty names
 // left out, in enumeration order.
 std::vector<std::wstring> EnumerateSubkeyNames(RegistryKey& key);
+// The first name EnumerateSubkeyNames would give, asking for no more names than that takes;
+// nothing when it would give none.
+std::optional<std::wstring> FirstSubkeyName(RegistryKey& key);
 
 }  // namespace tavelin

@@ -1,102 +1,269 @@
 #include "evaluate/substring_search.h"
 
 #include <algorithm>
-#include <deque>
+#include <cstdint>
 
 namespace tavelin {
 
 namespace {
 
 // Aho-Corasick automaton: a trie of the patterns with failure links, so that one walk through a
-// name reports every pattern occurring in it.
+// name reports every pattern occurring in it. Built for speed of the walk, which reads every
+// character of every device key name of an enumerator (about 165,000 for 5,000 device keys):
+//   - the characters of the patterns are numbered 1..K; a character of no pattern is 0 and sends
+//     the walk straight back to the root;
+//   - the root's transitions are one table by character number, every other node's children are
+//     one run of a flat array, sorted by character number;
+//   - a node knows the first node on its failure chain (itself included) that ends a pattern;
+//   - when nodes x character numbers stay within maxTableEntries (a real disc's hardware ids make
+//     a few thousand nodes over a few dozen characters), every transition is precomputed in one
+//     table, so that a character costs one look-up; otherwise the walk follows the failure links.
 class PatternAutomaton {
 public:
-    explicit PatternAutomaton(const std::vector<std::wstring>& patterns) {
-        m_nodes.emplace_back();
-        for (std::size_t id = 0; id < patterns.size(); ++id) Insert(patterns[id], static_cast<int>(id));
-        LinkFailures();
+    PatternAutomaton(const std::vector<std::wstring_view>& patterns, std::size_t maxTableEntries) {
+        NumberCharacters(patterns);
+        BuildTrie(patterns);
+        const std::vector<std::int32_t> breadthFirst = LinkFailures();
+        // Divided rather than multiplied: the product could wrap in the 32-bit build.
+        if (static_cast<std::size_t>(m_symbolCount) <= maxTableEntries / m_firstId.size()) {
+            BuildTable(breadthFirst);
+        }
     }
 
     // Calls report(patternId) for every occurrence of every pattern in text; stops early when
-    // report returns false.
+    // report returns false. Empty patterns are never reported.
     template <typename Report>
     void Scan(const std::wstring& text, Report&& report) const {
-        int state = 0;
-        for (wchar_t c : text) {
-            state = Step(state, c);
-            for (int hit = m_nodes[state].patternIds.empty() ? m_nodes[state].outputLink : state; hit > 0;
-                 hit = m_nodes[hit].outputLink) {
-                for (int id : m_nodes[hit].patternIds) {
-                    if (!report(id)) return;
-                }
+        if (!m_table.empty()) {
+            const std::int32_t* const table = m_table.data();
+            const std::size_t width = static_cast<std::size_t>(m_symbolCount);
+            const std::int32_t* const firstHit = m_firstHit.data();
+            std::int32_t state = 0;
+            for (const wchar_t c : text) {
+                state = table[static_cast<std::size_t>(state) * width + static_cast<std::size_t>(Symbol(c))];
+                if (firstHit[state] > 0 && !ReportFrom(state, report)) return;
             }
+            return;
+        }
+        std::int32_t state = 0;
+        for (const wchar_t c : text) {
+            const std::int32_t symbol = Symbol(c);
+            state = symbol == 0 ? 0 : Step(state, symbol);
+            if (m_firstHit[state] > 0 && !ReportFrom(state, report)) return;
         }
     }
 
 private:
-    struct Node {
-        std::vector<std::pair<wchar_t, int>> next;  // sorted by character
-        int fail = 0;
-        int outputLink = 0;  // nearest node on the failure chain that ends a pattern; 0 for none
-        std::vector<int> patternIds;
-    };
+    static constexpr std::size_t kAscii = 128;
 
-    int Child(int node, wchar_t c) const {
-        const auto& next = m_nodes[node].next;
-        const auto found = std::lower_bound(next.begin(), next.end(), std::make_pair(c, 0),
-                                            [](const auto& a, const auto& b) { return a.first < b.first; });
-        return found != next.end() && found->first == c ? found->second : -1;
-    }
-
-    int Step(int state, wchar_t c) const {
-        for (;;) {
-            const int child = Child(state, c);
-            if (child >= 0) return child;
-            if (state == 0) return 0;
-            state = m_nodes[state].fail;
-        }
-    }
-
-    void Insert(const std::wstring& pattern, int id) {
-        int node = 0;
-        for (wchar_t c : pattern) {
-            int child = Child(node, c);
-            if (child < 0) {
-                child = static_cast<int>(m_nodes.size());
-                auto& next = m_nodes[node].next;
-                const auto at = std::lower_bound(next.begin(), next.end(), std::make_pair(c, 0),
-                                                 [](const auto& a, const auto& b) { return a.first < b.first; });
-                next.insert(at, {c, child});
-                m_nodes.emplace_back();
+    // Reports every pattern ending at the state; false when report asked to stop.
+    template <typename Report>
+    bool ReportFrom(std::int32_t state, Report& report) const {
+        for (std::int32_t hit = m_firstHit[state]; hit > 0; hit = m_outputLink[hit]) {
+            for (std::int32_t id = m_firstId[hit]; id >= 0; id = m_nextSameId[id]) {
+                if (!report(static_cast<int>(id))) return false;
             }
-            node = child;
         }
-        m_nodes[node].patternIds.push_back(id);
+        return true;
     }
 
-    void LinkFailures() {
-        std::deque<int> queue;
-        for (const auto& [c, child] : m_nodes[0].next) queue.push_back(child);
-        while (!queue.empty()) {
-            const int node = queue.front();
-            queue.pop_front();
-            for (const auto& [c, child] : m_nodes[node].next) {
-                const int fail = node == 0 ? 0 : Step(m_nodes[node].fail, c);
-                m_nodes[child].fail = fail == child ? 0 : fail;
-                const Node& target = m_nodes[m_nodes[child].fail];
-                m_nodes[child].outputLink = target.patternIds.empty() ? target.outputLink : m_nodes[child].fail;
+    std::int32_t Symbol(wchar_t c) const {
+        const auto code = static_cast<std::uint32_t>(c);
+        if (code < kAscii) return m_asciiSymbol[code];
+        const auto found = std::lower_bound(m_otherCharacters.begin(), m_otherCharacters.end(), c);
+        if (found == m_otherCharacters.end() || *found != c) return 0;
+        return m_otherSymbols[found - m_otherCharacters.begin()];
+    }
+
+    // The child of a node other than the root by a character number, or 0.
+    std::int32_t Child(std::int32_t node, std::int32_t symbol) const {
+        const std::int32_t* begin = m_childSymbol.data() + m_childBegin[node];
+        const std::int32_t* end = m_childSymbol.data() + m_childBegin[node + 1];
+        if (end - begin <= 8) {
+            for (const std::int32_t* at = begin; at != end; ++at) {
+                if (*at == symbol) return m_childNode[at - m_childSymbol.data()];
+                if (*at > symbol) return 0;
+            }
+            return 0;
+        }
+        const std::int32_t* at = std::lower_bound(begin, end, symbol);
+        return at != end && *at == symbol ? m_childNode[at - m_childSymbol.data()] : 0;
+    }
+
+    std::int32_t Step(std::int32_t state, std::int32_t symbol) const {
+        for (;;) {
+            if (state == 0) return m_rootChild[symbol];
+            const std::int32_t child = Child(state, symbol);
+            if (child != 0) return child;
+            state = m_fail[state];
+        }
+    }
+
+    void NumberCharacters(const std::vector<std::wstring_view>& patterns) {
+        bool ascii[kAscii] = {};
+        for (const std::wstring_view pattern : patterns) {
+            for (const wchar_t c : pattern) {
+                const auto code = static_cast<std::uint32_t>(c);
+                if (code < kAscii) {
+                    ascii[code] = true;
+                } else {
+                    m_otherCharacters.push_back(c);
+                }
+            }
+        }
+        std::int32_t symbol = 0;
+        for (std::size_t code = 0; code < kAscii; ++code) {
+            if (ascii[code]) m_asciiSymbol[code] = ++symbol;
+        }
+        std::sort(m_otherCharacters.begin(), m_otherCharacters.end());
+        m_otherCharacters.erase(std::unique(m_otherCharacters.begin(), m_otherCharacters.end()),
+                                m_otherCharacters.end());
+        for (std::size_t i = 0; i < m_otherCharacters.size(); ++i) m_otherSymbols.push_back(++symbol);
+        m_symbolCount = symbol + 1;
+    }
+
+    // The trie, each node's children first kept in a list sorted by character number, then
+    // gathered into one run of the flat array.
+    void BuildTrie(const std::vector<std::wstring_view>& patterns) {
+        std::vector<std::int32_t> symbolOf{0};
+        std::vector<std::int32_t> firstChild{0};
+        std::vector<std::int32_t> nextSibling{0};
+        std::vector<std::int32_t> childCount{0};
+        std::vector<std::int32_t> lastId{-1};
+        m_rootChild.assign(m_symbolCount, 0);
+        m_firstId.assign(1, -1);
+        m_nextSameId.assign(patterns.size(), -1);
+        for (std::size_t id = 0; id < patterns.size(); ++id) {
+            const std::wstring_view pattern = patterns[id];
+            if (pattern.empty()) continue;
+            std::int32_t node = 0;
+            for (const wchar_t c : pattern) {
+                const std::int32_t symbol = Symbol(c);
+                // The child if it is there, else where it belongs: after `previous` in the sorted
+                // sibling list (first when previous is 0), before `next`.
+                std::int32_t previous = 0;
+                std::int32_t next = node == 0 ? m_rootChild[symbol] : firstChild[node];
+                if (node != 0) {
+                    while (next != 0 && symbolOf[next] < symbol) {
+                        previous = next;
+                        next = nextSibling[next];
+                    }
+                }
+                if (next != 0 && symbolOf[next] == symbol) {
+                    node = next;
+                    continue;
+                }
+                const auto child = static_cast<std::int32_t>(symbolOf.size());
+                symbolOf.push_back(symbol);
+                firstChild.push_back(0);
+                nextSibling.push_back(node == 0 ? 0 : next);
+                childCount.push_back(0);
+                lastId.push_back(-1);
+                m_firstId.push_back(-1);
+                if (node == 0) {
+                    m_rootChild[symbol] = child;
+                } else if (previous == 0) {
+                    firstChild[node] = child;
+                } else {
+                    nextSibling[previous] = child;
+                }
+                ++childCount[node];
+                node = child;
+            }
+            if (m_firstId[node] < 0) {
+                m_firstId[node] = static_cast<std::int32_t>(id);
+            } else {
+                m_nextSameId[lastId[node]] = static_cast<std::int32_t>(id);
+            }
+            lastId[node] = static_cast<std::int32_t>(id);
+        }
+
+        const std::size_t nodes = symbolOf.size();
+        m_childBegin.assign(nodes + 1, 0);
+        for (std::size_t node = 0; node < nodes; ++node) m_childBegin[node + 1] = m_childBegin[node] + childCount[node];
+        m_childSymbol.resize(static_cast<std::size_t>(m_childBegin[nodes]));
+        m_childNode.resize(m_childSymbol.size());
+        std::int32_t at = 0;
+        for (std::int32_t symbol = 1; symbol < m_symbolCount; ++symbol) {
+            if (m_rootChild[symbol] == 0) continue;
+            m_childSymbol[at] = symbol;
+            m_childNode[at++] = m_rootChild[symbol];
+        }
+        for (std::size_t node = 1; node < nodes; ++node) {
+            for (std::int32_t child = firstChild[node]; child != 0; child = nextSibling[child]) {
+                m_childSymbol[at] = symbolOf[child];
+                m_childNode[at++] = child;
+            }
+        }
+    }
+
+    // Breadth first, so that every failure link points to a node already linked; returns the nodes
+    // in that order.
+    std::vector<std::int32_t> LinkFailures() {
+        const std::size_t nodes = m_firstId.size();
+        m_fail.assign(nodes, 0);
+        m_outputLink.assign(nodes, 0);
+        m_firstHit.assign(nodes, 0);
+        std::vector<std::int32_t> queue;
+        queue.reserve(nodes);
+        queue.push_back(0);
+        for (std::size_t next = 0; next < queue.size(); ++next) {
+            const std::int32_t node = queue[next];
+            for (std::int32_t at = m_childBegin[node]; at < m_childBegin[node + 1]; ++at) {
+                const std::int32_t child = m_childNode[at];
+                const std::int32_t fail = node == 0 ? 0 : Step(m_fail[node], m_childSymbol[at]);
+                m_fail[child] = fail;
+                m_outputLink[child] = m_firstId[fail] >= 0 ? fail : m_outputLink[fail];
+                m_firstHit[child] = m_firstId[child] >= 0 ? child : m_outputLink[child];
                 queue.push_back(child);
             }
         }
+        return queue;
     }
 
-    std::vector<Node> m_nodes;
+    // Row by row in breadth-first order: a node moves as its failure node does, except by its own
+    // children; character 0 always leads back to the root.
+    void BuildTable(const std::vector<std::int32_t>& breadthFirst) {
+        const auto width = static_cast<std::size_t>(m_symbolCount);
+        m_table.assign(m_firstId.size() * width, 0);
+        std::copy(m_rootChild.begin(), m_rootChild.end(), m_table.begin());
+        for (const std::int32_t node : breadthFirst) {
+            if (node == 0) continue;
+            std::int32_t* const row = m_table.data() + static_cast<std::size_t>(node) * width;
+            const std::int32_t* const failRow = m_table.data() + static_cast<std::size_t>(m_fail[node]) * width;
+            std::copy(failRow, failRow + width, row);
+            for (std::int32_t at = m_childBegin[node]; at < m_childBegin[node + 1]; ++at) {
+                row[m_childSymbol[at]] = m_childNode[at];
+            }
+        }
+    }
+
+    std::int32_t m_asciiSymbol[kAscii] = {};
+    std::vector<wchar_t> m_otherCharacters;    // the others, sorted
+    std::vector<std::int32_t> m_otherSymbols;  // their numbers
+    std::int32_t m_symbolCount = 1;
+
+    std::vector<std::int32_t> m_rootChild;    // by character number; 0 for none
+    std::vector<std::int32_t> m_childBegin;   // node's children: [m_childBegin[node], m_childBegin[node + 1])
+    std::vector<std::int32_t> m_childSymbol;  // sorted within each node's run
+    std::vector<std::int32_t> m_childNode;
+    std::vector<std::int32_t> m_fail;
+    std::vector<std::int32_t> m_outputLink;  // nearest node on the failure chain that ends a pattern; 0 for none
+    std::vector<std::int32_t> m_firstHit;    // the node itself when it ends a pattern, else its m_outputLink
+    std::vector<std::int32_t> m_firstId;     // the first pattern ending at a node, -1 for none
+    std::vector<std::int32_t> m_nextSameId;  // the next pattern with the same text, -1 for none
+    std::vector<std::int32_t> m_table;       // m_table[node * m_symbolCount + character number]: the next node
 };
 
 }  // namespace
 
-std::vector<int> FirstNamesContaining(const std::vector<std::wstring>& patterns,
+std::vector<int> FirstNamesContaining(const std::vector<std::wstring_view>& patterns,
                                       const std::vector<std::wstring>& names) {
+    return FirstNamesContaining(patterns, names, kMaxTransitionTableEntries);
+}
+
+std::vector<int> FirstNamesContaining(const std::vector<std::wstring_view>& patterns,
+                                      const std::vector<std::wstring>& names, std::size_t maxTableEntries) {
     std::vector<int> first(patterns.size(), -1);
     std::size_t open = 0;
     for (std::size_t id = 0; id < patterns.size(); ++id) {
@@ -108,7 +275,7 @@ std::vector<int> FirstNamesContaining(const std::vector<std::wstring>& patterns,
     }
     if (open == 0) return first;
 
-    const PatternAutomaton automaton(patterns);
+    const PatternAutomaton automaton(patterns, maxTableEntries);
     for (std::size_t index = 0; index < names.size() && open > 0; ++index) {
         automaton.Scan(names[index], [&](int id) {
             if (first[id] < 0) {

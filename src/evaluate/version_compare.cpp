@@ -1,18 +1,45 @@
 #include "evaluate/version_compare.h"
 
-#include <vector>
-
 #include "config/text.h"
 
 namespace tavelin {
 
 namespace {
 
-std::vector<int> Components(const std::wstring& text, const wchar_t* separator) {
-    std::vector<int> numbers;
-    for (const std::wstring& piece : SplitList(text, separator)) numbers.push_back(ParseLeadingInt(piece));
-    return numbers;
-}
+// The numbers of a separated text, one by one, as SplitList would cut it and ParseLeadingInt read
+// each entry, without making the list: every non-empty piece between separators is one number
+// (ParseLeadingInt skips the blanks SplitList trims), and so is a text without a separator, even an
+// empty one. Every version and date comparison of an evaluation comes through here.
+class Components {
+public:
+    Components(std::wstring_view text, wchar_t separator) : m_text(text), m_separator(separator) {}
+
+    bool Next(int& value) {
+        if (m_text.empty()) {
+            if (m_emptyRead) return false;
+            m_emptyRead = true;
+            value = 0;
+            return true;
+        }
+        while (m_position < m_text.size()) {
+            std::size_t end = m_text.find(m_separator, m_position);
+            if (end == std::wstring_view::npos) end = m_text.size();
+            const std::wstring_view piece = m_text.substr(m_position, end - m_position);
+            m_position = end + 1;
+            if (!piece.empty()) {
+                value = ParseLeadingInt(piece);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::wstring_view m_text;
+    wchar_t m_separator;
+    std::size_t m_position = 0;
+    bool m_emptyRead = false;
+};
 
 int StatusOf(int ini, int registry) {
     return ini > registry ? VERSION_STATUS_INI_NEWER : VERSION_STATUS_REGISTRY_NEWER;
@@ -47,24 +74,45 @@ bool IsReadableDate(const std::wstring& date) {
     return EveryPartIsNumber(date, L"-", parts) && parts == 3;
 }
 
-int CompareVersionAndDate(std::wstring iniVersion, std::wstring iniDate, std::wstring registryVersion,
-                          std::wstring registryDate) {
-    const std::vector<int> ini = Components(iniVersion, L".");
-    const std::vector<int> registry = Components(registryVersion, L".");
-    if (ini.size() != registry.size()) return VERSION_STATUS_ERROR;
-    for (std::size_t i = 0; i < ini.size(); ++i) {
-        if (ini[i] != registry[i]) return StatusOf(ini[i], registry[i]);
+int CompareVersionAndDate(std::wstring_view iniVersion, std::wstring_view iniDate, std::wstring_view registryVersion,
+                          std::wstring_view registryDate) {
+    // Both sides read side by side, once: different counts make the pair incomparable, whatever
+    // the components before; otherwise the first different component decides.
+    Components ini(iniVersion, L'.');
+    Components registry(registryVersion, L'.');
+    int status = VERSION_STATUS_SAME;
+    for (;;) {
+        int iniPart = 0;
+        int registryPart = 0;
+        const bool iniMore = ini.Next(iniPart);
+        if (iniMore != registry.Next(registryPart)) return VERSION_STATUS_ERROR;
+        if (!iniMore) break;
+        if (status == VERSION_STATUS_SAME && iniPart != registryPart) status = StatusOf(iniPart, registryPart);
     }
-    if (registryDate.empty()) return VERSION_STATUS_SAME;
+    if (status != VERSION_STATUS_SAME || registryDate.empty()) return status;
 
-    const std::vector<int> iniDay = Components(iniDate, L"-");
-    const std::vector<int> registryDay = Components(registryDate, L"-");
-    if (iniDay.size() != registryDay.size()) return VERSION_STATUS_ERROR;
+    Components iniDay(iniDate, L'-');
+    Components registryDay(registryDate, L'-');
+    int iniParts[3] = {};
+    int registryParts[3] = {};
+    std::size_t parts = 0;
+    for (;;) {
+        int iniPart = 0;
+        int registryPart = 0;
+        const bool iniMore = iniDay.Next(iniPart);
+        if (iniMore != registryDay.Next(registryPart)) return VERSION_STATUS_ERROR;
+        if (!iniMore) break;
+        if (parts < 3) {
+            iniParts[parts] = iniPart;
+            registryParts[parts] = registryPart;
+        }
+        ++parts;
+    }
     // Dates of fewer than three parts cannot be ordered; every caller treats that like any other
     // incomparable pair.
-    if (iniDay.size() < 3) return VERSION_STATUS_ERROR;
-    for (std::size_t part : {2u, 0u, 1u}) {  // year, month, day
-        if (iniDay[part] != registryDay[part]) return StatusOf(iniDay[part], registryDay[part]);
+    if (parts < 3) return VERSION_STATUS_ERROR;
+    for (int part : {2, 0, 1}) {  // year, month, day
+        if (iniParts[part] != registryParts[part]) return StatusOf(iniParts[part], registryParts[part]);
     }
     return VERSION_STATUS_SAME;
 }

@@ -2,7 +2,7 @@
 // TAVELIN.INI against a version and date read from the registry.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 namespace tavelin {
 
@@ -13,8 +13,8 @@ constexpr int VERSION_STATUS_REGISTRY_NEWER = 3;  // the installed version is ne
 
 // Versions are "."-separated numbers compared component by component; the dates (month-day-year,
 // "-"-separated, as Windows stores driver dates) decide only between equal versions, year first.
-int CompareVersionAndDate(std::wstring iniVersion, std::wstring iniDate, std::wstring registryVersion,
-                          std::wstring registryDate);
+int CompareVersionAndDate(std::wstring_view iniVersion, std::wstring_view iniDate, std::wstring_view registryVersion,
+                          std::wstring_view registryDate);
 
 // Whether the comparison reads every part of a disc's text as a number, rather than taking a part
 // without digits ("1.x", "v2") for 0. A date must also have the three parts Windows stores.

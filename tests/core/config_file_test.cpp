@@ -1,6 +1,7 @@
 // Reading cleaned configuration values: comments, trimming, flags, numbers, the language-suffixed
 // keys, a missing file, and a file that changes while it is read.
 #include "config/config_file.h"
+#include "config/profile_file.h"
 
 #include <gtest/gtest.h>
 
@@ -72,12 +73,23 @@ TEST(ConfigFile, CleanedValues) {
         {"Quoted_Blanks", L"q", L"Q", false, 0},
         {"Missing_Key", L"", L"", false, 0},
     };
+    const ConfigFile::SectionReader reader(config, L" item_1");
     for (const auto& c : cases) {
         const std::wstring key(c.key, c.key + std::char_traits<char>::length(c.key));
         EXPECT_EQ(config.ReadIniValue(L"Item_1", key), c.value) << c.key;
         EXPECT_EQ(config.ReadIniValueUpper(L"item_1", key), c.upper) << c.key;
         EXPECT_EQ(config.ReadIniFlag(L"ITEM_1", key), c.flag) << c.key;
         EXPECT_EQ(config.ReadIniNumber(L"Item_1", key), c.number) << c.key;
+        // The loader's reads of one section give the same, with the key as asked or made ready once.
+        const ProfileFile::KeyName ready(key);
+        EXPECT_EQ(reader.Value(key), c.value) << c.key;
+        EXPECT_EQ(reader.Upper(key), c.upper) << c.key;
+        EXPECT_EQ(reader.Flag(key), c.flag) << c.key;
+        EXPECT_EQ(reader.Number(key), c.number) << c.key;
+        EXPECT_EQ(reader.Value(ready), c.value) << c.key;
+        EXPECT_EQ(reader.Upper(ready), c.upper) << c.key;
+        EXPECT_EQ(reader.Flag(ready), c.flag) << c.key;
+        EXPECT_EQ(reader.Number(ready), c.number) << c.key;
     }
     EXPECT_EQ(config.ReadRaw(L"Item_1", L"Restart"), L"1 ;comment");
 }
@@ -140,6 +152,26 @@ TEST(ConfigFile, ParsedAgainWhenTheFileChanges) {
 
     fs::remove(ini.Path());
     EXPECT_EQ(config.ReadIniValue(L"S", L"k"), L"") << "file removed";
+}
+
+// A section reader finds its section once per parse: after the file changed it finds it anew,
+// also where the new file has it in another place or not at all.
+TEST(ConfigFile, SectionReaderFollowsTheFile) {
+    TempIni ini("reader-changes.ini");
+    ini.Write("[S]\r\nk=old\r\n");
+    const ConfigFile config(ini.Path(), DecodeWindows1252, std::chrono::milliseconds(0));
+    const ConfigFile::SectionReader reader(config, L"S");
+    const ProfileFile::KeyName key(L"K");
+    ASSERT_EQ(reader.Value(key), L"old");
+
+    ini.Write("[A]\r\nk=other\r\n[s]\r\nk=moved\r\n");
+    EXPECT_EQ(reader.Value(key), L"moved") << "section moved";
+
+    ini.Write("[A]\r\nk=other section only\r\n");
+    EXPECT_EQ(reader.Value(L"k"), L"") << "section gone";
+
+    ini.Write("[S]\r\nk=back\r\n");
+    EXPECT_EQ(reader.Value(key), L"back") << "section back";
 }
 
 TEST(ConfigFile, LocalizedKeys) {

@@ -46,6 +46,10 @@ void ExpectLookups(const std::vector<LookupCase>& cases) {
     for (const LookupCase& c : cases) {
         const ProfileFile profile = ProfileFile::Parse(c.file);
         const auto found = profile.Find(c.section, c.key);
+        // The loader's two-step lookup answers the same, with the key as asked or made ready once.
+        const ProfileFile::Section* const section = profile.FindSection(c.section);
+        EXPECT_TRUE(ProfileFile::FindKey(section, c.key) == found) << c.name << ": section, then key";
+        EXPECT_TRUE(ProfileFile::FindKey(section, ProfileFile::KeyName(c.key)) == found) << c.name << ": key name";
         if (!c.expected) {
             EXPECT_FALSE(found.has_value()) << c.name << ": found \"" << std::string(found->begin(), found->end()) << "\"";
             continue;
