@@ -151,11 +151,12 @@ std::string SimulationText(const SimulationResult& result) {
         }
         out += "    " + EncodeUtf8(reason) + "\n";
     }
-    // The list as the program shows it: "[x]" checked, "[ ]" not, "[-]" greyed; then the cells.
+    // The list as the program shows it: "[x]" checked, "[ ]" not (a greyed row's box is clear,
+    // its version cell says "Installed"); then the cells.
     auto list = [&out](const char* heading, const std::vector<SimulatedListRow>& rows) {
         out += heading;
         for (const SimulatedListRow& row : rows) {
-            out += std::string("  ") + (row.installedRow ? "[-] " : row.checked ? "[x] " : "[ ] ") +
+            out += std::string("  ") + (row.checked ? "[x] " : "[ ] ") +
                    EncodeUtf8(row.title + L" | " + row.typeText + L" | " + row.versionText) + "\n";
         }
     };

@@ -24,7 +24,7 @@ struct SimulatedRow {
 struct SimulatedListRow {
     std::int32_t itemNo = 0;
     bool checked = false;
-    bool installedRow = false;  // greyed, without a box to check
+    bool installedRow = false;  // greyed: its box stays clear and cannot be checked
     std::wstring title;
     std::wstring typeText;     // the English user-interface texts
     std::wstring versionText;  // the disc's version, or "Installed"

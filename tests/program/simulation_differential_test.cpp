@@ -5,6 +5,7 @@
 // the capture leaves out or a rule the simulation gets wrong both show as a different row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -29,7 +30,7 @@ struct Shown {
 std::wstring ListText(HWND window, const wchar_t* heading) {
     std::wstring text = heading;
     for (const ListRow& row : ReadListRows(GetDlgItem(window, kItemList))) {
-        const wchar_t* box = row.check == 1 ? L"[x] " : row.check == 0 ? L"[ ] " : L"[-] ";
+        const wchar_t* box = row.check == 1 ? L"[x] " : row.check == 0 ? L"[ ] " : L"[no box] ";
         text += L"  " + std::wstring(box) + row.cells[1] + L" | " + row.cells[2] + L" | " + row.cells[3] + L"\n";
     }
     return text;
@@ -62,7 +63,9 @@ Shown WhatTheSimulationPrints(const TestDisc& disc, const std::wstring& name) {
     const ConsoleRun simulate =
         RunConsoleProgram(tool, L"tavelin-disc simulate \"" + disc.DiscRoot() + L"\" \"" + profile + L"\"");
     EXPECT_EQ(simulate.exitCode, 0u) << simulate.output;
-    const std::wstring text = Widen(simulate.output);
+    // A console program's standard output is in text mode on Windows: its lines end in CR LF.
+    std::wstring text = Widen(simulate.output);
+    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
     const std::wstring titleLine = L"Window title: ";
     if (text.rfind(titleLine, 0) == 0) printed.caption = text.substr(titleLine.size(), text.find(L'\n') - titleLine.size());
     const std::size_t lists = text.find(L"Recommended view:");
