@@ -1,5 +1,7 @@
 #include "authoring/reg_export.h"
 
+#include <algorithm>
+
 #include "config/text.h"
 
 namespace tavelin {
@@ -64,7 +66,25 @@ void Write(const ExportNode& node, const std::wstring& path, std::wstring& out) 
 }  // namespace
 
 std::wstring RegValueLine(const std::wstring& name, const std::wstring& text) {
-    return (name.empty() ? std::wstring(L"@") : L"\"" + Escaped(name) + L"\"") + L"=\"" + Escaped(text) + L"\"";
+    const std::wstring written = name.empty() ? std::wstring(L"@") : L"\"" + Escaped(name) + L"\"";
+    // A line break cannot stand between quotes: such a text goes as its bytes, as reg export
+    // writes a string it cannot quote.
+    const bool quotable = std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= 0x20; });
+    if (quotable) return written + L"=\"" + Escaped(text) + L"\"";
+    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+    std::wstring bytes;
+    auto addByte = [&bytes](unsigned byte) {
+        bytes += (bytes.empty() ? L"" : L",");
+        bytes += kDigits[(byte >> 4) & 0xF];
+        bytes += kDigits[byte & 0xF];
+    };
+    for (wchar_t c : text) {
+        addByte(static_cast<unsigned>(c) & 0xFF);
+        addByte((static_cast<unsigned>(c) >> 8) & 0xFF);
+    }
+    addByte(0);
+    addByte(0);
+    return written + L"=hex(1):" + bytes;
 }
 
 std::string RegExportText(const RegistryCapture& capture, bool is64BitWindows) {
