@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "driver/console_run.h"
 #include "driver/list_reader.h"
@@ -23,7 +25,8 @@ const int kItemList = 1007;
 
 struct Shown {
     std::wstring caption;
-    std::wstring lists;  // as the simulation prints them
+    std::wstring lists;    // as the simulation prints them
+    std::wstring refusal;  // the last message before the program ended without its window
 };
 
 // "Recommended view:" and "Advanced view:", each row "  [x] Title | Type | Version".
@@ -39,9 +42,13 @@ std::wstring ListText(HWND window, const wchar_t* heading) {
 Shown WhatTheProgramShows(const TestDisc& disc) {
     Shown shown;
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
-    program.CollectMessagesUntilSettled();
-    HWND window = program.WaitForMainWindow();
-    if (window == nullptr) return shown;
+    const std::vector<std::wstring> messages = program.CollectMessagesUntilSettled();
+    HWND window = program.WaitForMainWindow(5000);
+    if (window == nullptr) {
+        EXPECT_TRUE(program.WaitForExit());
+        if (!messages.empty()) shown.refusal = messages.back();
+        return shown;
+    }
     shown.caption = WindowText(window);
     shown.lists = ListText(window, L"Recommended view:\n");
     // Sent, not posted: the advanced view is filled when the call returns.
@@ -70,6 +77,12 @@ Shown WhatTheSimulationPrints(const TestDisc& disc, const std::wstring& name) {
     if (text.rfind(titleLine, 0) == 0) printed.caption = text.substr(titleLine.size(), text.find(L'\n') - titleLine.size());
     const std::size_t lists = text.find(L"Recommended view:");
     if (lists != std::wstring::npos) printed.lists = text.substr(lists);
+    const std::wstring refuses = L"The program refuses this machine:\n";
+    const std::size_t refusal = text.find(refuses);
+    if (refusal != std::wstring::npos) {
+        printed.refusal = text.substr(refusal + refuses.size());
+        if (!printed.refusal.empty()) printed.refusal.pop_back();  // the line end the tool adds
+    }
     return printed;
 }
 
@@ -121,19 +134,71 @@ const DifferentialCase kCases[] = {
      }},
 };
 
-TEST(SimulationDifferential, TheSimulationOfACapturedMachineShowsWhatTheProgramShows) {
-    for (const DifferentialCase& c : kCases) {
-        SCOPED_TRACE(std::string(c.name, c.name + wcslen(c.name)));
-        TestDisc disc(std::wstring(L"differential-") + c.name);
+// Each case on a disc of its own, in the group's one machine: cases that change the machine come
+// in an order where what an earlier one added does not decide a later one.
+void RunCases(const DifferentialCase* begin, const DifferentialCase* end) {
+    for (const DifferentialCase* c = begin; c != end; ++c) {
+        SCOPED_TRACE(std::string(c->name, c->name + wcslen(c->name)));
+        TestDisc disc(std::wstring(L"differential-") + c->name);
         disc.CopyIn(PathFromEnvironment("TAVELIN_BUILD_DIR") + L"\\src\\tavelin-profile.exe", L"tavelin-profile.exe");
-        c.setUp(disc);
+        c->setUp(disc);
 
         const Shown program = WhatTheProgramShows(disc);
-        ASSERT_FALSE(program.lists.empty()) << "the program showed no list";
-        const Shown simulation = WhatTheSimulationPrints(disc, std::wstring(L"differential-") + c.name);
-        EXPECT_EQ(simulation.caption, program.caption);
+        ASSERT_TRUE(!program.lists.empty() || !program.refusal.empty()) << "the program showed neither list nor refusal";
+        const Shown simulation = WhatTheSimulationPrints(disc, std::wstring(L"differential-") + c->name);
+        EXPECT_EQ(simulation.refusal, program.refusal);
+        if (program.refusal.empty()) {
+            EXPECT_EQ(simulation.caption, program.caption);  // a refused program's window is never shown
+        }
         EXPECT_EQ(simulation.lists, program.lists);
     }
+}
+
+TEST(SimulationDifferential, TheSimulationOfACapturedMachineShowsWhatTheProgramShows) {
+    RunCases(std::begin(kCases), std::end(kCases));
+}
+
+// The disc suitability tests' machine: Windows XP x64 (OS key WNT_5.2_XP64) and a model from the
+// scripted libraries; discs refused for their model, bitness and Windows, and one whose items
+// are for different Windows and bitnesses.
+const char kXp64Model[] = "model=Tavelin TestBook 14\r\n";
+std::string SuitabilityDisc(const std::string& driverCdKeys, const std::string& items = "[Items]\r\nItem_Quantity=0\r\n") {
+    return "[Driver_CD]\r\n" + driverCdKeys +
+           "[OS_Language_Tag]\r\n0409=ENG\r\nWNT_5.2_XP64=Windows XP x64\r\nWNT_5.1_XP=Windows XP\r\n" + items;
+}
+
+const DifferentialCase kXp64Cases[] = {
+    {L"xp64-model", [](const TestDisc& disc) {
+         disc.UseScriptedLibraries(kXp64Model);
+         disc.WriteIni(SuitabilityDisc("Model=Other Book 1, Other Book 2\r\nSystem_Type=32BIT\r\n"));
+     }},
+    {L"xp64-bitness", [](const TestDisc& disc) {
+         disc.UseScriptedLibraries(kXp64Model);
+         disc.WriteIni(SuitabilityDisc("System_Type=32BIT\r\nOS_VERSION=Windows XP x64, Windows XP\r\n"));
+     }},
+    {L"xp64-os", [](const TestDisc& disc) {
+         disc.UseScriptedLibraries(kXp64Model);
+         disc.WriteIni(SuitabilityDisc("System_Type=32BIT, 64BIT\r\nOS_VERSION=Windows XP,Windows Vista\r\n"));
+     }},
+    {L"xp64-items", [](const TestDisc& disc) {
+         disc.UseScriptedLibraries(kXp64Model);
+         disc.WriteIni(SuitabilityDisc(
+             "Model=Other Book, tavelin testbook 14 \r\nTitle_ENG=Allowed Disc\r\nOS_VERSION=Windows XP x64\r\n",
+             "[Items]\r\nItem_Quantity=4\r\n"
+             "[Item_1]\r\nType=OPTIONAL_APPLICATION\r\nTitle_ENG=For XP x64\r\nOS_Version=Windows XP x64\r\n"
+             "Version_Path=SOFTWARE\\TavelinDifferential\\XP64\r\n"
+             "[Item_2]\r\nType=OPTIONAL_APPLICATION\r\nTitle_ENG=For XP\r\nOS_Version=Windows XP\r\n"
+             "Version_Path=SOFTWARE\\TavelinDifferential\\XP\r\n"
+             "[Item_3]\r\nType=RECOMMENDED_APPLICATION\r\nTitle_ENG=For 32-bit\r\nSystem_Type=32BIT\r\n"
+             "Version_Path=SOFTWARE\\TavelinDifferential\\32\r\n"
+             "[Item_4]\r\nType=HOTFIX\r\nTitle_ENG=Installed Hotfix\r\nModel=Tavelin TestBook 14\r\n"
+             "Version_Path=SOFTWARE\\TavelinDifferential\\Hotfix\r\n"));
+         SetRegistryString(L"SOFTWARE\\TavelinDifferential\\Hotfix", L"Installed", L"1");
+     }},
+};
+
+TEST(SimulationDifferentialXp64, RefusalsAndWindowsRulesOnWindowsXpX64) {
+    RunCases(std::begin(kXp64Cases), std::end(kXp64Cases));
 }
 
 }  // namespace
