@@ -155,9 +155,10 @@ std::string MachineProfileText(const MachineProfile& profile, const std::wstring
 DeviceAnswer ProfileDevices::FindDevice(const std::wstring& hardwareId) {
     const auto recorded = m_profile.deviceAnswers.find(ToUpperText(hardwareId));
     if (recorded != m_profile.deviceAnswers.end()) return recorded->second;
+    // The ENUM library is asked first and answers for ids of every bus from the same devices the
+    // USB library sees; the USB library, asked second and only answering for USB\ ids, can only
+    // find what the ENUM library already found. A listed device is therefore the ENUM library's.
     if (Listed(hardwareId)) return {true, vendor::kEnumLibraryName};
-    const bool usbId = hardwareId.size() >= 4 && EqualsNoCase(hardwareId.substr(0, 4), L"USB\\");
-    if (usbId && Listed(hardwareId)) return {true, vendor::kUsbLibraryName};
     return {};
 }
 

@@ -53,9 +53,9 @@ inline constexpr wchar_t kAbsentAnswer[] = L"absent";
 inline constexpr wchar_t kPresentAnswer[] = L"present";
 
 // Device questions answered from a profile as setup.exe gets them answered: a recorded answer of
-// the disc's libraries where the profile has one; otherwise as the stand-in libraries answer from
-// the device list, the ENUM library first (any id), then the USB library (only ids beginning with
-// "USB\"), a device matching when one of its hardware or compatible ids equals the id, ignoring case.
+// the disc's libraries where the profile has one (the libraries a disc ships may see devices
+// differently from the device list); otherwise as the bundled libraries answer from the device
+// list, a device matching when one of its hardware or compatible ids equals the id, ignoring case.
 class ProfileDevices : public HardwareQuery {
 public:
     explicit ProfileDevices(const MachineProfile& profile) : m_profile(profile) {}
