@@ -20,6 +20,7 @@ for fuzzer in "$root"/build/native/fuzz/*_fuzz; do
         catalogue_fuzz) originals=("$root"/demo/disc/Lib/TAVELIN.INI "$root"/tests/data/discs/*/Lib/TAVELIN.INI) ;;
         ini_fuzz) originals=("$root"/tests/data/ini/*.ini "$root"/demo/disc/Lib/TAVELIN.INI) ;;
         skin_layout_fuzz) originals=("$root"/demo/disc/Lib/Skin/*.INI) ;;
+        profile_fuzz) originals=("$root"/tests/data/profiles/*/*) ;;
     esac
     if [ ${#originals[@]} -gt 0 ]; then
         mkdir -p "$work.seeds"

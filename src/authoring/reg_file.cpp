@@ -55,6 +55,39 @@ bool ReadQuoted(const std::wstring& line, std::size_t& at, std::wstring& out) {
     return false;
 }
 
+// The text kinds reg export writes as bytes: hex(1) a string it cannot quote, hex(2) an expandable
+// string, hex(7) a multi-string. The program reads any of them up to the first null character.
+const std::wstring kTextByteKinds[] = {L"hex(1):", L"hex(2):", L"hex(7):"};
+
+// "41,00,42,00" as the UTF-16LE text it holds, up to its first null; nothing when it is not a list
+// of two-digit hexadecimal bytes.
+std::optional<std::wstring> TextOfHexBytes(const std::wstring& list) {
+    std::vector<unsigned> bytes;
+    for (const std::wstring& piece : SplitList(list, L",")) {
+        if (piece.size() != 2 || piece.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos) {
+            return std::nullopt;
+        }
+        bytes.push_back(static_cast<unsigned>(std::stoul(std::string(piece.begin(), piece.end()), nullptr, 16)));
+    }
+    std::wstring text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const wchar_t c = static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (c == L'\0') break;
+        text.push_back(c);
+    }
+    return text;
+}
+
+// The value after "=": a quoted string, or one of the text kinds written as bytes.
+std::optional<std::wstring> ReadTextValue(const std::wstring& line, std::size_t at) {
+    std::wstring value;
+    if (ReadQuoted(line, at, value)) return value;
+    for (const std::wstring& kind : kTextByteKinds) {
+        if (line.compare(at, kind.size(), kind) == 0) return TextOfHexBytes(line.substr(at + kind.size()));
+    }
+    return std::nullopt;  // dword, binary, delete: not a text detection reads
+}
+
 struct KeyTarget {
     std::wstring path;
     bool view32 = false;
@@ -115,10 +148,10 @@ RegFileResult LoadRegFile(std::string_view bytes, bool is64BitWindows, MemoryReg
         }
         if (at >= line.size() || line[at] != L'=') continue;
         ++at;
-        std::wstring value;
-        if (!ReadQuoted(line, at, value)) continue;  // dword, hex, delete: not a string detection reads
-        if (key->view32) registry.SetValue(key->path, name, value, RegistryView::View32);
-        if (key->view64) registry.SetValue(key->path, name, value, RegistryView::View64);
+        const std::optional<std::wstring> value = ReadTextValue(line, at);
+        if (!value) continue;
+        if (key->view32) registry.SetValue(key->path, name, *value, RegistryView::View32);
+        if (key->view64) registry.SetValue(key->path, name, *value, RegistryView::View64);
     }
     result.ok = true;
     return result;

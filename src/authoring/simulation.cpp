@@ -19,6 +19,8 @@ namespace {
 // The English user-interface texts the refusals start with (texts 111 and 127 of the program).
 const std::wstring kNotSuitableMachine = L"This is not a suitable machine for this driver disk";
 const std::wstring kSuitableOs = L"Suitable OS for this driver disk :";
+// The English type texts of the list's third column (texts of the program's own resources).
+const ItemTypeTexts kEnglishTypeTexts{L"Driver", L"Recommend Application", L"Optional Application", L"HotFix"};
 
 class SilentSink : public MessageSink {
 public:
@@ -91,17 +93,19 @@ SimulationResult SimulateDisc(const std::filesystem::path& discRoot, const std::
                              devices, switches, silent},
                             EvaluationRun::Startup);
 
-    auto rowsIn = [&](bool advancedView) {
+    auto rowsIn = [&](bool advancedView, std::vector<SimulatedListRow>& list) {
         std::map<std::int32_t, bool> checkedByItem;
         ListPopulationInput input;
         input.advancedView = advancedView;
-        for (const PlannedRow& row : PlanItemList(catalogue.m_pItemList, input, ItemTypeTexts{})) {
+        for (const PlannedRow& row : PlanItemList(catalogue.m_pItemList, input, kEnglishTypeTexts)) {
             checkedByItem[row.item->m_nItemNo] = row.checked;
+            list.push_back({row.item->m_nItemNo, row.checked, row.installedRow, row.title, row.typeText,
+                            row.versionText});
         }
         return checkedByItem;
     };
-    const auto recommend = rowsIn(false);
-    const auto advance = rowsIn(true);
+    const auto recommend = rowsIn(false, result.recommendedList);
+    const auto advance = rowsIn(true, result.advancedList);
 
     const ReasonTexts english;
     std::map<std::int32_t, SimulatedRow> rows;
@@ -147,6 +151,17 @@ std::string SimulationText(const SimulationResult& result) {
         }
         out += "    " + EncodeUtf8(reason) + "\n";
     }
+    // The list as the program shows it: "[x]" checked, "[ ]" not (a greyed row's box is clear,
+    // its version cell says "Installed"); then the cells.
+    auto list = [&out](const char* heading, const std::vector<SimulatedListRow>& rows) {
+        out += heading;
+        for (const SimulatedListRow& row : rows) {
+            out += std::string("  ") + (row.checked ? "[x] " : "[ ] ") +
+                   EncodeUtf8(row.title + L" | " + row.typeText + L" | " + row.versionText) + "\n";
+        }
+    };
+    list("Recommended view:\n", result.recommendedList);
+    list("Advanced view:\n", result.advancedList);
     return out;
 }
 

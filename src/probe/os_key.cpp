@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "config/text.h"
+
 namespace tavelin {
 namespace {
 
@@ -68,6 +70,78 @@ std::wstring BuildOsKey(const OsFacts& facts) {
     if (facts.majorVersion == 5 && facts.minorVersion == 2) return base + Server2003Suffix(facts);
     if (facts.majorVersion == 5 && facts.minorVersion == 1) return base + XpSuffix(facts);
     return {};
+}
+
+namespace {
+
+OsFacts VersionFacts(std::uint32_t majorVersion, std::uint32_t minorVersion) {
+    OsFacts facts;
+    facts.versionQueryOk = true;
+    facts.platformId = kPlatformWin32Nt;
+    facts.majorVersion = majorVersion;
+    facts.minorVersion = minorVersion;
+    facts.productType = kProductTypeWorkstation;
+    return facts;
+}
+
+// Every set of answers that gives a distinct key for the version, the plain one first.
+std::vector<OsFacts> EditionFacts(std::uint32_t majorVersion, std::uint32_t minorVersion) {
+    const OsFacts plain = VersionFacts(majorVersion, minorVersion);
+    std::vector<OsFacts> all{plain};
+    if (majorVersion == 6 && minorVersion == 0) {
+        for (std::uint32_t type = 0; type < std::size(kVistaSuffixes); ++type) {
+            OsFacts facts = plain;
+            facts.productInfoAvailable = facts.productInfoReturned = true;
+            facts.productInfoType = type;
+            all.push_back(facts);
+        }
+    } else if (majorVersion == 5 && minorVersion == 2) {
+        OsFacts server = plain;
+        server.productType = 3;
+        OsFacts r2 = server;
+        r2.serverR2 = true;
+        OsFacts xp64 = plain;
+        xp64.nativeSystemInfoAvailable = true;
+        xp64.nativeArchitecture = kArchitectureAmd64;
+        all = {server, r2, xp64};
+    } else if (majorVersion == 5 && minorVersion == 1) {
+        OsFacts tablet = plain, mediaCenter = plain, starter = plain;
+        tablet.tabletPc = true;
+        mediaCenter.mediaCenter = true;
+        starter.starter = true;
+        all.insert(all.end(), {tablet, mediaCenter, starter});
+    }
+    return all;
+}
+
+std::wstring EditionOfKey(const std::wstring& key, std::uint32_t majorVersion, std::uint32_t minorVersion) {
+    const std::wstring base = L"WNT_" + std::to_wstring(majorVersion) + L"." + std::to_wstring(minorVersion);
+    return key.size() > base.size() + 1 ? key.substr(base.size() + 1) : std::wstring();
+}
+
+}  // namespace
+
+std::optional<OsFacts> OsFactsOfEdition(std::uint32_t majorVersion, std::uint32_t minorVersion,
+                                        const std::wstring& edition) {
+    const std::vector<OsFacts> editions = EditionFacts(majorVersion, minorVersion);
+    if (BuildOsKey(editions.front()).empty()) return editions.front();
+    for (const OsFacts& facts : editions) {
+        if (EqualsNoCase(EditionOfKey(BuildOsKey(facts), majorVersion, minorVersion), edition)) return facts;
+    }
+    return std::nullopt;
+}
+
+std::wstring OsEdition(const OsFacts& facts) {
+    return EditionOfKey(BuildOsKey(facts), facts.majorVersion, facts.minorVersion);
+}
+
+std::vector<std::wstring> EditionsOf(std::uint32_t majorVersion, std::uint32_t minorVersion) {
+    std::vector<std::wstring> names;
+    for (const OsFacts& facts : EditionFacts(majorVersion, minorVersion)) {
+        const std::wstring key = BuildOsKey(facts);
+        if (!key.empty()) names.push_back(EditionOfKey(key, majorVersion, minorVersion));
+    }
+    return names;
 }
 
 std::wstring LanguageCodeText(std::uint16_t languageId) {

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "probe/machine_facts.h"
 
@@ -55,6 +58,19 @@ MachineFacts BuildMachineFacts(const OsFacts& facts);
 
 // "WNT_%d.%d" and the edition suffix, or empty for versions the discs do not name.
 std::wstring BuildOsKey(const OsFacts& facts);
+
+// The answers a Windows of this version and edition gives, as far as the OS key depends on them:
+// the edition is the key's last part ("HOME_PREMIUM" of WNT_6.0_HOME_PREMIUM, "XP64" of
+// WNT_5.2_XP64), letter case aside; empty for the plain edition. Nothing when the version has
+// editions and this is not one of them. Versions without a key take any edition and build none.
+std::optional<OsFacts> OsFactsOfEdition(std::uint32_t majorVersion, std::uint32_t minorVersion,
+                                        const std::wstring& edition);
+
+// The edition part of the key these answers build ("HOME_PREMIUM"); empty without one.
+std::wstring OsEdition(const OsFacts& facts);
+
+// The editions of a version, as OsFactsOfEdition takes them; empty for versions without a key.
+std::vector<std::wstring> EditionsOf(std::uint32_t majorVersion, std::uint32_t minorVersion);
 
 // Four lower-case hexadecimal digits, left-padded with "0": 0x409 -> 0409, 0x1009 -> 1009.
 std::wstring LanguageCodeText(std::uint16_t languageId);

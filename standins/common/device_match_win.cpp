@@ -1,11 +1,12 @@
 #include "device_match_win.h"
 
 #include <windows.h>
-#include <setupapi.h>
 
 #include <mutex>
 #include <unordered_set>
 #include <vector>
+
+#include "probe/present_devices_win.h"
 
 namespace standin {
 namespace {
@@ -18,47 +19,12 @@ std::wstring UpperCase(std::wstring text) {
     return text;
 }
 
-// Appends every entry of a multi-string property of the device, upper-cased.
-void AddPropertyEntries(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property,
-                        std::unordered_set<std::wstring>& ids) {
-    DWORD size = 0;
-    SetupDiGetDeviceRegistryPropertyW(devices, &device, property, nullptr, nullptr, 0, &size);
-    if (size == 0) return;
-    // Room for two extra terminators: a value stored without its final NULs still ends safely.
-    std::vector<wchar_t> list(size / sizeof(wchar_t) + 2, L'\0');
-    if (!SetupDiGetDeviceRegistryPropertyW(devices, &device, property, nullptr,
-                                           reinterpret_cast<BYTE*>(list.data()), size, nullptr)) {
-        return;
-    }
-    for (const wchar_t* entry = list.data(); *entry != L'\0'; entry += lstrlenW(entry) + 1) {
-        ids.insert(UpperCase(entry));
-    }
-}
-
-class DeviceList {
-public:
-    DeviceList() : m_devices(SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT)) {}
-    ~DeviceList() {
-        if (m_devices != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(m_devices);
-    }
-    DeviceList(const DeviceList&) = delete;
-    DeviceList& operator=(const DeviceList&) = delete;
-    HDEVINFO Get() const { return m_devices; }
-
-private:
-    HDEVINFO m_devices;
-};
-
-// Every hardware and compatible id of every present device, upper-cased.
+// Every hardware and compatible id of every present device, upper-cased: the program's own
+// listing of the devices (probe/present_devices_win.h), which its profile capture writes too.
 std::unordered_set<std::wstring> PresentDeviceIds() {
     std::unordered_set<std::wstring> ids;
-    DeviceList devices;
-    if (devices.Get() == INVALID_HANDLE_VALUE) return ids;
-    SP_DEVINFO_DATA device{};
-    device.cbSize = sizeof(device);
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.Get(), index, &device); ++index) {
-        AddPropertyEntries(devices.Get(), device, SPDRP_HARDWAREID, ids);
-        AddPropertyEntries(devices.Get(), device, SPDRP_COMPATIBLEIDS, ids);
+    for (const std::vector<std::wstring>& device : tavelin::ListPresentDevices()) {
+        for (const std::wstring& id : device) ids.insert(UpperCase(id));
     }
     return ids;
 }

@@ -5,7 +5,7 @@
 
 #include "driver/list_reader.h"
 #include "driver/program_driver.h"
-#include "driver/test_registry.h"
+#include "driver/test_machines.h"
 
 namespace tavelin::testing {
 namespace {
@@ -20,16 +20,9 @@ std::wstring Rows(HWND window) {
 
 TEST(DemoDisc, OffersEverythingInstallsItAndShowsItInstalled) {
     // The demo machine's two devices, present without a driver yet.
-    const std::wstring demoClass = L"{8E3F2A61-7C4B-4D5E-A1F9-2B6C0D7E5A30}";
-    AddDevice(L"TAVPCI\\VEN_8086&DEV_27A0", L"0", demoClass, L"TAVPCI\\VEN_8086&DEV_27A0");
-    AddDevice(L"HDAUDIO\\FUNC_01&VEN_10EC&DEV_0862", L"0", demoClass, L"HDAUDIO\\FUNC_01&VEN_10EC&DEV_0862");
+    AddDemoDevices();
     TestDisc disc(L"demo");
-    const std::wstring built = PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\";
-    for (const wchar_t* file : {L"Lib\\TAVELIN.INI", L"Drivers\\Chipset\\Setup.exe", L"Drivers\\Audio\\Setup.exe",
-                                L"Apps\\Power\\Setup.exe", L"Apps\\Photo\\Setup.exe", L"Apps\\Recovery\\Setup.exe",
-                                L"Hotfix\\KB917021.exe"}) {
-        disc.CopyIn(built + file, file);
-    }
+    CopyDemoDisc(disc);
 
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();

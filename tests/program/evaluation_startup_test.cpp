@@ -11,54 +11,11 @@
 #include <vector>
 
 #include "driver/program_driver.h"
+#include "driver/test_machines.h"
 #include "driver/test_registry.h"
 
 namespace tavelin::testing {
 namespace {
-
-// Wine keeps the system's own PCI and display-class keys volatile, and a volatile key takes no
-// ordinary subkeys: the devices of these tests sit on a bus and in a device class of their own.
-const wchar_t kDisplayClass[] = L"{7d9c3f0a-5a1b-4c39-9a0e-2d5f7d1c0e11}";
-const wchar_t kClassInstance[] = L"0000";
-
-// A present display adapter with its installed driver, as the system records them.
-void AddInstalledDisplayAdapter() {
-    // Two hardware ids, the second the short form the disc names.
-    const std::wstring ids =
-        std::wstring(L"TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03") + L'\0' + L"TAVPCI\\VEN_8086&DEV_27A2";
-    AddDevice(L"TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03", L"3&21436425&0&10", kDisplayClass, ids,
-              std::wstring(kDisplayClass) + L"\\" + kClassInstance);
-    const std::wstring classKey =
-        L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::wstring(kDisplayClass) + L"\\" + kClassInstance;
-    SetRegistryString(classKey, L"DriverVersion", L"6.14.10.4764");
-    SetRegistryString(classKey, L"DriverDate", L"6-21-2006");
-    SetRegistryString(classKey, L"ProviderName", L"Tavelin Graphics");
-}
-
-const char kDisc[] =
-    "[Driver_CD]\r\n"
-    "Title_ENG=Evaluation Disc\r\n"
-    "[Items]\r\n"
-    "Item_Quantity=4\r\n"
-    "[Item_1]\r\n"
-    "Type=DRIVER\r\n"
-    "Title_ENG=Display Driver\r\n"
-    "HW_ID_Quantity=1\r\n"
-    "HW_ID_1=tavpci\\ven_8086&dev_27a2\r\n"
-    "Version_1=6.14.10.4764\r\n"
-    "Date_1=6-21-2006\r\n"
-    "[Item_2]\r\n"
-    "Type=RECOMMENDED_APPLICATION\r\n"
-    "Title_ENG=Power Manager\r\n"
-    "Version=2.0\r\n"
-    "Version_Path=SOFTWARE\\TavelinEvaluationTest\\Power Manager\\Version\r\n"
-    "[Item_3]\r\n"
-    "Type=Gadget\r\n"
-    "Title_ENG=Unknown Kind\r\n"
-    "[Item_4]\r\n"
-    "Type=HOTFIX\r\n"
-    "Title_ENG=Missing Hotfix\r\n"
-    "Version_Path=SOFTWARE\\TavelinEvaluationTest\\Hotfix\\KB000001\r\n";
 
 std::vector<std::wstring> StartupMessages(const TestDisc& disc, const std::wstring& arguments) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe" + arguments);
@@ -72,7 +29,7 @@ TEST(EvaluationAtStartup, ItemsAreJudgedAgainstTheRegistryAndTheDevices) {
     AddInstalledDisplayAdapter();
     SetRegistryString(L"SOFTWARE\\TavelinEvaluationTest\\Power Manager", L"Version", L"1.0");
     TestDisc disc(L"evaluation");
-    disc.WriteIni(kDisc);
+    disc.WriteIni(kEvaluationDisc);
 
     // Without switches only the unknown item is reported, by its position in the catalogue.
     const auto quiet = StartupMessages(disc, L"");

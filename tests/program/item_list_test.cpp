@@ -7,55 +7,17 @@
 #include "driver/list_reader.h"
 #include "driver/program_driver.h"
 #include "driver/recorded_starts.h"
+#include "driver/test_machines.h"
 #include "driver/test_registry.h"
 
 namespace tavelin::testing {
 namespace {
 
-const char kDisc[] =
-    "[Driver_CD]\r\n"
-    "Title_ENG=List Disc\r\n"
-    "[OS_Language_Tag]\r\n"
-    "0409=ENG\r\n"
-    "[Items]\r\n"
-    "Item_Quantity=5\r\n"
-    "[Item_1]\r\n"
-    "Type=RECOMMENDED_APPLICATION\r\n"
-    "Title_ENG=Power Manager\r\n"
-    "Description_ENG=Battery and power profiles.\r\n"
-    "Version=2.0\r\n"
-    "Version_Path=SOFTWARE\\TavelinListTest\\Power\\Version\r\n"
-    "DisplayVersion=2.0\r\n"
-    "[Item_2]\r\n"
-    "Type=OPTIONAL_APPLICATION\r\n"
-    "Title_ENG=Photo Viewer\r\n"
-    "Description_ENG=Views photos.\r\n"
-    "Version=1.5\r\n"
-    "Version_Path=SOFTWARE\\TavelinListTest\\Photo\\Version\r\n"
-    "DisplayVersion=1.5\r\n"
-    "[Item_3]\r\n"
-    "Type=HOTFIX\r\n"
-    "Title_ENG=USB Hotfix\r\n"
-    "Version_Path=SOFTWARE\\TavelinListTest\\Hotfix\r\n"
-    "DisplayVersion=KB1\r\n"
-    "[Item_4]\r\n"
-    "Type=OPTIONAL_APPLICATION\r\n"
-    "Title_ENG=Old System Tool\r\n"
-    "OS_Version=Windows 95\r\n"
-    "Version_Path=SOFTWARE\\TavelinListTest\\Old\r\n"
-    "[Item_5]\r\n"
-    "Type=OPTIONAL_APPLICATION\r\n"
-    "Title_ENG=Power Widget\r\n"
-    "Description_ENG=Needs the power manager.\r\n"
-    "Version_Path=SOFTWARE\\TavelinListTest\\Widget\r\n"
-    "Dependence=Item_1\r\n";
-
 class ItemList : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The photo viewer is installed and current; everything else is missing.
-        SetRegistryString(L"SOFTWARE\\TavelinListTest\\Photo", L"Version", L"1.5");
-        m_disc.WriteIni(kDisc);
+        AddListMachine();
+        m_disc.WriteIni(kListDisc);
     }
 
     HWND List(HWND window) const { return GetDlgItem(window, 1007); }
