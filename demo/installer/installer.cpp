@@ -2,7 +2,7 @@
 // removing the registry traces that the disc program's detection reads, takes its time as a real
 // installer does, and exits. It shows no window.
 //
-//   Setup.exe [/delay MILLISECONDS] ACTION...
+//   Setup.exe [/delay MILLISECONDS] [/exit CODE] ACTION...
 //
 // Actions run in the order given; every key is under HKEY_LOCAL_MACHINE, in the view a 32-bit
 // program sees by default (the 64-bit build asks for that view by name):
@@ -22,7 +22,8 @@
 //                            removes the class key and the device's "Driver" value; the device stays.
 //
 // The pause (1500 ms unless /delay says otherwise) comes before the actions, as a real installer
-// copies files before it registers them. Exit codes: 0 done, 1 bad command line, 2 a registry
+// copies files before it registers them. Exit codes: 0 done (or CODE, given with /exit, so that a
+// disc can show how the program judges an installer's code), 1 bad command line, 2 a registry
 // change failed (the actions after it are still tried).
 #include <windows.h>
 
@@ -156,11 +157,16 @@ bool Run(const Action& action) {
 
 int wmain(int argc, wchar_t** argv) {
     DWORD delay = kDefaultDelayMs;
+    int doneCode = 0;
     std::vector<Action> actions;
     for (int i = 1; i < argc;) {
         const std::wstring name = argv[i++];
         if (name == L"/delay" && i < argc) {
             delay = static_cast<DWORD>(std::wcstoul(argv[i++], nullptr, 10));
+            continue;
+        }
+        if (name == L"/exit" && i < argc) {
+            doneCode = static_cast<int>(std::wcstoul(argv[i++], nullptr, 0));
             continue;
         }
         const int count = ArgumentCount(name);
@@ -171,7 +177,7 @@ int wmain(int argc, wchar_t** argv) {
     if (actions.empty()) return 1;
 
     Sleep(delay);
-    int exitCode = 0;
+    int exitCode = doneCode;
     for (const Action& action : actions) {
         if (!Run(action)) exitCode = 2;
     }

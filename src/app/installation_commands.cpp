@@ -130,6 +130,7 @@ void CTavelinDlg::OnInternalMessage(WPARAM code) {
 void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
     m_bRunActive = false;
     m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
+    m_bAnyItemFailed = m_bAnyItemFailed || outcome.anyFailed;
     for (WPARAM code : m_deferredCodes) PostMessageW(Window(), tavelin::kUmInternal, code, 0);
     m_deferredCodes.clear();
 
@@ -228,7 +229,10 @@ public:
     }
     bool SetRunOnce(const std::wstring& commandLine) override { return m_system.SetRunOnce(commandLine); }
     void RemoveRunOnce() override { m_system.RemoveRunOnce(); }
-    bool WriteRecord(const std::wstring& waitingList) override { return m_system.WriteRecord(waitingList); }
+    bool WriteRecord(const std::wstring& waitingList,
+                     const std::optional<tavelin::UnattendedResume>& unattended) override {
+        return m_system.WriteRecord(waitingList, unattended);
+    }
     void StartCommand(const std::wstring& commandLine) override {
         m_log.Write(L"Restart command not started (/norestart): " + commandLine);
     }
@@ -246,7 +250,7 @@ void CTavelinDlg::RestartAndResume() {
     RestartLeftToTheCaller held(logged, Log());
     tavelin::RestartSystem& system = m_options.noRestart ? static_cast<tavelin::RestartSystem&>(held) : logged;
     const tavelin::RestartStep step =
-        tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages);
+        tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages, UnattendedResume());
     Log().Write(L"Restart with resume, waiting list \"" + m_strWaitingList + L"\": " + tavelin::RestartStepName(step));
     switch (step) {
         case tavelin::RestartStep::CompleteInstead:
@@ -281,6 +285,7 @@ void CTavelinDlg::ReadWaitingListOnce() {
                 (stored.list.empty() ? L"" : L", waiting list \"" + stored.list + L"\""));
     m_resumeMode = stored.mode;
     m_waitingNumbers = tavelin::SplitWaitingList(stored.list);
+    if (stored.unattended) ResumeUnattended(*stored.unattended);
 }
 
 std::vector<std::wstring> CTavelinDlg::TitlesOf(const std::wstring& waitingList) const {

@@ -44,7 +44,7 @@ bool CTavelinApp::InitInstance() {
         if (__wargv[i] != nullptr) arguments.emplace_back(__wargv[i]);
     }
     m_options = tavelin::ParseRunOptions(arguments);
-    if (!m_options.logFile.empty()) AddLogFile(m_options.logFile);
+    if (!m_options.logFile.empty()) tavelin::AddAppendedLogFile(*m_log, m_options.logFile);
     LogProgramStart();
     if (!m_options.error.empty()) {
         m_log->Write(L"Bad switch: " + m_options.error + L"; nothing is installed");
@@ -64,24 +64,6 @@ bool CTavelinApp::InitInstance() {
     }
     m_log->Write(L"Program ends, exit code " + std::to_wstring(m_nExitCode));
     return false;
-}
-
-void CTavelinApp::AddLogFile(const std::wstring& path) {
-    tavelin::UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        m_log->Write(L"The log file " + path + L" could not be opened (error " + std::to_wstring(GetLastError()) +
-                     L"); the log goes on in the temporary folder only");
-        return;
-    }
-    LARGE_INTEGER size = {};
-    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart == 0) {
-        // A new file starts as the per-start logs do, so that any editor reads it as UTF-8.
-        static const char kByteOrderMark[] = "\xEF\xBB\xBF";
-        DWORD written = 0;
-        WriteFile(file.Get(), kByteOrderMark, 3, &written, nullptr);
-    }
-    m_log->AddDestination(std::make_unique<tavelin::RunLogFile>(std::move(file)));
 }
 
 void CTavelinApp::ShowUsage() {

@@ -27,9 +27,6 @@ private:
     bool RunMainDialog();
     bool RegisterMainWindowClass();
     bool TakeSingleInstanceGuard();
-    // /log FILE: the log goes to that file as well, appended to what an earlier start (the same
-    // deployment before a restart) wrote there.
-    void AddLogFile(const std::wstring& path);
     // /?: on the console the program was started from, when there is one; else in a message box.
     void ShowUsage();
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,11 @@ private:
     bool ApplyItemChoice();
     void EndUnattended(int exitCode, const std::wstring& reason);
     bool Unattended() const { return m_options.Unattended(); }
+    // What the restart record keeps of this run so that the run after the restart goes on alike;
+    // nothing for a run in the window.
+    std::optional<tavelin::UnattendedResume> UnattendedResume() const;
+    // The stored run was unattended: this start goes on in its mode and appends to its log file.
+    void ResumeUnattended(const tavelin::UnattendedResume& stored);
 
     // Commands and notifications (dialog_commands.cpp).
     bool HandleCommand(WORD id);

@@ -7,6 +7,7 @@
 #include "app/tavelin_dlg.h"
 #include "config/text.h"
 #include "install/exit_code.h"
+#include "runlog/run_log_file_win.h"
 #include "ui/resource.h"
 
 bool CTavelinDlg::ApplyItemChoice() {
@@ -53,4 +54,24 @@ void CTavelinDlg::EndUnattended(int exitCode, const std::wstring& reason) {
     Log().Write(L"The program ends with exit code " + std::to_wstring(exitCode) + L": " + reason);
     UnloadVendorLibraries();
     EndDialog(IDCANCEL);
+}
+
+std::optional<tavelin::UnattendedResume> CTavelinDlg::UnattendedResume() const {
+    if (!Unattended()) return std::nullopt;
+    const wchar_t* mode = m_options.mode == tavelin::RunMode::Quiet ? tavelin::kUnattendedQuiet : tavelin::kUnattendedPassive;
+    return tavelin::UnattendedResume{mode, m_options.logFile};
+}
+
+void CTavelinDlg::ResumeUnattended(const tavelin::UnattendedResume& stored) {
+    if (Unattended()) return;  // switches given to this start decide
+    m_options.mode = stored.mode == tavelin::kUnattendedQuiet ? tavelin::RunMode::Quiet : tavelin::RunMode::Passive;
+    Log().Write(L"The stored run was unattended: this one goes on " + stored.mode +
+                (stored.logFile.empty() ? L"" : L", its log appended to " + stored.logFile));
+    // The window has not been shown yet: the population that read the record ends the startup.
+    if (m_options.mode == tavelin::RunMode::Quiet) KeepHidden();
+    m_windowMessages.Silence();
+    if (!stored.logFile.empty() && m_options.logFile.empty()) {
+        m_options.logFile = stored.logFile;
+        tavelin::AddAppendedLogFile(Log(), stored.logFile);
+    }
 }

@@ -5,6 +5,7 @@
 
 #include "config/text.h"
 #include "install/command_line.h"
+#include "install/installer_result.h"
 #include "install/waiting_list.h"
 
 namespace tavelin {
@@ -30,10 +31,15 @@ enum class CommandEnd {
     NotAwaitable,   // started, but could not be waited for
 };
 
+struct CommandRun {
+    CommandEnd end = CommandEnd::NotStarted;
+    std::optional<std::uint32_t> exitCode;  // only when it ended, and only when the system told it
+};
+
 // Starts one of an item's commands and waits for it; `what` names it in the log ("Item 4:
 // install"). The log is made to survive a crash of the system before the command starts: a
 // driver's installer is what is most likely to bring one about.
-CommandEnd RunCommand(const RunServices& services, const std::wstring& discRoot, const std::wstring& commandText,
+CommandRun RunCommand(const RunServices& services, const std::wstring& discRoot, const std::wstring& commandText,
                       const std::wstring& what) {
     RunLog& log = services.log;
     // An empty command text would compose to the quoted disc root, which the system may resolve to
@@ -41,7 +47,7 @@ CommandEnd RunCommand(const RunServices& services, const std::wstring& discRoot,
     // started.
     if (TrimWhiteSpace(commandText).empty()) {
         log.Write(what + L": no command, nothing started");
-        return CommandEnd::NotStarted;
+        return CommandRun{};
     }
     const std::wstring commandLine = ComposeCommandLine(discRoot, commandText);
     log.Write(what + L" command line: " + commandLine);
@@ -49,15 +55,16 @@ CommandEnd RunCommand(const RunServices& services, const std::wstring& discRoot,
     std::unique_ptr<StartedProcess> process = services.launcher.Start(commandLine);
     if (!process) {
         log.Write(what + L" could not be started");
-        return CommandEnd::NotStarted;
+        return CommandRun{};
     }
     log.Write(what + L" started");
     if (!WaitUntilEnded(*process)) {
         log.Write(what + L" could not be waited for");
-        return CommandEnd::NotAwaitable;
+        return CommandRun{CommandEnd::NotAwaitable, std::nullopt};
     }
-    log.Write(what + L" ended, " + ExitCodeText(process->ExitCode()));
-    return CommandEnd::Ended;
+    const std::optional<std::uint32_t> exitCode = process->ExitCode();
+    log.Write(what + L" ended, " + ExitCodeText(exitCode));
+    return CommandRun{CommandEnd::Ended, exitCode};
 }
 
 std::wstring MarkerVersionOf(const CItem& item) {
@@ -144,9 +151,41 @@ enum class ItemResult { Done, Failed };
 
 const wchar_t* ItemResultName(ItemResult result) { return result == ItemResult::Done ? L"Done" : L"Failed"; }
 
+struct ItemRun {
+    ItemResult result = ItemResult::Failed;
+    bool restartNeeded = false;  // a done item whose "Restart" flag or exit code asks for a restart
+};
+
+bool JudgesExitCodes(const CItem& item) { return !item.m_arrSuccessCodes.empty() || !item.m_arrRestartCodes.empty(); }
+
+// What the installer's end means for the row. Without the disc's exit-code keys, or without a code
+// to judge, an installer seen to end is done, as it always was; the code is judged only where the
+// disc says what its installer's codes mean.
+ItemRun JudgeInstall(const CItem& item, const CommandRun& install, const std::wstring& name, RunLog& log) {
+    if (install.end != CommandEnd::Ended) return ItemRun{ItemResult::Failed, false};
+    if (!JudgesExitCodes(item)) return ItemRun{ItemResult::Done, item.m_bRestart};
+    if (!install.exitCode) {
+        log.Write(name + L": exit code unknown, not judged; row Done");
+        return ItemRun{ItemResult::Done, item.m_bRestart};
+    }
+    const std::wstring code = ExitCodeText(install.exitCode);
+    switch (JudgeInstallerExit(item, *install.exitCode)) {
+        case InstallerVerdict::Done:
+            log.Write(name + L": " + code + L" is a success code of the disc");
+            return ItemRun{ItemResult::Done, item.m_bRestart};
+        case InstallerVerdict::DoneRestartNeeded:
+            log.Write(name + L": " + code + L" is a restart code of the disc; a restart follows");
+            return ItemRun{ItemResult::Done, true};
+        case InstallerVerdict::Failed:
+            break;
+    }
+    log.Write(name + L": " + code + L" is not a success code of the disc; row Failed");
+    return ItemRun{ItemResult::Failed, false};
+}
+
 // One item: its uninstall when installed, its install, the pauses and the status cell.
-ItemResult RunItem(const CItem& item, int row, const std::wstring& discRoot, const RunTexts& texts,
-                   const RunServices& services) {
+ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const RunTexts& texts,
+                const RunServices& services) {
     InstallList& list = services.list;
     const std::wstring name = L"Item " + DecimalText(item.m_nItemNo);
     services.log.Write(name + L" \"" + item.m_strTitle + L"\", row " + DecimalText(row + 1) + L", begins");
@@ -160,23 +199,27 @@ ItemResult RunItem(const CItem& item, int row, const std::wstring& discRoot, con
 
     if (item.m_bInstalled) {
         services.log.Write(name + L": installed already, uninstalled first");
-        if (RunCommand(services, discRoot, item.m_strUninstallCmd, name + L": uninstall") != CommandEnd::NotStarted) {
+        if (RunCommand(services, discRoot, item.m_strUninstallCmd, name + L": uninstall").end != CommandEnd::NotStarted) {
             services.sleeper.Sleep(kPauseAfterUninstallMs);
         }
     }
 
-    const bool ended = RunCommand(services, discRoot, item.m_strInstallCmd, name + L": install") == CommandEnd::Ended;
-    const ItemResult result = ended ? ItemResult::Done : ItemResult::Failed;
-    if (ended && item.m_nWaitTime > 0) services.sleeper.Sleep(static_cast<unsigned>(item.m_nWaitTime));
+    const CommandRun install = RunCommand(services, discRoot, item.m_strInstallCmd, name + L": install");
+    const ItemRun run = JudgeInstall(item, install, name, services.log);
+    const bool done = run.result == ItemResult::Done;
+    if (install.end == CommandEnd::Ended && item.m_nWaitTime > 0) {
+        services.sleeper.Sleep(static_cast<unsigned>(item.m_nWaitTime));
+    }
     services.timer.StopProgressTimer();
-    ShowStatus(list, row, ended ? texts.done : texts.failed);
-    services.log.Write(name + L": row " + DecimalText(row + 1) + L" result " + ItemResultName(result));
-    if (ended && IsApplication(item) && !item.m_strGUID.empty()) {
+    ShowStatus(list, row, done ? texts.done : texts.failed);
+    services.log.Write(name + L": row " + DecimalText(row + 1) + L" result " + ItemResultName(run.result));
+    // A failed installer installed nothing that detection should take for installed.
+    if (done && IsApplication(item) && !item.m_strGUID.empty()) {
         const std::wstring keyPath = UninstallKeyPathOf(item.m_strGUID);
         services.marker.WriteInstallMarker(keyPath, MarkerVersionOf(item));
         services.log.Write(name + L": install marker set in " + keyPath);
     }
-    return result;
+    return run;
 }
 
 RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
@@ -212,11 +255,12 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                 continue;
             }
 
-            const ItemResult result = RunItem(*item, row, discRoot, texts, services);
+            const ItemRun run = RunItem(*item, row, discRoot, texts, services);
             currentRow = -1;
-            if (result == ItemResult::Done) {
+            if (run.result == ItemResult::Failed) outcome.anyFailed = true;
+            if (run.result == ItemResult::Done) {
                 if (item->m_bRescan) outcome.m_bRescanRequested = true;
-                if (item->m_bRestart) {
+                if (run.restartNeeded) {
                     outcome.m_strWaitingList = WaitingListBelow(items, list, row);
                     outcome.code = WM_INSTALLATION_RESTART;
                     // The restart step writes the same list again; with nothing below, it writes
@@ -233,6 +277,8 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
         if (switches.m_bShowErrorMessage) services.sink.ShowMessage(L"Post WM_INSTALLATION_COMPLETE");
     } catch (...) {
         outcome.stop = RunStop::ByError;
+        // The row being run is shown "Failed" below, whether or not the list lets it be written.
+        if (currentRow >= 0) outcome.anyFailed = true;
         // The list may be what failed; what the run decided so far is kept whatever happens here.
         try {
             if (currentRow >= 0) {

@@ -79,6 +79,9 @@ struct RunOutcome {
     RunStop stop = RunStop::None;
     std::wstring notRun;                  // stopped runs: the checked items not run, "4@7@12"
     bool notRunStored = false;            // stopped on request: notRun is in the restart record
+    // A row of the run ended "Failed": its installer could not be started or waited for, its exit
+    // code is not one the disc calls success, or an error ended the run during it.
+    bool anyFailed = false;
 };
 
 // What the run is steered by besides its services. Both are optional.
@@ -96,7 +99,9 @@ struct RunControl {
 // the end of the run. The catalogue is only read. Shows "Post WM_INSTALLATION_COMPLETE" under the
 // ShowErrorMessage switch before a normal end; the caller posts the outcome's code. An item is
 // "Done" only when its installer was seen to end; an installer that cannot be waited for is
-// "Failed". An exception ends the run as RunStop::ByError with the outcome recorded so far. The
+// "Failed". An item with exit-code keys has its installer's code judged (JudgeInstallerExit): a
+// code that is not a success code makes the row "Failed", a restart code acts as the item's
+// "Restart" flag. An exception ends the run as RunStop::ByError with the outcome recorded so far. The
 // log gets the run's beginning and end and, for each item, its command lines, working folder,
 // exit codes and result.
 RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,

@@ -31,6 +31,12 @@ bool LoggedRestartRecordStore::CanChangeRecord() {
     return changeable;
 }
 
+std::optional<UnattendedResume> LoggedRestartRecordStore::ReadUnattendedValue() {
+    const std::optional<UnattendedResume> unattended = m_store.ReadUnattendedValue();
+    m_log.Write(L"Restart record's unattended run: " + UnattendedResumeText(unattended));
+    return unattended;
+}
+
 bool LoggedRemainderRecord::Store(const std::wstring& waitingList) {
     const bool stored = m_record.Store(waitingList);
     if (waitingList.empty()) {
@@ -64,9 +70,11 @@ void LoggedRestartSystem::RemoveRunOnce() {
     m_log.Write(L"RunOnce \"" + std::wstring(kRunOnceValueName) + L"\" removed");
 }
 
-bool LoggedRestartSystem::WriteRecord(const std::wstring& waitingList) {
-    const bool written = m_system.WriteRecord(waitingList);
-    m_log.Write(L"Restart record written, waiting list \"" + waitingList + L"\": " + Outcome(written));
+bool LoggedRestartSystem::WriteRecord(const std::wstring& waitingList,
+                                      const std::optional<UnattendedResume>& unattended) {
+    const bool written = m_system.WriteRecord(waitingList, unattended);
+    const std::wstring mode = unattended ? L", unattended run " + UnattendedResumeText(unattended) : std::wstring();
+    m_log.Write(L"Restart record written, waiting list \"" + waitingList + L"\"" + mode + L": " + Outcome(written));
     return written;
 }
 

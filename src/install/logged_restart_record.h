@@ -16,6 +16,7 @@ public:
     LoggedRestartRecordStore(RestartRecordStore& store, RunLog& log) : m_store(store), m_log(log) {}
     WaitingListRead ReadWaitingListValue(std::wstring& text) override;
     bool CanChangeRecord() override;
+    std::optional<UnattendedResume> ReadUnattendedValue() override;
 
 private:
     RestartRecordStore& m_store;
@@ -39,7 +40,7 @@ public:
     bool CopyOverFile(const std::wstring& from, const std::wstring& to) override;
     bool SetRunOnce(const std::wstring& commandLine) override;
     void RemoveRunOnce() override;
-    bool WriteRecord(const std::wstring& waitingList) override;
+    bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override;
     // The log is made to survive the restart the command begins.
     void StartCommand(const std::wstring& commandLine) override;
 

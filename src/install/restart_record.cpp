@@ -1,5 +1,7 @@
 #include "install/restart_record.h"
 
+#include <algorithm>
+
 #include "config/text.h"
 
 namespace tavelin {
@@ -18,6 +20,40 @@ ResumeMode ResumeModeFor(const std::wstring& waitingList, bool recordChangeable)
     return recordChangeable ? ResumeMode::Automatic : ResumeMode::AskFirst;
 }
 
+std::wstring UnattendedValueData(const UnattendedResume& unattended) {
+    std::wstring data = unattended.mode;
+    data.push_back(L'\0');
+    if (!unattended.logFile.empty()) {
+        data += unattended.logFile;
+        data.push_back(L'\0');
+    }
+    data.push_back(L'\0');
+    return data;
+}
+
+std::optional<UnattendedResume> ParseUnattendedValue(const std::wstring& data) {
+    // The strings up to the first empty one; a value written without its closing nulls ends at
+    // the end of the data.
+    std::vector<std::wstring> strings;
+    for (std::size_t start = 0; start < data.size();) {
+        const std::size_t end = std::min(data.find(L'\0', start), data.size());
+        if (end == start) break;
+        strings.push_back(data.substr(start, end - start));
+        start = end + 1;
+    }
+    if (strings.empty() || (strings[0] != kUnattendedQuiet && strings[0] != kUnattendedPassive)) return std::nullopt;
+    UnattendedResume unattended;
+    unattended.mode = strings[0];
+    if (strings.size() > 1) unattended.logFile = strings[1];
+    return unattended;
+}
+
+std::wstring UnattendedResumeText(const std::optional<UnattendedResume>& unattended) {
+    if (!unattended) return L"none";
+    if (unattended->logFile.empty()) return unattended->mode;
+    return unattended->mode + L", log " + unattended->logFile;
+}
+
 StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink) {
     std::wstring stored;
     switch (store.ReadWaitingListValue(stored)) {
@@ -33,6 +69,7 @@ StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwi
     StoredWaitingList result;
     result.list = TrimWhiteSpace(stored);
     result.mode = ResumeModeFor(result.list, !result.list.empty() && store.CanChangeRecord());
+    if (result.mode == ResumeMode::Automatic) result.unattended = store.ReadUnattendedValue();
     return result;
 }
 
@@ -68,11 +105,12 @@ const wchar_t* RegisterHelper(RestartSystem& system, const std::wstring& discRoo
 }  // namespace
 
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
-                             const DiagnosticSwitches& switches, MessageSink& sink) {
+                             const DiagnosticSwitches& switches, MessageSink& sink,
+                             const std::optional<UnattendedResume>& unattended) {
     if (waitingList.empty()) return RestartStep::CompleteInstead;
     const wchar_t* helperFailure = RegisterHelper(system, discRoot);
     // Written even when the helper failed: a start of the disc by hand then resumes the rest.
-    const bool recordWritten = system.WriteRecord(waitingList);
+    const bool recordWritten = system.WriteRecord(waitingList, unattended);
     if (helperFailure == nullptr && recordWritten) {
         system.StartCommand(kRestartCommandLine);
         return RestartStep::RestartScheduled;

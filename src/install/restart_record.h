@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ namespace tavelin {
 constexpr wchar_t kRestartRecordKeyPath[] = L"SOFTWARE\\Tavelin";
 constexpr wchar_t kWaitingListValueName[] = L"InstallWaitingList";
 constexpr wchar_t kFullPathValueName[] = L"FullPathName";
+// Present only when the run that wrote the record was unattended (REG_MULTI_SZ: the mode, then the
+// log file when one was given). Older programs read only the two values above and ignore it.
+constexpr wchar_t kUnattendedValueName[] = L"UnattendedRun";
 constexpr wchar_t kRunOnceKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr wchar_t kRunOnceValueName[] = L"Tavelin";
 constexpr wchar_t kRestartCommandLine[] = L"shutdown -r -t 15";
@@ -27,6 +31,24 @@ constexpr wchar_t kRestartHelperFileName[] = L"ReInst.exe";
 // The stored list is read whole, whatever its length; a value above this size was not written by
 // the program (a megabyte holds some 200,000 item numbers) and is left unread.
 constexpr std::size_t kMaxWaitingListBytes = 1024 * 1024;
+
+// How an unattended run that restarted Windows goes on after the restart: in the same mode, its
+// log appended to the same file.
+struct UnattendedResume {
+    std::wstring mode;     // kUnattendedQuiet or kUnattendedPassive
+    std::wstring logFile;  // the run's /log file; empty when none was given
+};
+constexpr wchar_t kUnattendedQuiet[] = L"quiet";
+constexpr wchar_t kUnattendedPassive[] = L"passive";
+
+// The value's data as REG_MULTI_SZ holds it: each string with its null, and a closing null.
+std::wstring UnattendedValueData(const UnattendedResume& unattended);
+// The value's data read back. Nothing when its first string is not a mode this program knows: a
+// record it does not understand is resumed in the window, which asks before it acts. Strings after
+// the log file are ignored, for what a later program may add.
+std::optional<UnattendedResume> ParseUnattendedValue(const std::wstring& data);
+// "quiet", "passive, log C:\deploy\disc.log", "none": for the log.
+std::wstring UnattendedResumeText(const std::optional<UnattendedResume>& unattended);
 
 enum class WaitingListRead {
     Read,
@@ -41,6 +63,8 @@ public:
     virtual WaitingListRead ReadWaitingListValue(std::wstring& text) = 0;
     // Whether this program may rewrite and delete the record (it opens for writing and deleting).
     virtual bool CanChangeRecord() = 0;
+    // The record's kUnattendedValueName, when it holds one this program understands.
+    virtual std::optional<UnattendedResume> ReadUnattendedValue() = 0;
 };
 
 // How the program goes on with a stored list.
@@ -58,14 +82,20 @@ ResumeMode ResumeModeFor(const std::wstring& waitingList, bool recordChangeable)
 struct StoredWaitingList {
     std::wstring list;  // trimmed; empty when nothing could be read
     ResumeMode mode = ResumeMode::None;
+    // Set when the run that stored the list was unattended, and only in ResumeMode::Automatic: a
+    // record that cannot be removed is never acted on without asking, so it resumes in the window.
+    std::optional<UnattendedResume> unattended;
 };
 
 // Reads the stored waiting list once per start; the record is left in place (the resumed run
-// removes it). A failure to read is shown under ShowErrorMessage.
+// removes it). A failure to read is shown under ShowErrorMessage. The unattended value is read
+// only for a list that resumes automatically.
 StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink);
 
 // The record as the run keeps it: Store writes the list with the program's full path, or removes
-// the record when the list is empty. False when the registry refused.
+// the record when the list is empty. False when the registry refused. The unattended value is left
+// as it is: the run that rewrites the list is the run the value describes, and it goes with the
+// record.
 class RemainderRecord {
 public:
     virtual ~RemainderRecord() = default;
@@ -82,7 +112,9 @@ public:
     virtual bool CopyOverFile(const std::wstring& from, const std::wstring& to) = 0;
     virtual bool SetRunOnce(const std::wstring& commandLine) = 0;
     virtual void RemoveRunOnce() = 0;
-    virtual bool WriteRecord(const std::wstring& waitingList) = 0;  // with the program's own full path
+    // With the program's own full path; the unattended value written when given, removed when not,
+    // so that a record is never resumed in the mode of an earlier run.
+    virtual bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) = 0;
     virtual void StartCommand(const std::wstring& commandLine) = 0;
 };
 
@@ -100,8 +132,10 @@ const wchar_t* RestartStepName(RestartStep step);
 // Copies the helper from the disc's Lib folder into the protected folder, registers it to run
 // once, writes the record, and only when all of that worked starts the restart. When a step fails
 // nothing restarts; the record is written all the same, so that the next start of the disc by hand
-// resumes the rest.
+// resumes the rest. An unattended run passes its mode and log file, which the record keeps so that
+// the run resumed after the restart is unattended too.
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
-                             const DiagnosticSwitches& switches, MessageSink& sink);
+                             const DiagnosticSwitches& switches, MessageSink& sink,
+                             const std::optional<UnattendedResume>& unattended = std::nullopt);
 
 }  // namespace tavelin

@@ -54,6 +54,31 @@ WaitingListRead Win32RestartRecordStore::ReadWaitingListValue(std::wstring& text
     return WaitingListRead::ValueUnreadable;
 }
 
+std::optional<UnattendedResume> Win32RestartRecordStore::ReadUnattendedValue() {
+    // A mode and a path; anything larger was not written by the program.
+    constexpr DWORD kMaxUnattendedBytes = 64 * 1024;
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_READ | kRecordView, key.Receive()) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.Get(), kUnattendedValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ || size > kMaxUnattendedBytes) {
+        return std::nullopt;
+    }
+    std::wstring data(size / sizeof(wchar_t), L'\0');
+    DWORD got = size;
+    if (RegQueryValueExW(key.Get(), kUnattendedValueName, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &got) !=
+            ERROR_SUCCESS ||
+        type != REG_MULTI_SZ) {
+        return std::nullopt;
+    }
+    data.resize(got / sizeof(wchar_t));
+    return ParseUnattendedValue(data);
+}
+
 bool Win32RestartRecordStore::CanChangeRecord() {
     UniqueKey key;
     return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_SET_VALUE | DELETE | kRecordView,
@@ -62,15 +87,27 @@ bool Win32RestartRecordStore::CanChangeRecord() {
 
 namespace {
 
-bool WriteRecordValues(const std::wstring& waitingList, const std::wstring& programPath) {
+UniqueKey CreateRecordKey() {
     UniqueKey key;
     // MAXIMUM_ALLOWED is what RegCreateKeyW asks for; the Ex form is needed only to name the view.
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, nullptr, 0, MAXIMUM_ALLOWED | kRecordView,
-                        nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
-        return false;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, nullptr, 0, MAXIMUM_ALLOWED | kRecordView, nullptr,
+                    key.Receive(), nullptr);
+    return key;
+}
+
+bool WriteListAndPath(HKEY key, const std::wstring& waitingList, const std::wstring& programPath) {
+    return SetTextValue(key, kWaitingListValueName, REG_SZ, waitingList) &&
+           SetTextValue(key, kFullPathValueName, REG_SZ, programPath);
+}
+
+bool WriteUnattended(HKEY key, const std::optional<UnattendedResume>& unattended) {
+    if (!unattended) {
+        const LONG deleted = RegDeleteValueW(key, kUnattendedValueName);
+        return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
     }
-    return SetTextValue(key.Get(), kWaitingListValueName, REG_SZ, waitingList) &&
-           SetTextValue(key.Get(), kFullPathValueName, REG_SZ, programPath);
+    const std::wstring data = UnattendedValueData(*unattended);
+    return RegSetValueExW(key, kUnattendedValueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -86,7 +123,8 @@ Win32RemainderRecord::Win32RemainderRecord(std::wstring programPath) : m_program
 
 bool Win32RemainderRecord::Store(const std::wstring& waitingList) {
     if (waitingList.empty()) return DeleteRestartRecord();
-    return WriteRecordValues(waitingList, m_programPath);
+    const UniqueKey key = CreateRecordKey();
+    return key.Valid() && WriteListAndPath(key.Get(), waitingList, m_programPath);
 }
 
 Win32RestartSystem::Win32RestartSystem() : m_programPath(RunningProgramPath()) {}
@@ -122,8 +160,11 @@ void Win32RestartSystem::RemoveRunOnce() {
     }
 }
 
-bool Win32RestartSystem::WriteRecord(const std::wstring& waitingList) {
-    return WriteRecordValues(waitingList, m_programPath);
+bool Win32RestartSystem::WriteRecord(const std::wstring& waitingList,
+                                     const std::optional<UnattendedResume>& unattended) {
+    const UniqueKey key = CreateRecordKey();
+    return key.Valid() && WriteListAndPath(key.Get(), waitingList, m_programPath) &&
+           WriteUnattended(key.Get(), unattended);
 }
 
 // The only command the record starts is Windows' own restart command.

@@ -14,6 +14,7 @@ class Win32RestartRecordStore : public RestartRecordStore {
 public:
     WaitingListRead ReadWaitingListValue(std::wstring& text) override;
     bool CanChangeRecord() override;
+    std::optional<UnattendedResume> ReadUnattendedValue() override;
 };
 
 // The record with the list and the program's full path (the running program by default).
@@ -27,7 +28,7 @@ private:
     std::wstring m_programPath;
 };
 
-// Removes SOFTWARE\Tavelin with both its values; true when it is gone.
+// Removes SOFTWARE\Tavelin with all its values; true when it is gone.
 bool DeleteRestartRecord();
 
 class Win32RestartSystem : public RestartSystem {
@@ -40,7 +41,7 @@ public:
     bool CopyOverFile(const std::wstring& from, const std::wstring& to) override;
     bool SetRunOnce(const std::wstring& commandLine) override;
     void RemoveRunOnce() override;
-    bool WriteRecord(const std::wstring& waitingList) override;
+    bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override;
     void StartCommand(const std::wstring& commandLine) override;
 
 private:

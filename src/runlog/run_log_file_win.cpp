@@ -103,4 +103,23 @@ std::shared_ptr<RunLog> StartRunLog(const std::wstring& programFolder) {
     return log;
 }
 
+bool AddAppendedLogFile(RunLog& log, const std::wstring& path) {
+    UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        log.Write(L"The log file " + path + L" could not be opened (error " + std::to_wstring(GetLastError()) +
+                  L"); the log goes on without it");
+        return false;
+    }
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart == 0) {
+        static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+        DWORD written = 0;
+        WriteFile(file.Get(), kByteOrderMark, 3, &written, nullptr);
+    }
+    log.AddDestination(std::make_unique<RunLogFile>(std::move(file)));
+    log.Write(L"Log also written to " + path);
+    return true;
+}
+
 }  // namespace tavelin

@@ -37,4 +37,9 @@ private:
 // as it would without one.
 std::shared_ptr<RunLog> StartRunLog(const std::wstring& programFolder);
 
+// /log FILE: the log goes to that file as well, appended to what an earlier start wrote there (the
+// same deployment before a restart). A new file starts with the byte-order mark. False, with a line
+// in the log saying why, when the file cannot be opened; the log goes on without it.
+bool AddAppendedLogFile(RunLog& log, const std::wstring& path);
+
 }  // namespace tavelin

@@ -211,6 +211,7 @@ TEST(InstallationRun, OneItemStepByStep) {
     const RunOutcome outcome = run.Go();
     EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE);
     EXPECT_FALSE(outcome.m_bRescanRequested);
+    EXPECT_FALSE(outcome.anyFailed);
     EXPECT_EQ(Joined(run.log),
               "progress 0 Installing\n"
               "position 0 0\n"
@@ -281,6 +282,7 @@ TEST(InstallationRun, FailedStartIsMarkedAndTheRunGoesOn) {
     run.launcher.m_failing.insert(L"\"D:\\Apps\\A\\Setup.exe\"");
     const RunOutcome outcome = run.Go();
     EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE);
+    EXPECT_TRUE(outcome.anyFailed);
     EXPECT_FALSE(outcome.m_bRescanRequested);
     EXPECT_TRUE(outcome.m_strWaitingList.empty());
     EXPECT_TRUE(Contains(run.log, "text 0,3 Failed"));
@@ -411,12 +413,77 @@ TEST(InstallationRun, WaitThatFailsIsAFailedItem) {
     run.launcher.m_slices = {WaitResult::StillRunning, WaitResult::Failed};
     const RunOutcome outcome = run.Go();
     EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE);
+    EXPECT_TRUE(outcome.anyFailed);
     EXPECT_FALSE(outcome.m_bRescanRequested);
     EXPECT_TRUE(Contains(run.log, "text 0,3 Failed")) << Joined(run.log);
     EXPECT_FALSE(Contains(run.log, "text 0,3 Done"));
     EXPECT_FALSE(Contains(run.log, "sleep 5000"));
     EXPECT_FALSE(ContainsLineStarting(run.log, "marker ")) << "no marker of any kind";
     EXPECT_TRUE(Contains(run.log, "start \"D:\\Apps\\B\\Setup.exe\"")) << "the run goes on";
+}
+
+// The disc's exit-code keys decide what an installer's code means; without them, or without a code
+// to judge, the row is what it always was. Row 0 holds the item under test, an application with a
+// GUID (its marker shows whether it counted as installed); rows 1 and 2 hold plain items 2 and 3.
+TEST(InstallationRun, ExitCodesCountWhereTheDiscSaysWhatTheyMean) {
+    using Codes = std::vector<std::uint32_t>;
+    const std::uint32_t crashed = 0xC0000005;
+    struct Case {
+        const char* name;
+        Codes success;
+        Codes restart;
+        bool restartFlag;
+        std::optional<std::uint32_t> exitCode;
+        const char* status;          // row 0's result
+        bool restarts;               // the run ends with a restart, items 2 and 3 waiting
+        bool anyFailed;
+    };
+    const Case cases[] = {
+        {"no keys, code 0", {}, {}, false, 0u, "Done", false, false},
+        {"no keys, any code is done", {}, {}, false, 5u, "Done", false, false},
+        {"no keys, a crash code is done", {}, {}, false, crashed, "Done", false, false},
+        {"no keys, restart flag", {}, {}, true, 5u, "Done", true, false},
+        {"success code", {0, 3010}, {}, false, 3010u, "Done", false, false},
+        {"another code fails", {0, 3010}, {}, false, 5u, "Failed", false, true},
+        {"a crash code fails", {0}, {}, false, crashed, "Failed", false, true},
+        {"restart code", {0}, {3010, 1641}, false, 1641u, "Done", true, false},
+        {"restart code also listed as success", {0, 3010}, {3010}, false, 3010u, "Done", true, false},
+        {"only restart codes: 0 succeeds", {}, {3010}, false, 0u, "Done", false, false},
+        {"only restart codes: another code fails", {}, {3010}, false, 1u, "Failed", false, true},
+        {"restart flag with a success code", {0}, {}, true, 0u, "Done", true, false},
+        {"restart flag with a failing code", {0}, {}, true, 5u, "Failed", false, true},
+        {"code unknown: not judged", {0}, {3010}, false, std::nullopt, "Done", false, false},
+        {"code unknown, restart flag", {0}, {}, true, std::nullopt, "Done", true, false},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1, 1, 1});
+        CItem& judged = run.Add(1, 0, L"\\Apps\\A\\Setup.exe");
+        judged.m_nType = ITEM_TYPE_RECOMMENDED_APP;
+        judged.m_strGUID = L"{A}";
+        judged.m_bRescan = true;
+        judged.m_bRestart = c.restartFlag;
+        judged.m_arrSuccessCodes = c.success;
+        judged.m_arrRestartCodes = c.restart;
+        run.Add(2, 1, L"\\B.exe");
+        run.Add(3, 2, L"\\C.exe");
+        run.launcher.m_exitCodes[L"\"D:\\Apps\\A\\Setup.exe\""] = c.exitCode;
+        run.launcher.m_exitCodes[L"\"D:\\B.exe\""] = 7;  // judged by nobody: item 2 has no keys
+        const RunOutcome outcome = run.Go();
+        const bool done = std::string(c.status) == "Done";
+        EXPECT_TRUE(Contains(run.log, std::string("text 0,3 ") + c.status)) << c.name << "\n" << Joined(run.log);
+        EXPECT_EQ(outcome.anyFailed, c.anyFailed) << c.name;
+        EXPECT_EQ(outcome.code, c.restarts ? WM_INSTALLATION_RESTART : WM_INSTALLATION_COMPLETE) << c.name;
+        EXPECT_EQ(Narrow(outcome.m_strWaitingList), c.restarts ? "2@3" : "") << c.name;
+        EXPECT_EQ(outcome.m_bRescanRequested, done) << c.name;
+        EXPECT_EQ(Contains(run.log, "marker SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A} = 1.0"), done)
+            << c.name;
+        // A failed item does not stop the run; a restart does, before item 2.
+        EXPECT_EQ(Contains(run.log, "start \"D:\\B.exe\""), !c.restarts) << c.name;
+        if (!c.restarts) {
+            EXPECT_TRUE(Contains(run.log, "text 1,3 Done")) << c.name;
+            EXPECT_TRUE(Contains(run.log, "text 2,3 Done")) << c.name;
+        }
+    }
 }
 
 // A service that throws after a number of calls, as an allocation failure would.
@@ -460,6 +527,7 @@ TEST(InstallationRun, AnErrorStopsTheRunWithWhatItDecided) {
                                                   run.switches, services))
             << c.name;
         EXPECT_EQ(Narrow(RunStopName(outcome.stop)), "ByError") << c.name;
+        EXPECT_TRUE(outcome.anyFailed) << c.name << ": the row being run ends Failed";
         EXPECT_TRUE(Contains(run.log, c.failedRow)) << c.name << "\n" << Joined(run.log);
         EXPECT_EQ(Narrow(outcome.notRun), c.notRun) << c.name;
         EXPECT_EQ(outcome.m_bRescanRequested, c.rescan) << c.name;
@@ -515,6 +583,28 @@ TEST(InstallationRun, AResumedRunRewritesItsRecordAfterEachItem) {
 }
 
 // Closing during a run: the item that runs is finished, the rest goes into the record.
+// A restart code in a resumed run leaves the record as the "Restart" flag does: the items below.
+TEST(InstallationRun, ARestartCodeInAResumedRunKeepsTheRestInTheRecord) {
+    RunBench run({1, 1, 1});
+    run.Add(1, 0, L"\\A.exe");
+    CItem& restarting = run.Add(2, 1, L"\\B.exe");
+    restarting.m_arrRestartCodes = {3010};
+    run.Add(3, 2, L"\\C.exe");
+    run.launcher.m_exitCodes[L"\"D:\\B.exe\""] = 3010;
+    RecordingRemainder record;
+    RunControl control;
+    control.record = &record;
+    control.keepRecord = true;
+    const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
+                               run.services, run.services, run.services, run.runLog.Log()};
+    const RunOutcome outcome =
+        RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
+    EXPECT_EQ(outcome.code, WM_INSTALLATION_RESTART);
+    EXPECT_EQ(Narrow(outcome.m_strWaitingList), "3");
+    EXPECT_EQ(record.stored, (std::vector<std::string>{"2@3", "3"}));
+    EXPECT_FALSE(Contains(run.log, "start \"D:\\C.exe\""));
+}
+
 TEST(InstallationRun, AStopRequestEndsTheRunAfterTheCurrentItem) {
     struct Case {
         const char* name;
@@ -634,6 +724,46 @@ TEST(InstallationRunLog, CommandsThatStartNothingOrCannotBeAwaited) {
         const std::vector<std::string> lines = run.runLog.Lines();
         ASSERT_EQ(lines.size(), 4 + c.expected.size()) << c.name << "\n" << run.runLog.Joined();
         EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end() - 1), c.expected) << c.name;
+    }
+}
+
+// The verdict on a judged code is in the log beside the code itself; unjudged codes get none.
+TEST(InstallationRunLog, TheVerdictOnAJudgedExitCode) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> success;
+        std::vector<std::uint32_t> restart;
+        std::optional<std::uint32_t> exitCode;
+        const char* verdict;  // empty: no verdict line
+        const char* result;
+    };
+    const Case cases[] = {
+        {"not judged", {}, {}, 5u, "", "Item 3: row 1 result Done"},
+        {"success", {0}, {}, 0u, "Item 3: exit code 0 is a success code of the disc", "Item 3: row 1 result Done"},
+        {"failure", {0}, {}, 5u, "Item 3: exit code 5 is not a success code of the disc; row Failed",
+         "Item 3: row 1 result Failed"},
+        {"failure, large code", {0}, {}, 0xC0000005u,
+         "Item 3: exit code 3221225477 (0xC0000005) is not a success code of the disc; row Failed",
+         "Item 3: row 1 result Failed"},
+        {"restart", {}, {3010}, 3010u, "Item 3: exit code 3010 is a restart code of the disc; a restart follows",
+         "Item 3: row 1 result Done"},
+        {"unknown code", {0}, {}, std::nullopt, "Item 3: exit code unknown, not judged; row Done",
+         "Item 3: row 1 result Done"},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1});
+        CItem& item = run.Add(3, 0, L"\\S.exe");
+        item.m_arrSuccessCodes = c.success;
+        item.m_arrRestartCodes = c.restart;
+        run.launcher.m_exitCodes[L"\"D:\\S.exe\""] = c.exitCode;
+        run.Go();
+        const std::vector<std::string> lines = run.runLog.Lines();
+        std::vector<std::string> expected = {"Item 3: install ended, " + Narrow(ExitCodeText(c.exitCode))};
+        if (*c.verdict != '\0') expected.push_back(c.verdict);
+        expected.push_back(c.result);
+        ASSERT_GE(lines.size(), expected.size() + 1) << c.name;
+        EXPECT_EQ(std::vector<std::string>(lines.end() - 1 - expected.size(), lines.end() - 1), expected)
+            << c.name << "\n" << run.runLog.Joined();
     }
 }
 

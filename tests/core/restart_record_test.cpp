@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,11 +28,17 @@ public:
         return status;
     }
     bool CanChangeRecord() override { return changeable; }
+    std::optional<UnattendedResume> ReadUnattendedValue() override {
+        ++unattendedReads;
+        return unattended;
+    }
 
     WaitingListRead status = WaitingListRead::Read;
     std::wstring stored;
     bool changeable = true;
+    std::optional<UnattendedResume> unattended;
     int reads = 0;
+    int unattendedReads = 0;
 };
 
 // The record is read and left in place; how the start goes on depends on whether the program
@@ -93,8 +101,9 @@ public:
         return runOnceSet;
     }
     void RemoveRunOnce() override { calls.push_back("remove runonce"); }
-    bool WriteRecord(const std::wstring& waitingList) override {
-        calls.push_back("record " + Narrow(waitingList));
+    bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override {
+        calls.push_back("record " + Narrow(waitingList) +
+                        (unattended ? " unattended " + Narrow(UnattendedResumeText(unattended)) : std::string()));
         return recordWritten;
     }
     void StartCommand(const std::wstring& commandLine) override { calls.push_back("start " + Narrow(commandLine)); }
@@ -194,6 +203,159 @@ TEST(RestartAndResume, RunOnceCommandIsQuotedWhenThePathHasBlanks) {
     }
 }
 
+// The unattended value's data, as the registry stores it, and what is read back from it: the
+// program must not resume quietly on a value it does not understand.
+TEST(UnattendedValue, DataAndWhatIsReadBack) {
+    const std::wstring quietWithLog(L"quiet\0C:\\Deploy\\disc.log\0\0", 26);
+    EXPECT_EQ(UnattendedValueData({L"quiet", L"C:\\Deploy\\disc.log"}), quietWithLog);
+    EXPECT_EQ(UnattendedValueData({L"passive", L""}), std::wstring(L"passive\0\0", 9));
+
+    struct Case {
+        const char* name;
+        std::wstring data;
+        bool understood;
+        const char* mode;
+        const char* logFile;
+    };
+    const Case cases[] = {
+        {"quiet with a log", quietWithLog, true, "quiet", "C:\\Deploy\\disc.log"},
+        {"passive without a log", std::wstring(L"passive\0\0", 9), true, "passive", ""},
+        {"without its closing nulls", L"quiet", true, "quiet", ""},
+        {"log without its closing nulls", std::wstring(L"quiet\0D:\\x.log", 14), true, "quiet", "D:\\x.log"},
+        {"strings a later program adds", std::wstring(L"quiet\0D:\\x.log\0more\0\0", 21), true, "quiet", "D:\\x.log"},
+        {"empty", L"", false, "", ""},
+        {"only nulls", std::wstring(L"\0\0", 2), false, "", ""},
+        {"empty mode before a log", std::wstring(L"\0quiet\0\0", 8), false, "", ""},
+        {"unknown mode", std::wstring(L"silent\0\0", 8), false, "", ""},
+        {"mode in other case", std::wstring(L"Quiet\0\0", 7), false, "", ""},
+    };
+    for (const Case& c : cases) {
+        const std::optional<UnattendedResume> read = ParseUnattendedValue(c.data);
+        ASSERT_EQ(read.has_value(), c.understood) << c.name;
+        if (!read) continue;
+        EXPECT_EQ(Narrow(read->mode), c.mode) << c.name;
+        EXPECT_EQ(Narrow(read->logFile), c.logFile) << c.name;
+    }
+}
+
+// A record in memory, with the registry's rules for its values: what the restart writes is what
+// the next start reads, the run's rewrites keep the unattended value, and the removal takes it.
+class MemoryRecord : public RestartRecordStore, public RemainderRecord, public FakeRestartSystem {
+public:
+    WaitingListRead ReadWaitingListValue(std::wstring& text) override {
+        if (values.empty()) return WaitingListRead::KeyMissing;
+        const auto list = values.find(kWaitingListValueName);
+        if (list == values.end()) return WaitingListRead::ValueUnreadable;
+        text = list->second;
+        return WaitingListRead::Read;
+    }
+    bool CanChangeRecord() override { return !values.empty(); }
+    std::optional<UnattendedResume> ReadUnattendedValue() override {
+        const auto value = values.find(kUnattendedValueName);
+        if (value == values.end()) return std::nullopt;
+        return ParseUnattendedValue(value->second);
+    }
+    bool Store(const std::wstring& waitingList) override {
+        if (waitingList.empty()) {
+            values.clear();
+        } else {
+            values[kWaitingListValueName] = waitingList;
+            values[kFullPathValueName] = L"D:\\setup.exe";
+        }
+        return true;
+    }
+    bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override {
+        FakeRestartSystem::WriteRecord(waitingList, unattended);
+        Store(waitingList);
+        if (unattended) {
+            values[kUnattendedValueName] = UnattendedValueData(*unattended);
+        } else {
+            values.erase(kUnattendedValueName);
+        }
+        return true;
+    }
+
+    std::map<std::wstring, std::wstring> values;
+};
+
+StoredWaitingList ReadAtStart(MemoryRecord& record) {
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    return ReadWaitingList(record, switches, sink);
+}
+
+TEST(UnattendedResume, ARestartOfAnUnattendedRunIsResumedUnattended) {
+    MemoryRecord record;
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    ASSERT_EQ(RestartAndResume(record, L"D:", L"4@7", switches, sink, UnattendedResume{L"quiet", L"C:\\d.log"}),
+              RestartStep::RestartScheduled);
+    EXPECT_EQ(record.calls.at(3), "record 4@7 unattended quiet, log C:\\d.log");
+
+    StoredWaitingList stored = ReadAtStart(record);
+    EXPECT_EQ(Narrow(stored.list), "4@7");
+    ASSERT_TRUE(stored.unattended.has_value());
+    EXPECT_EQ(Narrow(stored.unattended->mode), "quiet");
+    EXPECT_EQ(Narrow(stored.unattended->logFile), "C:\\d.log");
+
+    // The resumed run rewrites the list after each item: a start after an interruption now is
+    // still the same unattended run.
+    record.Store(L"7");
+    stored = ReadAtStart(record);
+    EXPECT_EQ(Narrow(stored.list), "7");
+    ASSERT_TRUE(stored.unattended.has_value());
+    EXPECT_EQ(Narrow(stored.unattended->mode), "quiet");
+
+    record.Store(L"");
+    stored = ReadAtStart(record);
+    EXPECT_EQ(stored.mode, ResumeMode::None);
+    EXPECT_FALSE(stored.unattended.has_value()) << "gone with the record";
+}
+
+TEST(UnattendedResume, ARestartOfAWindowRunLeavesNoUnattendedValue) {
+    MemoryRecord record;
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    // A record left by an unattended run is written again by a run in the window.
+    RestartAndResume(record, L"D:", L"4@7", switches, sink, UnattendedResume{L"passive", L""});
+    RestartAndResume(record, L"D:", L"7", switches, sink);
+    const StoredWaitingList stored = ReadAtStart(record);
+    EXPECT_EQ(Narrow(stored.list), "7");
+    EXPECT_EQ(stored.mode, ResumeMode::Automatic);
+    EXPECT_FALSE(stored.unattended.has_value());
+}
+
+// A record the program cannot remove is never acted on without asking, so it is not resumed
+// unattended; without a list there is nothing to resume at all.
+TEST(UnattendedResume, OnlyAListThatResumesAutomaticallyIsResumedUnattended) {
+    struct Case {
+        const char* name;
+        WaitingListRead status;
+        const wchar_t* list;
+        bool changeable;
+        bool unattended;
+    };
+    const Case cases[] = {
+        {"automatic", WaitingListRead::Read, L"4", true, true},
+        {"cannot be removed", WaitingListRead::Read, L"4", false, false},
+        {"blank list", WaitingListRead::Read, L" ", true, false},
+        {"no list", WaitingListRead::ValueUnreadable, L"", true, false},
+        {"no record", WaitingListRead::KeyMissing, L"", true, false},
+    };
+    for (const Case& c : cases) {
+        FakeStore store;
+        store.status = c.status;
+        store.stored = c.list;
+        store.changeable = c.changeable;
+        store.unattended = UnattendedResume{L"quiet", L""};
+        DiagnosticSwitches switches;
+        RecordingSink sink;
+        const StoredWaitingList read = ReadWaitingList(store, switches, sink);
+        EXPECT_EQ(read.unattended.has_value(), c.unattended) << c.name;
+        EXPECT_EQ(store.unattendedReads, c.unattended ? 1 : 0) << c.name;
+    }
+}
+
 // The log tells what the record held when it was read, and each change made to it, with whether
 // the system let it happen; the steps themselves see the real answers.
 TEST(LoggedRestartRecord, ReadingTellsWhatWasFound) {
@@ -207,7 +369,9 @@ TEST(LoggedRestartRecord, ReadingTellsWhatWasFound) {
     };
     const Case cases[] = {
         {"a list", WaitingListRead::Read, L" 4@7 ", true,
-         {"Restart record read: waiting list \" 4@7 \"", "Restart record can be rewritten and deleted"}, "Automatic"},
+         {"Restart record read: waiting list \" 4@7 \"", "Restart record can be rewritten and deleted",
+          "Restart record's unattended run: none"},
+         "Automatic"},
         {"a list that cannot be removed", WaitingListRead::Read, L"4", false,
          {"Restart record read: waiting list \"4\"", "Restart record cannot be rewritten or deleted by this program"},
          "AskFirst"},
@@ -283,6 +447,21 @@ TEST(LoggedRestartRecord, EveryStepOfARestartWithItsResult) {
         RestartAndResume(system, L"D:", L"4@7", switches, sink);
         EXPECT_EQ(memory.Lines(), c.lines) << c.name;
     }
+}
+
+TEST(LoggedRestartRecord, TheUnattendedRunWrittenAndRead) {
+    MemoryRecord real;
+    MemoryRunLog memory;
+    LoggedRestartSystem system(real, memory.Log());
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    RestartAndResume(system, L"D:", L"4", switches, sink, UnattendedResume{L"quiet", L"C:\\d.log"});
+    EXPECT_TRUE(memory.Has("Restart record written, waiting list \"4\", unattended run quiet, log C:\\d.log: done"))
+        << memory.Joined();
+    LoggedRestartRecordStore store(real, memory.Log());
+    const StoredWaitingList stored = ReadWaitingList(store, switches, sink);
+    ASSERT_TRUE(stored.unattended.has_value());
+    EXPECT_EQ(memory.Lines().back(), "Restart record's unattended run: quiet, log C:\\d.log");
 }
 
 // The restart may be the end of everything in the system's cache: the log is on the disk first.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,7 @@ void StoreRawList(const BYTE* bytes, DWORD size) {
 
 TEST_F(RestartRecord, WrittenReadAndKeptUntilRemoved) {
     Win32RestartSystem system(L"C:\\Disc\\setup.exe");
-    ASSERT_TRUE(system.WriteRecord(L"4@7@12"));
+    ASSERT_TRUE(system.WriteRecord(L"4@7@12", std::nullopt));
     const StoredText list = ReadText(kRestartRecordKeyPath, kWaitingListValueName);
     EXPECT_EQ(list.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(list.bytes, 7u * sizeof(wchar_t)) << "stored whole, with its null";
@@ -104,6 +105,99 @@ TEST_F(RestartRecord, WrittenReadAndKeptUntilRemoved) {
     EXPECT_EQ(sink.messages, std::vector<std::string>{"Error : Failed to open SOFTWARE\\Tavelin"});
 }
 
+// The whole data of a value, nulls included.
+std::wstring ReadRawValue(const wchar_t* name, DWORD& type) {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_READ | kProgramView, key.Receive()) !=
+        ERROR_SUCCESS) {
+        return L"<no key>";
+    }
+    wchar_t data[512] = {};
+    DWORD bytes = sizeof data;
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS) {
+        return L"<no value>";
+    }
+    return std::wstring(data, bytes / sizeof(wchar_t));
+}
+
+StoredWaitingList ReadAtStart() {
+    Win32RestartRecordStore store;
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    return ReadWaitingList(store, switches, sink);
+}
+
+// An unattended run's restart leaves its mode and log file beside the list, as a list of texts an
+// older program passes over; the run's rewrites keep it, a window run's restart and the record's
+// removal take it away.
+TEST_F(RestartRecord, AnUnattendedRunIsRememberedBesideTheList) {
+    Win32RestartSystem system(L"C:\\Disc\\setup.exe");
+    ASSERT_TRUE(system.WriteRecord(L"4@7", UnattendedResume{L"quiet", L"C:\\Deploy Logs\\disc.log"}));
+    DWORD type = 0;
+    EXPECT_EQ(ReadRawValue(kUnattendedValueName, type), std::wstring(L"quiet\0C:\\Deploy Logs\\disc.log\0\0", 31));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"4@7") << "today's values as they were";
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kFullPathValueName).text, L"C:\\Disc\\setup.exe");
+
+    StoredWaitingList read = ReadAtStart();
+    EXPECT_EQ(read.mode, ResumeMode::Automatic);
+    ASSERT_TRUE(read.unattended.has_value());
+    EXPECT_EQ(read.unattended->mode, L"quiet");
+    EXPECT_EQ(read.unattended->logFile, L"C:\\Deploy Logs\\disc.log");
+
+    ASSERT_TRUE(Win32RemainderRecord(L"C:\\Disc\\setup.exe").Store(L"7"));
+    read = ReadAtStart();
+    EXPECT_EQ(read.list, L"7");
+    ASSERT_TRUE(read.unattended.has_value()) << "the resumed run's rewrite keeps it";
+    EXPECT_EQ(read.unattended->logFile, L"C:\\Deploy Logs\\disc.log");
+
+    ASSERT_TRUE(system.WriteRecord(L"7", UnattendedResume{L"passive", L""}));
+    EXPECT_EQ(ReadRawValue(kUnattendedValueName, type), std::wstring(L"passive\0\0", 9));
+    read = ReadAtStart();
+    ASSERT_TRUE(read.unattended.has_value());
+    EXPECT_EQ(read.unattended->mode, L"passive");
+    EXPECT_EQ(read.unattended->logFile, L"");
+
+    ASSERT_TRUE(system.WriteRecord(L"7", std::nullopt));
+    EXPECT_EQ(ReadRawValue(kUnattendedValueName, type), L"<no value>") << "a window run's restart";
+    EXPECT_FALSE(ReadAtStart().unattended.has_value());
+
+    ASSERT_TRUE(system.WriteRecord(L"7", UnattendedResume{L"quiet", L""}));
+    ASSERT_TRUE(Win32RemainderRecord(L"C:\\Disc\\setup.exe").Store(L""));
+    EXPECT_FALSE(RecordKeyExists()) << "the value goes with the record";
+    EXPECT_FALSE(ReadAtStart().unattended.has_value());
+}
+
+// Only a list of texts naming a known mode resumes unattended: anything else resumes in the window.
+TEST_F(RestartRecord, AnUnattendedValueNotUnderstoodIsIgnored) {
+    struct Case {
+        const char* name;
+        DWORD type;
+        std::wstring data;
+    };
+    const Case cases[] = {
+        {"plain text", REG_SZ, std::wstring(L"quiet\0", 6)},
+        {"unknown mode", REG_MULTI_SZ, std::wstring(L"hidden\0\0", 8)},
+        {"empty", REG_MULTI_SZ, std::wstring()},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Win32RestartSystem(L"C:\\Disc\\setup.exe").WriteRecord(L"4", std::nullopt));
+        UniqueKey key;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_SET_VALUE | kProgramView,
+                                key.Receive()),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.Get(), kUnattendedValueName, 0, c.type,
+                                 reinterpret_cast<const BYTE*>(c.data.data()),
+                                 static_cast<DWORD>(c.data.size() * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        const StoredWaitingList read = ReadAtStart();
+        EXPECT_EQ(read.list, L"4") << c.name;
+        EXPECT_EQ(read.mode, ResumeMode::Automatic) << c.name;
+        EXPECT_FALSE(read.unattended.has_value()) << c.name;
+        RemoveRestartTraces();
+    }
+}
+
 // The list was read into 260 bytes: 43 two-digit item numbers were the most a restart could keep.
 TEST_F(RestartRecord, ListsOfAnyLengthAreReadWhole) {
     std::wstring sixtyItems;
@@ -111,7 +205,7 @@ TEST_F(RestartRecord, ListsOfAnyLengthAreReadWhole) {
     const std::wstring lists[] = {std::wstring(129, L'7'), std::wstring(130, L'7'), sixtyItems,
                                   std::wstring(20000, L'7')};
     for (const std::wstring& list : lists) {
-        ASSERT_TRUE(Win32RestartSystem(L"C:\\Disc\\setup.exe").WriteRecord(list));
+        ASSERT_TRUE(Win32RestartSystem(L"C:\\Disc\\setup.exe").WriteRecord(list, std::nullopt));
         Win32RestartRecordStore store;
         DiagnosticSwitches switches;
         switches.m_bShowErrorMessage = true;
@@ -339,15 +433,17 @@ TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
 TEST_F(RestartRecord, KeptInThe32BitViewByEitherProgram) {
     if (!RunsOn64BitWindows()) GTEST_SKIP() << "needs a 64-bit prefix";
     Win32RestartSystem system(L"C:\\Disc\\setup.exe");
-    system.WriteRecord(L"4@7");
+    system.WriteRecord(L"4@7", UnattendedResume{L"quiet", L""});
     system.SetRunOnce(L"C:\\Temp\\Tavelin\\ReInst.exe");
     const wchar_t kRedirectedRecord[] = L"SOFTWARE\\Wow6432Node\\Tavelin";
     const wchar_t kRedirectedRunOnce[] = L"SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
     EXPECT_EQ(ReadText(kRedirectedRecord, kWaitingListValueName, KEY_WOW64_64KEY).text, L"4@7");
     EXPECT_EQ(ReadText(kRedirectedRunOnce, kRunOnceValueName, KEY_WOW64_64KEY).text,
               L"C:\\Temp\\Tavelin\\ReInst.exe");
+    EXPECT_TRUE(ReadText(kRedirectedRecord, kUnattendedValueName, KEY_WOW64_64KEY).found);
     EXPECT_FALSE(ReadText(kRestartRecordKeyPath, kWaitingListValueName, KEY_WOW64_64KEY).found)
         << "nothing in the 64-bit view";
+    EXPECT_FALSE(ReadText(kRestartRecordKeyPath, kUnattendedValueName, KEY_WOW64_64KEY).found);
 
     DeleteRestartRecord();
     EXPECT_FALSE(ReadText(kRedirectedRecord, kWaitingListValueName, KEY_WOW64_64KEY).found) << "deleted there too";
@@ -394,7 +490,7 @@ TEST_F(RestartRecord, HelperStartsTheRecordedProgramInItsFolder) {
 
     EXPECT_EQ(RunHelper(helper), 1) << "without a record the helper does nothing";
 
-    Win32RestartSystem(program).WriteRecord(L"4");
+    Win32RestartSystem(program).WriteRecord(L"4", std::nullopt);
     EXPECT_EQ(RunHelper(helper), 0);
     EXPECT_FALSE(RecordedValue(L"TavelinTarget command").empty()) << "the recorded program ran";
     EXPECT_EQ(Narrow(RecordedValue(L"TavelinTarget folder")), Narrow(folder)) << "in its own folder";

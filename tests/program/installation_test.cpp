@@ -16,7 +16,9 @@ const char kGuid[] = "{3C0B4E1A-7E52-4F0D-9B8A-5D2E61C0A7F4}";
 
 // An application item installed by the sample installer, which writes the version value that
 // detection reads. Each test has keys of its own (`set`): the tests share one machine.
-std::string Application(const std::string& set, int number, const std::string& title, const std::string& extra = "") {
+// `installerSwitches` go to the sample installer before its action ("/exit 5").
+std::string Application(const std::string& set, int number, const std::string& title, const std::string& extra = "",
+                        const std::string& installerSwitches = "") {
     const std::string n = set + std::to_string(number);
     return "[Item_" + std::to_string(number) + "]\r\n"
            "Type=OPTIONAL_APPLICATION\r\n"
@@ -24,7 +26,8 @@ std::string Application(const std::string& set, int number, const std::string& t
            "Description_ENG=Installs " + title + ".\r\n"
            "Version=2.0\r\n"
            "Version_Path=SOFTWARE\\TavelinRunTest\\App" + n + "\\Version\r\n"
-           "Slient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay 200 /set SOFTWARE\\TavelinRunTest\\App" + n +
+           "Slient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay 200 " + installerSwitches +
+           (installerSwitches.empty() ? "" : " ") + "/set SOFTWARE\\TavelinRunTest\\App" + n +
            " Version 2.0\r\n" + extra;
 }
 
@@ -168,6 +171,40 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
     EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart2", L"Version"), L"2.0");
     EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart3", L"Version"), L"<no key>");
     EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart4", L"Version"), L"2.0");
+}
+
+// An installer's exit code counts only where the disc says what its codes mean: there a code that
+// is not a success code fails the row and a restart code restarts as the item's flag would; an
+// item without the keys is done whatever its installer returns.
+TEST_F(Installation, InstallersCodesCountWhereTheDiscSaysWhatTheyMean) {
+    const TestDisc disc = MakeDisc(
+        L"run-codes",
+        Application("Codes", 1, "Strict", "Success_Exit_Codes=0, 3010\r\n", "/exit 5") +
+            Application("Codes", 2, "Lenient", "", "/exit 5") +
+            Application("Codes", 3, "Restarting", "Success_Exit_Codes=0\r\nRestart_Exit_Codes=0xBC2\r\n", "/exit 3010") +
+            Application("Codes", 4, "Later"),
+        4);
+    const std::wstring restartCommand = SystemFolder() + L"\\shutdown.exe";
+    ASSERT_TRUE(PlaceRecorderAt(restartCommand));
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+    HWND question = WaitForQuestion(program);
+    ASSERT_NE(question, nullptr);
+    Answer(question, IDYES);
+
+    // The restart code ends the run with the fourth item stored for after the restart.
+    EXPECT_EQ(WaitForRecordedStart(L"shutdown"), L"shutdown -r -t 15");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Tavelin", L"InstallWaitingList"), L"4");
+    EXPECT_EQ(Statuses(window), L"Strict:Failed | Lenient:Done | Restarting:Done | Later:");
+    SaveScreenshot(window, L"run-codes");
+    // Every installer that ran did its work; only the rows say what the disc made of their codes.
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppCodes1", L"Version"), L"2.0");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppCodes2", L"Version"), L"2.0");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppCodes3", L"Version"), L"2.0");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppCodes4", L"Version"), L"<no key>");
+    EXPECT_FALSE(program.HasEnded());
 }
 
 }  // namespace

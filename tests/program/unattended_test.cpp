@@ -127,28 +127,44 @@ TEST(Unattended, PassiveInstallsTheChosenItemsAndClosesItself) {
 }
 
 // A restart item under /norestart: the rest waits in the restart record for the next start after
-// a restart that the caller makes; the program says so with 3010.
-TEST(Unattended, NoRestartStoresTheRestAndGives3010) {
+// a restart that the caller makes, and the program says so with 3010. That start (the restart
+// helper starts the program without switches) goes on quietly and appends to the same log.
+TEST(Unattended, NoRestartStoresTheRestAndTheNextStartResumesQuietly) {
     const wchar_t kRecordKey[] = L"SOFTWARE\\Tavelin";
     const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
     const TestDisc disc = MakeDisc(L"quiet-norestart",
                                    Application("NoRestart", 1) + "Restart=1\r\n" + Application("NoRestart", 2), 2);
-    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /norestart");
-    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
-    EXPECT_EQ(program.ExitCode(), 3010u);
+    const std::wstring log = disc.DiscRoot() + L"\\..\\quiet-norestart.log";
+    {
+        RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /norestart /log \"" + log + L"\"");
+        EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+        EXPECT_EQ(program.ExitCode(), 3010u);
+    }
     EXPECT_EQ(Installed("NoRestart", 1), L"2.0");
     EXPECT_EQ(Installed("NoRestart", 2), L"<no key>");
     EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"2");
     EXPECT_NE(ReadRegistryString(kRunOnce, L"Tavelin"), L"<no value>") << "the helper resumes after the restart";
-
-    // Nothing else of this group resumes the stored run.
-    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
     HKEY runOnce = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnce, 0, KEY_SET_VALUE | RegistryViewFlag(RegistryView::View32),
                       &runOnce) == ERROR_SUCCESS) {
         RegDeleteValueW(runOnce, L"Tavelin");
         RegCloseKey(runOnce);
     }
+
+    {
+        RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
+        EXPECT_TRUE(resumed.EndsWithoutShowingAnyWindow(60000)) << "the resumed run is quiet too";
+        EXPECT_EQ(resumed.ExitCode(), 0u);
+    }
+    EXPECT_EQ(Installed("NoRestart", 2), L"2.0");
+    EXPECT_FALSE(RegistryKeyExists(kRecordKey)) << "a run that is through leaves no record";
+    const std::string text = ReadText(log);
+    const auto first = text.find("Program ends, exit code 3010");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find("Program ends, exit code 0", first), std::string::npos) << "appended by the resumed start\n"
+                                                                               << text;
+    EXPECT_EQ(text.find("\xEF\xBB\xBF", 3), std::string::npos) << "one byte-order mark, at the start";
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
 }
 
 }  // namespace
