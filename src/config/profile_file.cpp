@@ -188,22 +188,8 @@ std::int32_t ProfileFile::NameIndex::Find(std::wstring_view name) const {
     return m_slots.empty() ? -1 : Find(name, FoldedHash(name));
 }
 
-std::int32_t ProfileFile::NameIndex::Find(std::wstring_view name, std::uint32_t hash) const {
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const std::int32_t position = m_slots[slot];
-        if (position < 0) return -1;
-        if (m_hashes[position] != hash) continue;
-        const std::size_t begin = position == 0 ? 0 : m_ends[position - 1];
-        if (m_ends[position] - begin != name.size()) continue;
-        const wchar_t* const stored = m_folded.data() + begin;
-        std::size_t i = 0;
-        while (i < name.size() && stored[i] == FoldChar(name[i])) ++i;
-        if (i == name.size()) return position;
-    }
-}
-
-std::int32_t ProfileFile::NameIndex::FindFolded(std::wstring_view folded, std::uint32_t hash) const {
+template <typename SameName>
+std::int32_t ProfileFile::NameIndex::Probe(std::uint32_t hash, SameName sameName) const {
     if (m_slots.empty()) return -1;
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
@@ -211,8 +197,22 @@ std::int32_t ProfileFile::NameIndex::FindFolded(std::wstring_view folded, std::u
         if (position < 0) return -1;
         if (m_hashes[position] != hash) continue;
         const std::size_t begin = position == 0 ? 0 : m_ends[position - 1];
-        if (std::wstring_view(m_folded).substr(begin, m_ends[position] - begin) == folded) return position;
+        if (sameName(std::wstring_view(m_folded).substr(begin, m_ends[position] - begin))) return position;
     }
+}
+
+std::int32_t ProfileFile::NameIndex::Find(std::wstring_view name, std::uint32_t hash) const {
+    // Folded as it is compared, without a folded copy of the asked name.
+    return Probe(hash, [name](std::wstring_view stored) {
+        if (stored.size() != name.size()) return false;
+        std::size_t i = 0;
+        while (i < name.size() && stored[i] == FoldChar(name[i])) ++i;
+        return i == name.size();
+    });
+}
+
+std::int32_t ProfileFile::NameIndex::FindFolded(std::wstring_view folded, std::uint32_t hash) const {
+    return Probe(hash, [folded](std::wstring_view stored) { return stored == folded; });
 }
 
 std::pair<std::int32_t, bool> ProfileFile::NameIndex::Add(std::wstring_view name) {

@@ -90,6 +90,9 @@ private:
 
     private:
         std::int32_t Find(std::wstring_view name, std::uint32_t hash) const;
+        // The position whose stored (folded) name `sameName` accepts, among those of this hash.
+        template <typename SameName>
+        std::int32_t Probe(std::uint32_t hash, SameName sameName) const;
         void Grow();
 
         std::wstring m_folded;                  // the folded names, one after another
