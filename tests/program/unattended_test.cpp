@@ -126,6 +126,21 @@ TEST(Unattended, PassiveInstallsTheChosenItemsAndClosesItself) {
     EXPECT_EQ(Installed("Passive", 2), L"2.0");
 }
 
+// /? shows the usage and ends: on the console of whoever started the program when there is one,
+// else in a message box (as here, started from a program without a console of its own to lend).
+TEST(Unattended, UsageIsShownAndNothingRuns) {
+    const TestDisc disc = MakeDisc(L"usage", Application("Usage", 1), 1);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /?");
+    if (HWND box = program.WaitForMessageBox(5000)) {
+        EXPECT_EQ(MessageBoxText(box).rfind(L"setup.exe [/quiet | /passive] [/norestart] [/log FILE]", 0), 0u)
+            << Narrow(MessageBoxText(box));
+        AnswerMessageBox(box, IDOK);
+    }
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(Installed("Usage", 1), L"<no key>");
+}
+
 // A restart item under /norestart: the rest waits in the restart record for the next start after
 // a restart that the caller makes, and the program says so with 3010. That start (the restart
 // helper starts the program without switches) goes on quietly and appends to the same log.
