@@ -16,13 +16,7 @@ const wchar_t kDeviceClass[] = L"{0b6f0d8e-2f4c-4d6a-9c1e-7a3b5d9e1f20}";
 
 // A present display adapter whose installed driver is older than the disc's.
 void AddAdapterWithOlderDriver() {
-    const std::wstring id = L"TAVPCI\\VEN_8086&DEV_27A0";
-    AddDevice(id + L"&SUBSYS_30AA103C&REV_03", L"3&21436425&0&10", kDeviceClass,
-              id + L"&SUBSYS_30AA103C&REV_03" + L'\0' + id, std::wstring(kDeviceClass) + L"\\0000");
-    const std::wstring classKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::wstring(kDeviceClass) + L"\\0000";
-    SetRegistryString(classKey, L"DriverVersion", L"6.14.10.4764");
-    SetRegistryString(classKey, L"DriverDate", L"6-21-2006");
-    SetRegistryString(classKey, L"ProviderName", L"Tavelin Graphics");
+    AddDeviceWithDriver(L"TAVPCI\\VEN_8086&DEV_27A0", kDeviceClass, L"6.14.10.4764", L"6-21-2006", L"Tavelin Graphics");
 }
 
 const char kDisc[] =

@@ -6,20 +6,10 @@ namespace tavelin::testing {
 
 namespace {
 const wchar_t kDisplayClass[] = L"{7d9c3f0a-5a1b-4c39-9a0e-2d5f7d1c0e11}";
-const wchar_t kClassInstance[] = L"0000";
 }  // namespace
 
 void AddInstalledDisplayAdapter() {
-    // Two hardware ids, the second the short form the disc names.
-    const std::wstring ids =
-        std::wstring(L"TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03") + L'\0' + L"TAVPCI\\VEN_8086&DEV_27A2";
-    AddDevice(L"TAVPCI\\VEN_8086&DEV_27A2&SUBSYS_30AA103C&REV_03", L"3&21436425&0&10", kDisplayClass, ids,
-              std::wstring(kDisplayClass) + L"\\" + kClassInstance);
-    const std::wstring classKey =
-        L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::wstring(kDisplayClass) + L"\\" + kClassInstance;
-    SetRegistryString(classKey, L"DriverVersion", L"6.14.10.4764");
-    SetRegistryString(classKey, L"DriverDate", L"6-21-2006");
-    SetRegistryString(classKey, L"ProviderName", L"Tavelin Graphics");
+    AddDeviceWithDriver(L"TAVPCI\\VEN_8086&DEV_27A2", kDisplayClass, L"6.14.10.4764", L"6-21-2006", L"Tavelin Graphics");
 }
 
 const char kEvaluationDisc[] =

@@ -49,4 +49,14 @@ void AddDevice(const std::wstring& device, const std::wstring& instance, const s
     if (!driver.empty()) SetRegistryString(path, L"Driver", driver);
 }
 
+void AddDeviceWithDriver(const std::wstring& shortId, const std::wstring& classGuid, const std::wstring& version,
+                         const std::wstring& date, const std::wstring& provider) {
+    const std::wstring device = shortId + L"&SUBSYS_30AA103C&REV_03";
+    AddDevice(device, L"3&21436425&0&10", classGuid, device + L'\0' + shortId, classGuid + L"\\0000");
+    const std::wstring classKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + classGuid + L"\\0000";
+    SetRegistryString(classKey, L"DriverVersion", version);
+    SetRegistryString(classKey, L"DriverDate", date);
+    SetRegistryString(classKey, L"ProviderName", provider);
+}
+
 }  // namespace tavelin::testing

@@ -26,4 +26,9 @@ void CreateRegistryKey(const std::wstring& path);
 void AddDevice(const std::wstring& device, const std::wstring& instance, const std::wstring& classGuid,
                const std::wstring& hardwareIds, const std::wstring& driver = L"");
 
+// A PCI device `shortId` + "&SUBSYS_30AA103C&REV_03" (both forms its hardware ids) with an installed
+// driver: its class key <classGuid>\0000 holds the version, the date and the provider.
+void AddDeviceWithDriver(const std::wstring& shortId, const std::wstring& classGuid, const std::wstring& version,
+                         const std::wstring& date, const std::wstring& provider);
+
 }  // namespace tavelin::testing
