@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (records > kMaxHardwareIdsPerCatalogue) __builtin_trap();
         for (const auto& item : catalogue.m_pItemList) {
             for (const CHW_ID& id : item->m_pHwIdList) {
-                const InstalledDriverRecord& fromCache = cached.Lookup(id.m_strHwId);
+                const InstalledDriverRecord& fromCache = *cached.Lookup(id.m_strHwId);
                 const InstalledDriverRecord direct = ReadInstalledDriver(registry, id.m_strHwId);
                 if (fromCache.failure != direct.failure || fromCache.failedPath != direct.failedPath ||
                     fromCache.version != direct.version || fromCache.date != direct.date ||

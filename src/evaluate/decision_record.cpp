@@ -2,6 +2,26 @@
 
 namespace tavelin {
 
+DriverLookupFailure DriverFinding::Failure() const {
+    return installed ? installed->failure : DriverLookupFailure::None;
+}
+
+bool DriverFinding::VersionEmpty() const {
+    return installed && installed->failure == DriverLookupFailure::None && installed->version.empty();
+}
+
+VersionFinding DriverFinding::Comparison() const {
+    VersionFinding version;
+    version.discVersion = discVersion;
+    version.discDate = discDate;
+    if (compared) {
+        version.installedVersion = installed->version;
+        version.installedDate = installed->date;
+        version.status = comparison;
+    }
+    return version;
+}
+
 DecisionRecord& DecisionBook::For(std::int32_t itemNo) {
     DecisionRecord& record = m_records[itemNo];
     record.itemNo = itemNo;

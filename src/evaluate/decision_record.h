@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,15 +41,21 @@ enum class VersionOverride {
 // The installed driver of one of a driver item's hardware ids.
 struct DriverFinding {
     std::wstring hardwareId;
-    DriverLookupFailure failure = DriverLookupFailure::None;
-    std::wstring failedPath;    // the key that did not open, for the *Key failures
-    std::wstring classPath;     // the driver class key the version was read from
-    std::wstring provider;
-    bool versionEmpty = false;  // the class key held an empty DriverVersion
-    bool compared = false;      // an installed version was read and compared
-    VersionFinding version;
+    // What the registry holds for the id's device: the failure and its path, or the class key
+    // with its version, date and provider. Shared with the lookup that read it (many ids of a disc
+    // lead to one class key); never null once the lookup ran.
+    std::shared_ptr<const InstalledDriverRecord> installed;
+    std::wstring discVersion;
+    std::wstring discDate;
+    bool compared = false;  // an installed version was read and compared
+    int comparison = 0;     // VERSION_STATUS_*, as the comparison gave it
     VersionOverride override = VersionOverride::None;
-    int outcome = 0;            // the final status: CVersion::m_nCompare
+    int outcome = 0;        // the final status: CVersion::m_nCompare
+
+    DriverLookupFailure Failure() const;
+    bool VersionEmpty() const;  // the class key held an empty DriverVersion
+    // The comparison in the form applications report theirs.
+    VersionFinding Comparison() const;
 };
 
 // How an application or hotfix was looked for in the registry.

@@ -1,6 +1,7 @@
 #include "evaluate/decision_text.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "config/text.h"
 #include "evaluate/driver_detection.h"
@@ -94,17 +95,17 @@ std::wstring OfferedDriver(const DecisionRecord& decision, const Reason& reason)
         const DriverFinding& driver = decision.drivers[i];
         // Under "OR" only present devices count; under "AND" every device is present anyway.
         if ((anyRule && !DevicePresent(decision, i)) || !AsksForInstall(driver.outcome)) continue;
-        const VersionFinding& version = driver.version;
+        const VersionFinding version = driver.Comparison();
         if (driver.override == VersionOverride::WindowsProvider) {
             return reason(ReasonText::OfferedWindowsDriver, {version.installedVersion, version.discVersion});
         }
         if (driver.override == VersionOverride::IgnoreVersionChecking) {
             return reason(ReasonText::OfferedAlways, {version.installedVersion, version.discVersion});
         }
-        if (driver.failure == DriverLookupFailure::NoMatchingDevice || driver.versionEmpty) {
+        if (driver.Failure() == DriverLookupFailure::NoMatchingDevice || driver.VersionEmpty()) {
             return reason(ReasonText::OfferedDriverMissing, {driver.hardwareId});
         }
-        if (driver.failure != DriverLookupFailure::None) {
+        if (driver.Failure() != DriverLookupFailure::None) {
             return reason(ReasonText::OfferedDriverUnreadable, {driver.hardwareId});
         }
         if (version.status == VERSION_STATUS_INI_NEWER) {
@@ -136,17 +137,19 @@ std::wstring OfferedApplication(const DecisionRecord& decision, const Reason& re
 }
 
 // The comparison that keeps an installed item greyed: the first one that asked for nothing.
-const VersionFinding* GreyingComparison(const DecisionRecord& decision) {
+std::optional<VersionFinding> GreyingComparison(const DecisionRecord& decision) {
     for (std::size_t i = 0; i < decision.drivers.size(); ++i) {
         const DriverFinding& driver = decision.drivers[i];
-        if (driver.compared && DevicePresent(decision, i) && !AsksForInstall(driver.outcome)) return &driver.version;
+        if (driver.compared && DevicePresent(decision, i) && !AsksForInstall(driver.outcome)) {
+            return driver.Comparison();
+        }
     }
-    if (decision.application && decision.application->compared) return &decision.application->version;
-    return nullptr;
+    if (decision.application && decision.application->compared) return decision.application->version;
+    return std::nullopt;
 }
 
 std::wstring Greyed(const DecisionRecord& decision, const Reason& reason) {
-    if (const VersionFinding* version = GreyingComparison(decision)) {
+    if (const std::optional<VersionFinding> version = GreyingComparison(decision)) {
         if (version->status == VERSION_STATUS_SAME) return reason(ReasonText::GreyedSame);
         if (version->status == VERSION_STATUS_REGISTRY_NEWER) {
             return reason(ReasonText::GreyedNewer, {version->installedVersion, version->discVersion});
@@ -250,20 +253,17 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::wstring DriverLine(const DriverFinding& driver) {
     std::wstring line = L"  driver for " + driver.hardwareId + L": ";
-    if (driver.failure != DriverLookupFailure::None) {
-        InstalledDriverRecord failed;
-        failed.failure = driver.failure;
-        failed.failedPath = driver.failedPath;
-        line += DriverLookupErrorText(failed);
-        if (!driver.classPath.empty()) line += L" (" + driver.classPath + L")";
-    } else if (driver.versionEmpty) {
-        line += L"empty DriverVersion in " + driver.classPath;
+    if (!driver.installed) return line + L"not looked up";
+    const InstalledDriverRecord& installed = *driver.installed;
+    if (installed.failure != DriverLookupFailure::None) {
+        line += DriverLookupErrorText(installed);
+        if (!installed.classPath.empty()) line += L" (" + installed.classPath + L")";
+    } else if (driver.VersionEmpty()) {
+        line += L"empty DriverVersion in " + installed.classPath;
     } else {
-        const VersionFinding& version = driver.version;
-        line += L"installed " + Quoted(version.installedVersion) + L" " + Quoted(version.installedDate) +
-                L" from " + Quoted(driver.provider) + L" in " + driver.classPath + L"; disc " +
-                Quoted(version.discVersion) + L" " + Quoted(version.discDate) + L": " + StatusName(version.status) +
-                OverrideName(driver.override);
+        line += L"installed " + Quoted(installed.version) + L" " + Quoted(installed.date) + L" from " +
+                Quoted(installed.provider) + L" in " + installed.classPath + L"; disc " + Quoted(driver.discVersion) +
+                L" " + Quoted(driver.discDate) + L": " + StatusName(driver.comparison) + OverrideName(driver.override);
     }
     return line + L" -> status " + DecimalText(driver.outcome);
 }

@@ -27,22 +27,18 @@ std::wstring DriverLookupErrorText(const InstalledDriverRecord& record) {
 int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink, CItem& item,
                           const std::wstring& iniVersion, const std::wstring& iniDate,
                           const std::wstring& hardwareId, DriverKeyCache& drivers, DriverFinding& finding) {
-    const InstalledDriverRecord& installed = drivers.Lookup(hardwareId);
     finding = DriverFinding{};
+    finding.installed = drivers.Lookup(hardwareId);
+    const InstalledDriverRecord& installed = *finding.installed;
     finding.hardwareId = hardwareId;
-    finding.failure = installed.failure;
-    finding.failedPath = installed.failedPath;
-    finding.classPath = installed.classPath;
-    finding.provider = installed.provider;
-    finding.version.discVersion = iniVersion;
-    finding.version.discDate = iniDate;
+    finding.discVersion = iniVersion;
+    finding.discDate = iniDate;
     finding.outcome = VERSION_STATUS_ERROR;
     if (installed.failure != DriverLookupFailure::None) {
         if (switches.m_bShowErrorMessage) sink.ShowMessage(DriverLookupErrorText(installed));
         return VERSION_STATUS_ERROR;
     }
     if (installed.version.empty()) {
-        finding.versionEmpty = true;
         if (switches.m_bShowErrorMessage) sink.ShowMessage(L"Error : DriverVersion is null, maybe user uninstalled");
         return VERSION_STATUS_ERROR;
     }
@@ -53,9 +49,7 @@ int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink,
     };
     int status = CompareVersionAndDate(iniVersion, iniDate, installed.version, installed.date);
     finding.compared = true;
-    finding.version.installedVersion = installed.version;
-    finding.version.installedDate = installed.date;
-    finding.version.status = status;
+    finding.comparison = status;
     show(VersionStatusText(status, StatusCapital::Lower));
     if (item.m_bIgnoreVersionChecking && status != VERSION_STATUS_SAME) {
         status = VERSION_STATUS_INI_NEWER;

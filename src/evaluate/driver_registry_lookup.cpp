@@ -1,5 +1,7 @@
 #include "evaluate/driver_registry_lookup.h"
 
+#include <deque>
+
 #include "config/text.h"
 #include "evaluate/substring_search.h"
 
@@ -132,10 +134,10 @@ InstalledDriverRecord ReadInstalledDriver(Registry& registry, const std::wstring
 struct DriverKeyCache::Enumerator {
     std::wstring path;
     bool opened = false;
-    InstalledDriverRecord openFailure;
+    std::shared_ptr<const InstalledDriverRecord> openFailure;
     std::vector<std::wstring> upperNames;
     // The record of each device key, by its index in upperNames; null until it is read.
-    std::vector<const InstalledDriverRecord*> recordByDevice;
+    std::vector<std::shared_ptr<const InstalledDriverRecord>> recordByDevice;
     // The text of every pattern asked for or announced; firstMatchByPattern and expectedPatterns
     // look into it (a deque never moves what it holds).
     std::deque<std::wstring> patterns;
@@ -146,7 +148,8 @@ struct DriverKeyCache::Enumerator {
 };
 
 DriverKeyCache::DriverKeyCache(Registry& registry)
-    : m_registry(registry), m_noMatchingDevice(Failed(DriverLookupFailure::NoMatchingDevice)) {}
+    : m_registry(registry),
+      m_noMatchingDevice(std::make_shared<const InstalledDriverRecord>(Failed(DriverLookupFailure::NoMatchingDevice))) {}
 DriverKeyCache::~DriverKeyCache() = default;
 
 DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(std::wstring_view enumerator) {
@@ -162,7 +165,8 @@ DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(std::wstring_view enum
             entry.upperNames = UpperDeviceNames(*key);
             entry.recordByDevice.assign(entry.upperNames.size(), nullptr);
         } else {
-            entry.openFailure = Failed(DriverLookupFailure::EnumeratorKey, entry.path);
+            entry.openFailure =
+                std::make_shared<const InstalledDriverRecord>(Failed(DriverLookupFailure::EnumeratorKey, entry.path));
         }
     }
     m_lastEnumerator = found->second.get();
@@ -196,24 +200,24 @@ int DriverKeyCache::FirstDeviceContaining(Enumerator& entry, std::wstring_view p
     return known->second;
 }
 
-const InstalledDriverRecord& DriverKeyCache::DeviceRecord(Enumerator& entry, int device) {
-    const InstalledDriverRecord*& record = entry.recordByDevice[static_cast<std::size_t>(device)];
-    if (record != nullptr) return *record;
+const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::DeviceRecord(Enumerator& entry, int device) {
+    std::shared_ptr<const InstalledDriverRecord>& record = entry.recordByDevice[static_cast<std::size_t>(device)];
+    if (record) return record;
     DriverValue driver = ReadDriverValue(m_registry, entry.path + L"\\" + entry.upperNames[device]);
     if (!driver.Found()) {
-        record = &m_failures.emplace_back(std::move(driver.failure));
+        record = std::make_shared<const InstalledDriverRecord>(std::move(driver.failure));
     } else {
         auto cachedClass = m_recordByDriver.find(driver.driver);
         if (cachedClass == m_recordByDriver.end()) {
-            InstalledDriverRecord read = ReadClassKey(m_registry, driver.driver);
+            auto read = std::make_shared<const InstalledDriverRecord>(ReadClassKey(m_registry, driver.driver));
             cachedClass = m_recordByDriver.emplace(std::move(driver.driver), std::move(read)).first;
         }
-        record = &cachedClass->second;
+        record = cachedClass->second;
     }
-    return *record;
+    return record;
 }
 
-const InstalledDriverRecord& DriverKeyCache::Lookup(const std::wstring& hardwareId) {
+const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::Lookup(const std::wstring& hardwareId) {
     const HardwareIdViews parts = SplitHardwareIdViews(hardwareId);
     Enumerator& entry = EnumeratorFor(parts.enumerator);
     if (!entry.opened) return entry.openFailure;

@@ -4,7 +4,6 @@
 // the first step that fails and says which one and on what path.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -63,23 +62,23 @@ public:
 
     // Announces a hardware id that Lookup will be asked for; optional, it only makes Lookup faster.
     void Expect(const std::wstring& hardwareId);
-    // The record stays valid as long as the cache.
-    const InstalledDriverRecord& Lookup(const std::wstring& hardwareId);
+    // Never null. Every id that leads to the same class key (or the same failure) shares one
+    // record, which the caller may keep beyond the cache's life instead of copying its texts.
+    const std::shared_ptr<const InstalledDriverRecord>& Lookup(const std::wstring& hardwareId);
 
 private:
     struct Enumerator;
     Enumerator& EnumeratorFor(std::wstring_view enumerator);
     int FirstDeviceContaining(Enumerator& entry, std::wstring_view pattern);
-    const InstalledDriverRecord& DeviceRecord(Enumerator& entry, int device);
+    const std::shared_ptr<const InstalledDriverRecord>& DeviceRecord(Enumerator& entry, int device);
 
     Registry& m_registry;
     std::map<std::wstring, std::unique_ptr<Enumerator>, std::less<>> m_enumerators;
     Enumerator* m_lastEnumerator = nullptr;  // the enumerator asked for last, and its name
     std::wstring_view m_lastEnumeratorName;
     // Class keys already read, by the "Driver" value that names them below Control\Class.
-    std::unordered_map<std::wstring, InstalledDriverRecord> m_recordByDriver;
-    std::deque<InstalledDriverRecord> m_failures;  // device walks that stopped before a class key
-    const InstalledDriverRecord m_noMatchingDevice;
+    std::unordered_map<std::wstring, std::shared_ptr<const InstalledDriverRecord>> m_recordByDriver;
+    const std::shared_ptr<const InstalledDriverRecord> m_noMatchingDevice;
 };
 
 }  // namespace tavelin

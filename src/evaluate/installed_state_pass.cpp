@@ -72,6 +72,7 @@ void EvaluateInstalledState(ItemList& items, const MachineFacts& facts, Registry
         case ITEM_TYPE_DRIVER: {
             const std::size_t count = std::min({item->m_pHwIdList.size(), item->m_pVersionList.size(),
                                                 item->m_pDateList.size()});
+            decision.drivers.reserve(count);
             for (std::size_t i = 0; i < count; ++i) {
                 CVersion& version = item->m_pVersionList[i];
                 version.m_nCompare = DetectInstalledDriver(switches, sink, *item, version.m_strVersion,

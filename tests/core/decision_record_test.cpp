@@ -189,8 +189,8 @@ TEST(DecisionRecord, KeepsWhereEachAnswerCameFrom) {
     const DecisionRecord& always = *judged.decisions.Find(3);
     ASSERT_EQ(always.drivers.size(), 1u);
     EXPECT_EQ(always.devices[0].source, L"ENUM.DLL");
-    EXPECT_EQ(always.drivers[0].classPath, kClass + L"0001");
-    EXPECT_EQ(always.drivers[0].version.status, 3) << "the comparison as made, before the override";
+    EXPECT_EQ(always.drivers[0].installed->classPath, kClass + L"0001");
+    EXPECT_EQ(always.drivers[0].comparison, 3) << "the comparison as made, before the override";
     EXPECT_EQ(always.drivers[0].override, VersionOverride::IgnoreVersionChecking);
     EXPECT_EQ(always.drivers[0].outcome, 2);
 

@@ -225,7 +225,7 @@ TEST(DriverKeyCache, AnswersAsTheUncachedWalk) {
             for (std::size_t i = 0; i < ids.size(); i += 2) drivers.Expect(ids[i]);
         }
         for (const std::wstring& id : ids) {
-            const InstalledDriverRecord cached = drivers.Lookup(id);
+            const InstalledDriverRecord& cached = *drivers.Lookup(id);
             const InstalledDriverRecord direct = ReadInstalledDriver(registry, id);
             const std::string label = std::string(announce ? "announced " : "") + std::to_string(&id - ids.data());
             EXPECT_EQ(cached.failure, direct.failure) << label;
@@ -251,6 +251,21 @@ TEST(DriverKeyCache, EnumeratesEachEnumeratorOnce) {
     EXPECT_EQ(registry.EnumCount(), enumsAfterPci);
     // enumerator, two devices, two instances, one class key
     EXPECT_EQ(opensAfterPci, 6u);
+}
+
+// Two devices with one class key share its record, which outlives the cache (the decision
+// records keep it).
+TEST(DriverKeyCache, DevicesOfOneClassKeyShareARecordThatOutlivesTheCache) {
+    MemoryRegistry registry = MakeMachine();
+    std::shared_ptr<const InstalledDriverRecord> kept;
+    {
+        DriverKeyCache drivers(registry);
+        kept = drivers.Lookup(L"PCI\\VEN_1000&DEV_0001");
+        EXPECT_EQ(kept, drivers.Lookup(L"PCI\\VEN_1000&DEV_000E"));
+        EXPECT_NE(kept, drivers.Lookup(L"PCI\\VEN_2000&DEV_0001"));
+    }
+    EXPECT_EQ(kept->version, ReadInstalledDriver(registry, L"PCI\\VEN_1000&DEV_0001").version);
+    EXPECT_FALSE(kept->version.empty());
 }
 
 TEST(SplitHardwareId, Table) {

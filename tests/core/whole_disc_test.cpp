@@ -172,8 +172,8 @@ TEST(WholeDisc, ReasonPerItem) {
     EXPECT_EQ(chipset.placement, ListPlacement::InstalledRow);
     EXPECT_FALSE(chipset.checkedByDefault);
     ASSERT_EQ(chipset.drivers.size(), 2u);
-    EXPECT_EQ(chipset.drivers[0].classPath, kClass + kSystem + L"\\0000");
-    EXPECT_EQ(chipset.drivers[1].failure, DriverLookupFailure::NoMatchingDevice);
+    EXPECT_EQ(chipset.drivers[0].installed->classPath, kClass + kSystem + L"\\0000");
+    EXPECT_EQ(chipset.drivers[1].Failure(), DriverLookupFailure::NoMatchingDevice);
     EXPECT_EQ(judged.decisions.Find(2)->placement, ListPlacement::Offered);
     EXPECT_TRUE(judged.decisions.Find(2)->checkedByDefault);
     EXPECT_EQ(judged.decisions.Find(6)->placement, ListPlacement::None);

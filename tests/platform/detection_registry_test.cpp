@@ -296,7 +296,7 @@ TEST_F(RealRegistry, DriverWalk) {
         ASSERT_FALSE(sink.messages.empty()) << c.name;
         EXPECT_EQ(sink.messages.back(), c.message) << c.name;
         const InstalledDriverRecord direct = ReadInstalledDriver(m_registry, c.hardwareId);
-        const InstalledDriverRecord cached = drivers.Lookup(c.hardwareId);
+        const InstalledDriverRecord& cached = *drivers.Lookup(c.hardwareId);
         EXPECT_EQ(direct.failure, cached.failure) << c.name;
         EXPECT_EQ(direct.version, cached.version) << c.name;
     }
