@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "config/interval_clock.h"
 #include "config/text.h"
 
 namespace tavelin {
@@ -37,9 +38,9 @@ ConfigFile::FileStamp ConfigFile::CurrentStamp() const {
 }
 
 const ProfileFile& ConfigFile::Profile() const {
-    const auto now = std::chrono::steady_clock::now();
-    if (m_profile && now - m_lastCheck < m_recheckInterval) return *m_profile;
-    m_lastCheck = now;
+    const std::uint32_t now = IntervalClockMs();
+    if (m_profile && std::chrono::milliseconds(now - m_lastCheckMs) < m_recheckInterval) return *m_profile;
+    m_lastCheckMs = now;
 
     const FileStamp stamp = CurrentStamp();
     if (m_profile && stamp == m_loadedStamp) return *m_profile;

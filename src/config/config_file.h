@@ -106,7 +106,7 @@ private:
     mutable std::unique_ptr<const ProfileFile> m_profile;
     mutable std::uint64_t m_parse = 0;  // counts the parses of the file: 1 for the first
     mutable FileStamp m_loadedStamp;
-    mutable std::chrono::steady_clock::time_point m_lastCheck{};
+    mutable std::uint32_t m_lastCheckMs = 0;  // IntervalClockMs when the file was last looked at
     ConfigReadObserver* m_observer = nullptr;
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "../support/file_contents_win.h"
 #include "runlog/log_files.h"
 #include "runlog/run_log_file_win.h"
 #include "standin_test_support.h"
@@ -28,33 +29,8 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-// The bytes of a file the program may still hold open for writing.
-std::string ReadBytes(const std::wstring& path) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file) return "<cannot be opened>";
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return bytes;
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found = {};
-    UniqueFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
-    if (!search) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search.Get(), &found));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void RemoveTree(const std::wstring& folder) {
-    for (const std::wstring& name : FilesIn(folder)) {
+    for (const std::wstring& name : testing::FileNamesIn(folder)) {
         const std::wstring path = folder + L"\\" + name;
         if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
             RemoveTree(path);
@@ -107,13 +83,13 @@ TEST_F(RunLogFolder, EachStartWritesAFileOfItsOwnThatCanBeReadMeanwhile) {
     second->Write(L"Another copy of the program is running; this one ends");
     first->Persist();
 
-    const std::vector<std::wstring> files = FilesIn(LogFolder());
+    const std::vector<std::wstring> files = testing::FileNamesIn(LogFolder());
     ASSERT_EQ(files.size(), 2u) << "one file per start";
     EXPECT_TRUE(RunLogsToDelete(files, 3).empty()) << "both named as run logs: " << Narrow(files[0]);
 
     // Still open for writing, both read; each is UTF-8 with a byte-order mark, a stamped line per line.
-    std::string firstBytes = ReadBytes(LogFolder() + L"\\" + files[0]);
-    std::string secondBytes = ReadBytes(LogFolder() + L"\\" + files[1]);
+    std::string firstBytes = testing::ReadFileBytes(LogFolder() + L"\\" + files[0]);
+    std::string secondBytes = testing::ReadFileBytes(LogFolder() + L"\\" + files[1]);
     if (firstBytes.find("Another copy") != std::string::npos) std::swap(firstBytes, secondBytes);
     ASSERT_EQ(firstBytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << firstBytes;
     const std::vector<std::string> expected = {
@@ -147,7 +123,7 @@ TEST_F(RunLogFolder, TheOldestLogsGoSoThatTenStay) {
     const std::shared_ptr<RunLog> log = StartRunLog(Disc());
     log->Write(L"new run");
 
-    const std::vector<std::wstring> files = FilesIn(LogFolder());
+    const std::vector<std::wstring> files = testing::FileNamesIn(LogFolder());
     std::vector<std::wstring> expected(old.begin() + 3, old.end());  // the nine newest old ones
     expected.push_back(L"notes.log");
     expected.push_back(folderNamedLikeALog);
@@ -189,7 +165,7 @@ TEST_F(RunLogFolder, NoLogWhereNoneCanBeWritten) {
             EXPECT_FALSE(Exists(c.mustNotExist)) << c.name;
         }
     }
-    EXPECT_EQ(ReadBytes(m_temp + L"\\Tavelin"), "not a folder") << "the file in the way is left as it was";
+    EXPECT_EQ(testing::ReadFileBytes(m_temp + L"\\Tavelin"), "not a folder") << "the file in the way is left as it was";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/list_reader.h"
+#include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/test_machines.h"
 
@@ -33,11 +34,7 @@ TEST(DemoDisc, OffersEverythingInstallsItAndShowsItInstalled) {
               L"Tavelin Photo Viewer:1.5[x] | Tavelin Recovery Media Creator:[x]");
     SaveScreenshot(window, L"demo-offered");
 
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-    HWND question = program.WaitForMessageBox();
-    ASSERT_NE(question, nullptr);
-    ASSERT_EQ(MessageBoxText(question), L"Install now?");
-    AnswerMessageBox(question, IDYES);
+    ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
 
     // The power manager asks for a re-scan: the list comes back instead of the reboot question.
     const std::wstring installed =

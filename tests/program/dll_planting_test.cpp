@@ -13,11 +13,14 @@
 // import version.dll is held by the image check (tests/check-program-image.sh).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/recorded_starts.h"
+#include "../support/file_contents_win.h"
 
 namespace tavelin::testing {
 namespace {
@@ -41,27 +44,12 @@ const wchar_t* const kPlantedNames[] = {L"setupapi.dll", L"comctl32.dll", L"vers
 // The processes that loaded a planted copy, one full path a line ("<copy>.loaded", UTF-16).
 std::vector<std::wstring> LoadersOf(const std::wstring& plantedPath) {
     std::vector<std::wstring> loaders;
-    HANDLE file = CreateFileW((plantedPath + L".loaded").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return loaders;
-    std::wstring text;
-    wchar_t buffer[512];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read / sizeof(wchar_t));
-    CloseHandle(file);
+    const std::string bytes = ReadFileBytes(plantedPath + L".loaded");
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
     std::wistringstream lines(text);
     for (std::wstring line; std::getline(lines, line);) loaders.push_back(line);
     return loaders;
-}
-
-HWND WaitForQuestion(const RunningProgram& program) {
-    for (int i = 0; i < 1200; ++i) {
-        HWND box = program.WaitForMessageBox(0);
-        if (box != nullptr && !MessageBoxText(box).empty()) return box;
-        if (program.HasEnded()) return nullptr;
-        Sleep(50);
-    }
-    return nullptr;
 }
 
 // A planted DLL that is loaded may also break the program; the loads are checked either way.
@@ -78,11 +66,7 @@ void RunThroughStartupAboutAndAnInstallation(const RunningProgram& program) {
     AnswerMessageBox(about, IDOK);
     for (int i = 0; i < 100 && IsWindow(about) && IsWindowVisible(about); ++i) Sleep(50);
 
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-    HWND installNow = WaitForQuestion(program);
-    ASSERT_NE(installNow, nullptr);
-    AnswerMessageBox(installNow, IDYES);
-    for (int i = 0; i < 100 && IsWindow(installNow) && IsWindowVisible(installNow); ++i) Sleep(50);
+    ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
     HWND reboot = WaitForQuestion(program);
     ASSERT_NE(reboot, nullptr) << "the run ends with the reboot question";
     EXPECT_EQ(MessageBoxText(reboot), L"Reboot?");

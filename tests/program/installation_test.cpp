@@ -57,11 +57,7 @@ TEST_F(Installation, CheckedItemsAreInstalledThenTheRebootIsOffered) {
     ASSERT_NE(window, nullptr);
     ClickListCell(GetDlgItem(window, 1007), 2, 0);  // the photo viewer stays out
 
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    ASSERT_EQ(MessageBoxText(question), L"Install now?");
-    Answer(question, IDYES);
+    ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
 
     // After the run, the disc's pause (one second here) before anything is asked.
     HWND pleaseWait = WaitForPleaseWait(program);
@@ -91,10 +87,7 @@ TEST_F(Installation, AnItemAskingForARescanRebuildsTheList) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDYES);
+    ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
 
     // No reboot question: the list comes back with the item installed, greyed in the advanced view.
     std::wstring rows;
@@ -128,10 +121,7 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
         HWND window = program.WaitForMainWindow();
         ASSERT_NE(window, nullptr);
         ClickListCell(GetDlgItem(window, 1007), 2, 0);  // the third stays out
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-        HWND question = WaitForQuestion(program);
-        ASSERT_NE(question, nullptr);
-        Answer(question, IDYES);
+        ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
 
         // The restart record is written once the first item is done; the program stays open.
         std::wstring waiting;
@@ -189,10 +179,7 @@ TEST_F(Installation, InstallersCodesCountWhereTheDiscSaysWhatTheyMean) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDYES);
+    ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
 
     // The restart code ends the run with the fourth item stored for after the restart.
     EXPECT_EQ(WaitForRecordedStart(L"shutdown"), L"shutdown -r -t 15");

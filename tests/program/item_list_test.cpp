@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/list_reader.h"
+#include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/recorded_starts.h"
 #include "driver/test_machines.h"
@@ -167,12 +168,7 @@ TEST_F(ItemList, StartAsksFirstAndNeedsACheckedRow) {
     ASSERT_NE(window, nullptr);
 
     // Declining the question leaves everything as it was.
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-    HWND question = program.WaitForMessageBox();
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(MessageBoxText(question), L"Install now?");
-    AnswerMessageBox(question, IDNO);
-    for (int i = 0; i < 100 && IsWindow(question) && IsWindowVisible(question); ++i) Sleep(50);
+    ASSERT_EQ(ClickStartAndAnswer(program, window, IDNO), L"Install now?");
     EXPECT_TRUE(ReadControl(window, 1008).enabled);
     EXPECT_EQ(Rows(window), L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]");
 

@@ -26,11 +26,7 @@ TEST(Reboot, YesRestartsWindows) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    ASSERT_EQ(MessageBoxText(question), L"Install now?");
-    Answer(question, IDYES);
+    ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
     HWND reboot = WaitForQuestion(program);
     ASSERT_NE(reboot, nullptr);
     ASSERT_EQ(MessageBoxText(reboot), L"Reboot?");

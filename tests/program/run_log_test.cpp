@@ -11,6 +11,7 @@
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "platform/handles.h"
+#include "../support/file_contents_win.h"
 
 namespace tavelin::testing {
 namespace {
@@ -22,29 +23,6 @@ std::string Utf8(const std::wstring& wide) {
     std::string text(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr, nullptr);
     return text;
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found = {};
-    UniqueFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
-    if (!search) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search.Get(), &found));
-    return names;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file) return bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return bytes;
 }
 
 // A line of the log: its stamp and its text.
@@ -66,10 +44,10 @@ protected:
     // The one log in <folder>\Tavelin, UTF-8 after its byte-order mark, line by line.
     static std::vector<LogLine> ReadTheLog(const std::wstring& temporaryFolder) {
         const std::wstring logFolder = temporaryFolder + L"\\Tavelin";
-        const std::vector<std::wstring> files = FilesIn(logFolder);
+        const std::vector<std::wstring> files = FileNamesIn(logFolder);
         EXPECT_EQ(files.size(), 1u) << "one start, one log";
         if (files.empty()) return {};
-        const std::string bytes = ReadBytes(logFolder + L"\\" + files.front());
+        const std::string bytes = ReadFileBytes(logFolder + L"\\" + files.front());
         EXPECT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << "UTF-8 with its byte-order mark";
         std::vector<LogLine> lines;
         std::size_t start = 3;
@@ -132,11 +110,7 @@ TestDisc RunDisc(const std::string& name) {
 
 // Start, Yes, the run, No to the reboot question: the program ends after a complete run.
 void InstallEverythingAndEnd(RunningProgram& program, HWND window) {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    ASSERT_EQ(MessageBoxText(question), L"Install now?");
-    Answer(question, IDYES);
+    ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
     HWND reboot = WaitForQuestion(program);
     ASSERT_NE(reboot, nullptr);
     ASSERT_EQ(MessageBoxText(reboot), L"Reboot?");
@@ -279,7 +253,7 @@ TEST_F(RunLogOfAStart, AStartWhereNoLogCanBeWrittenRunsAsAnyOther) {
             EXPECT_TRUE(program.Close()) << c.name;
         }
     }
-    EXPECT_EQ(ReadBytes(blocked + L"\\Tavelin"), "in the way");
+    EXPECT_EQ(ReadFileBytes(blocked + L"\\Tavelin"), "in the way");
     EXPECT_EQ(GetFileAttributesW(L"C:\\tavelin-tests\\log-missing-temp"), INVALID_FILE_ATTRIBUTES)
         << "no folder is made on the way to a missing one";
 }

@@ -238,11 +238,7 @@ TEST_F(Resume, ARecordThatCannotBeRemovedIsOfferedNotActedOn) {
     EXPECT_EQ(WaitForQuestion(program, 3000), nullptr) << "no run without asking";
     EXPECT_EQ(DescribeRows(ReadListRows(GetDlgItem(window, 1007))), L"First[ ] | Second[x]");
     EXPECT_EQ(InstalledVersion("Stuck", 2), L"<no key>");
-    Click(window, kStartButton);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(MessageBoxText(question), L"Install now?");
-    Answer(question, IDNO);
+    ASSERT_EQ(ClickStartAndAnswer(program, window, IDNO), L"Install now?");
     EXPECT_TRUE(program.Close());
 }
 
@@ -271,11 +267,7 @@ TEST_F(Resume, ReScansAfterAResumedRunBehaveAsOnAnyStart) {
     EXPECT_EQ(WaitForQuestion(program, 3000), nullptr) << "Default shows the list, nothing else";
     EXPECT_EQ(DescribeRows(ReadListRows(GetDlgItem(window, 1007))), L"Second[x]");
 
-    Click(window, kStartButton);
-    HWND question = WaitForQuestion(program);
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(MessageBoxText(question), L"Install now?");
-    Answer(question, IDYES);
+    ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
 
     // The second re-scan: everything is installed, shown greyed in the advanced view.
     for (int i = 0; i < 600 && (rows = Statuses(window)) != L"First:Installed | Second:Installed"; ++i) {
@@ -300,11 +292,7 @@ bool WatchTheRestartCommand() {
 HWND StartTheRun(const RunningProgram& program) {
     HWND window = program.WaitForMainWindow();
     if (window == nullptr) return nullptr;
-    Click(window, kStartButton);
-    HWND question = WaitForQuestion(program);
-    if (question == nullptr) return nullptr;
-    Answer(question, IDYES);
-    return window;
+    return ClickStartAndAnswer(program, window) == L"Install now?" ? window : nullptr;
 }
 
 // The same, then the next message box: what the user is told about the run, or null.

@@ -2,14 +2,11 @@
 // the exit code. Each test has registry keys of its own (the tests share one machine).
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "driver/list_reader.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/test_registry.h"
+#include "../support/file_contents_win.h"
 
 namespace tavelin::testing {
 namespace {
@@ -50,11 +47,6 @@ std::string Narrow(const std::wstring& text) {
     return narrow;
 }
 
-std::string ReadText(const std::wstring& path) {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 TEST(Unattended, QuietInstallsTheDefaultSelectionWithoutAWindowAndLogsWhereAsked) {
     const TestDisc disc = MakeDisc(L"quiet-ok", Application("Quiet", 1) + Application("Quiet", 2), 2);
     const std::wstring log = disc.DiscRoot() + L"\\..\\quiet-ok.log";
@@ -63,7 +55,7 @@ TEST(Unattended, QuietInstallsTheDefaultSelectionWithoutAWindowAndLogsWhereAsked
     EXPECT_EQ(program.ExitCode(), 0u);
     EXPECT_EQ(Installed("Quiet", 1), L"2.0");
     EXPECT_EQ(Installed("Quiet", 2), L"2.0");
-    const std::string text = ReadText(log);
+    const std::string text = ReadFileBytes(log);
     EXPECT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << "a new log file starts as UTF-8";
     EXPECT_NE(text.find("Answer: Yes (unattended)"), std::string::npos) << text;
     EXPECT_NE(text.find("The program ends with exit code 0: the run is complete"), std::string::npos) << text;
@@ -173,7 +165,7 @@ TEST(Unattended, NoRestartStoresTheRestAndTheNextStartResumesQuietly) {
     }
     EXPECT_EQ(Installed("NoRestart", 2), L"2.0");
     EXPECT_FALSE(RegistryKeyExists(kRecordKey)) << "a run that is through leaves no record";
-    const std::string text = ReadText(log);
+    const std::string text = ReadFileBytes(log);
     const auto first = text.find("Program ends, exit code 3010");
     ASSERT_NE(first, std::string::npos) << text;
     EXPECT_NE(text.find("Program ends, exit code 0", first), std::string::npos) << "appended by the resumed start\n"

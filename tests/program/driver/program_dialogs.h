@@ -38,6 +38,17 @@ inline void Answer(HWND box, int button) {
     for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
 }
 
+// Clicks Start and, when the question that follows is "Install now?", answers it with `button`.
+// The question's text, empty when none came: tests assert on it, so a wrong box is named.
+inline std::wstring ClickStartAndAnswer(const RunningProgram& program, HWND window, int button = IDYES) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+    HWND question = WaitForQuestion(program);
+    if (question == nullptr) return std::wstring();
+    std::wstring text = MessageBoxText(question);
+    if (text == L"Install now?") Answer(question, button);
+    return text;
+}
+
 // "Title:Status | Title:Status" of the list's rows.
 inline std::wstring Statuses(HWND window) {
     std::wstring text;
