@@ -58,7 +58,13 @@ bool CTavelinDlg::HandleNotify(const NMHDR* notify, LRESULT& result) {
         return true;
     }
     if (notify->code == LVN_ITEMCHANGED) {
-        ShowSelectedDescription();
+        // Only a change of selection changes the description. The list also reports every row it
+        // fills (its data is set), and answering each with the description control's repaint made
+        // filling a long list take a second.
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(notify);
+        if ((change->uChanged & LVIF_STATE) != 0 && ((change->uNewState ^ change->uOldState) & LVIS_SELECTED) != 0) {
+            ShowSelectedDescription();
+        }
         result = 0;
         return true;
     }

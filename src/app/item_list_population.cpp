@@ -90,19 +90,14 @@ void CTavelinDlg::PopulateItemList() {
             if (m_switches.m_bShowItemStatus) ShowMessage(tavelin::ItemStatusText(*item));
             if (next == plan.end() || next->item != item.get()) continue;
             const tavelin::PlannedRow& planned = *next++;
+            tavelin::FilledRow content;
+            content.check = planned.checked ? tavelin::CHECK_ON : tavelin::CHECK_OFF;
+            content.text = text;
+            content.back = back;
+            content.texts = {planned.title, planned.typeText, planned.versionText};
+            content.grey = planned.installedRow;
             // Inserting at the item's number appends: rows follow catalogue order.
-            const int row = m_list.InsertRow(item->m_nItemNo, text, back);
-            item->m_nListRow = row;
-            m_list.SetRowCheck(row, planned.checked ? tavelin::CHECK_ON : tavelin::CHECK_OFF);
-            if (planned.installedRow) {
-                m_list.SetCellTextGrey(row, 1, planned.title.c_str());
-                m_list.SetCellTextGrey(row, 2, planned.typeText.c_str());
-                m_list.SetCellTextGrey(row, 3, planned.versionText.c_str());
-            } else {
-                m_list.SetCellText(row, 1, planned.title);
-                m_list.SetCellText(row, 2, planned.typeText);
-                m_list.SetCellText(row, 3, planned.versionText);
-            }
+            item->m_nListRow = m_list.InsertFilledRow(item->m_nItemNo, content);
         }
 
         if (m_list.RowCount() == 0 && !m_bAdvancedView) {
@@ -119,5 +114,6 @@ void CTavelinDlg::PopulateItemList() {
                     (m_bAdvancedView ? L"advanced view" : L"recommended view"));
         break;
     }
+    ShowSelectedDescription();  // the rows are new: no row is selected
     if (m_resumeMode == tavelin::ResumeMode::Automatic) OnStart();
 }

@@ -55,6 +55,9 @@ constexpr int kToolTipShowMilliseconds = 30000;
 
 using RowRecords = std::vector<CellData>;
 
+// The state image that mirrors a check state: 0 none, 1 clear, 2 checked.
+int StateImageOf(int check) { return check == CHECK_NONE ? 0 : check == CHECK_ON ? 2 : 1; }
+
 }  // namespace
 
 template <typename Result, typename Operation>
@@ -184,6 +187,61 @@ int CXListCtrl::InsertRow(int row, COLORREF text, COLORREF back) {
     });
 }
 
+int CXListCtrl::InsertFilledRow(int row, const FilledRow& content) {
+    return OnOwnerThread(-1, [&]() -> int {
+        if (row < 0 || m_hWnd == nullptr) return -1;
+        const int columns = ColumnCount();
+        std::unique_ptr<RowRecords> cells;
+        try {
+            cells = std::make_unique<RowRecords>(static_cast<size_t>(columns));
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+        if (!cells->empty()) {
+            CellData& box = (*cells)[0];
+            box.m_crCellText = content.text;
+            box.m_crCellBack = content.back;
+            box.m_nCheck = content.check;
+        }
+        const int textColumns = std::min(static_cast<int>(content.texts.size()), std::max(columns - 1, 0));
+        if (content.grey) {
+            for (int column = 1; column <= textColumns; ++column) {
+                (*cells)[column].m_crCellText = kGreyCellText;
+                (*cells)[column].m_crCellBack = kGreyCellBack;
+            }
+        }
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+        item.iItem = row;
+        wchar_t empty[] = L"";
+        item.pszText = empty;
+        item.lParam = reinterpret_cast<LPARAM>(cells.get());
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(StateImageOf(columns > 0 ? content.check : CHECK_NONE));
+        const bool wasMirroring = m_bMirroringCheck;
+        m_bMirroringCheck = true;
+        const int index = static_cast<int>(SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        m_bMirroringCheck = wasMirroring;
+        if (index < 0) return -1;
+        cells.release();
+        for (int column = 1; column <= textColumns; ++column) {
+            LVITEMW text{};
+            text.iSubItem = column;
+            text.pszText = const_cast<wchar_t*>(content.texts[static_cast<size_t>(column - 1)].c_str());
+            SendMessageW(m_hWnd, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&text));
+        }
+        if (m_nRowBatchDepth == 0) {
+            if (GetHeaderCheck(0) != HEADER_CHECK_NONE) RecomputeHeaderCheck(0);
+            RECT bounds{};
+            bounds.left = LVIR_BOUNDS;
+            if (SendMessageW(m_hWnd, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&bounds))) {
+                InvalidateRect(m_hWnd, &bounds, TRUE);
+            }
+        }
+        return index;
+    });
+}
+
 bool CXListCtrl::SetCellText(int row, int column, const std::wstring& text) {
     return OnOwnerThread(false, [&]() -> bool {
         if (!IsValidRow(row) || !IsValidColumn(column)) return false;
@@ -218,18 +276,16 @@ bool CXListCtrl::SetCellTextGrey(int row, int column, const wchar_t* text) {
 void CXListCtrl::DeleteAllRows() {
     OnOwnerThread(false, [&]() -> bool {
         if (m_hWnd == nullptr) return false;
-        FreeAllCellData();
-        SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0);  // the records go with the rows (HandleMessage)
         return true;
     });
 }
 
 void CXListCtrl::MirrorRowCheck(int row) {
     const CellData* cell = Cell(row, 0);
-    const int image = cell == nullptr || cell->m_nCheck == CHECK_NONE ? 0 : cell->m_nCheck == CHECK_ON ? 2 : 1;
     LVITEMW item{};
     item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(image);
+    item.state = INDEXTOSTATEIMAGEMASK(StateImageOf(cell == nullptr ? CHECK_NONE : cell->m_nCheck));
     // The list reports the new state bits to the parent as an item change; a check set by a call
     // or by the header box is no change the parent asked to hear of, and a click's own change
     // reaches it through the registered message and the default handling that follows.
@@ -256,10 +312,19 @@ bool CXListCtrl::SetRowCheck(int row, int check) {
     });
 }
 
-void CXListCtrl::BeginRowBatch() { ++m_nRowBatchDepth; }
+void CXListCtrl::BeginRowBatch() {
+    if (m_nRowBatchDepth++ > 0 || m_hWnd == nullptr) return;
+    // Redrawing off: the list then keeps its scroll bars as they are while rows come in. Left on,
+    // every inserted row resized the scroll bars, which cost milliseconds a row. Turning redrawing
+    // back on also shows a window, so a hidden list is left alone.
+    m_bRedrawHeldOff = (GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (m_bRedrawHeldOff) SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
+}
 
 void CXListCtrl::EndRowBatch() {
     if (m_nRowBatchDepth == 0 || --m_nRowBatchDepth > 0 || m_hWnd == nullptr) return;
+    if (m_bRedrawHeldOff) SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
+    m_bRedrawHeldOff = false;
     const int columns = ColumnCount();
     for (int column = 0; column < columns; ++column) {
         if (GetHeaderCheck(column) != HEADER_CHECK_NONE) RecomputeHeaderCheck(column);
@@ -739,9 +804,18 @@ LRESULT CXListCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
-    case LVM_DELETEALLITEMS:
-        FreeAllCellData();
-        break;
+    case LVM_DELETEALLITEMS: {
+        // The records go once their rows are gone: nothing reads them in between, and no row
+        // need be told that its record went (a message a row, costly under Wine).
+        std::vector<RowRecords*> records;
+        const int count = RowCount();
+        for (int row = 0; row < count; ++row) records.push_back(RowCells(row));
+        const LRESULT deleted = DefSubclassProc(m_hWnd, message, wParam, lParam);
+        if (deleted) {
+            for (RowRecords* cells : records) delete cells;
+        }
+        return deleted;
+    }
     case WM_DESTROY:
         FreeAllCellData();
         break;

@@ -38,6 +38,16 @@ constexpr int PROGRESS_COLUMN = 3;
 // wParam = row, lParam = column.
 extern const UINT WM_XLISTCTRL_CHECKBOX_CLICKED;
 
+// A row with all it shows, for InsertFilledRow: the check box of column 0 in the given colours,
+// and the texts of the columns after it, greyed or not.
+struct FilledRow {
+    int check = CHECK_NONE;
+    COLORREF text = GetSysColor(COLOR_WINDOWTEXT);  // column 0's colours
+    COLORREF back = GetSysColor(COLOR_WINDOW);
+    std::vector<std::wstring> texts;  // columns 1, 2, ...; those beyond the last column are left out
+    bool grey = false;                // the text columns as SetCellTextGrey leaves them
+};
+
 struct CellData {
     bool m_bRowEnabled = true;  // consulted in column 0 only: false greys the row and ignores clicks
     bool m_bBoldText = false;
@@ -85,6 +95,10 @@ public:
     HWND ToolTipWindow() const { return m_hToolTip; }
 
     int InsertRow(int row, COLORREF text, COLORREF back);
+    // The same row as InsertRow, SetRowCheck and SetCellText or SetCellTextGrey for each text give,
+    // with one message to the list for the row and one for each text. Each message to the list
+    // costs a tenth of a millisecond under Wine: a row made call by call took nearly three.
+    int InsertFilledRow(int row, const FilledRow& content);
     bool SetCellText(int row, int column, const std::wstring& text);
     // Sets the text when one is given, then greys the cell.
     bool SetCellTextGrey(int row, int column, const wchar_t* text = nullptr);
@@ -168,6 +182,7 @@ private:
     std::string m_strShownTipAnsi;
     bool m_bMirroringCheck = false;  // the item changes the list reports now are our own mirroring
     int m_nRowBatchDepth = 0;        // open batches (BeginRowBatch)
+    bool m_bRedrawHeldOff = false;   // the outermost batch turned the list's redrawing off
 };
 
 // Opens a batch of row changes on a list for the life of the object.

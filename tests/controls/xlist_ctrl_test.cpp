@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "controls_test_support.h"
 
@@ -705,6 +706,85 @@ TEST_F(ListTest, EmptyListShowsItsMessageBelowTheHeader) {
 
     AddRow(CHECK_OFF);
     EXPECT_EQ(Shot().Count(below, Dark()), 0) << "no message once a row exists";
+}
+
+// A row filled in one call is the row the calls one by one make: texts, check state, the state
+// image others read, and every painted pixel. Texts beyond the last column are left out.
+TEST_F(ListTest, AFilledRowIsTheRowTheSingleCallsMake) {
+    struct Case {
+        const char* name;
+        int check;
+        bool grey;
+        COLORREF back;
+    };
+    const Case cases[] = {
+        {"checked, yellow", CHECK_ON, false, RGB(255, 255, 0)},
+        {"clear, greyed", CHECK_OFF, true, RGB(255, 255, 0)},
+        {"no box", CHECK_NONE, false, GetSysColor(COLOR_WINDOW)},
+    };
+    const std::vector<std::wstring> texts = {L"Audio Driver", L"Driver", L"5.10.0.5345", L"beyond the columns"};
+    for (const Case& c : cases) {
+        const int single = m_list.InsertRow(m_list.RowCount(), RGB(0, 0, 255), c.back);
+        m_list.SetRowCheck(single, c.check);
+        for (int column = 1; column < 4; ++column) {
+            if (c.grey) {
+                m_list.SetCellTextGrey(single, column, texts[column - 1].c_str());
+            } else {
+                m_list.SetCellText(single, column, texts[column - 1]);
+            }
+        }
+        FilledRow content;
+        content.check = c.check;
+        content.text = RGB(0, 0, 255);
+        content.back = c.back;
+        content.texts = texts;
+        content.grey = c.grey;
+        EXPECT_EQ(m_list.InsertFilledRow(m_list.RowCount(), content), single + 1) << c.name;
+    }
+    ASSERT_EQ(m_list.RowCount(), 6);
+    const Screenshot shot = Shot();
+    for (int pair = 0; pair < 3; ++pair) {
+        const int single = pair * 2;
+        const int filled = single + 1;
+        const char* name = cases[pair].name;
+        EXPECT_EQ(m_list.GetRowCheck(filled), m_list.GetRowCheck(single)) << name;
+        EXPECT_EQ(SendMessageW(m_hList, LVM_GETITEMSTATE, filled, LVIS_STATEIMAGEMASK),
+                  SendMessageW(m_hList, LVM_GETITEMSTATE, single, LVIS_STATEIMAGEMASK))
+            << name;
+        for (int column = 0; column < 4; ++column) {
+            wchar_t a[64] = {}, b[64] = {};
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.cchTextMax = 64;
+            item.pszText = a;
+            SendMessageW(m_hList, LVM_GETITEMTEXTW, single, reinterpret_cast<LPARAM>(&item));
+            item.pszText = b;
+            SendMessageW(m_hList, LVM_GETITEMTEXTW, filled, reinterpret_cast<LPARAM>(&item));
+            EXPECT_STREQ(b, a) << name << ", column " << column;
+            const RECT top = Cell(single, column);
+            const RECT bottom = Cell(filled, column);
+            int differing = 0;
+            for (int y = 0; y < top.bottom - top.top; ++y) {
+                for (int x = top.left; x < top.right; ++x) {
+                    differing += shot.At(x, top.top + y) != shot.At(x, bottom.top + y) ? 1 : 0;
+                }
+            }
+            EXPECT_EQ(differing, 0) << name << ", column " << column << ": pixels that differ";
+        }
+    }
+}
+
+// Outside a batch a filled row recounts the header box at once, as SetRowCheck does.
+TEST_F(ListTest, AFilledRowOutsideABatchRecountsTheHeaderBox) {
+    m_list.SetHeaderCheck(0, HEADER_CHECK_OFF);
+    FilledRow checked;
+    checked.check = CHECK_ON;
+    m_list.InsertFilledRow(0, checked);
+    EXPECT_EQ(m_list.GetHeaderCheck(0), HEADER_CHECK_ON);
+    FilledRow clear;
+    clear.check = CHECK_OFF;
+    m_list.InsertFilledRow(1, clear);
+    EXPECT_EQ(m_list.GetHeaderCheck(0), HEADER_CHECK_OFF);
 }
 
 TEST_F(ListTest, CellColoursGreyTextAndBold) {
