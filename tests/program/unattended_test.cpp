@@ -6,6 +6,7 @@
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/test_registry.h"
+#include "platform/handles.h"
 #include "../support/file_contents_win.h"
 
 namespace tavelin::testing {
@@ -151,12 +152,7 @@ TEST(Unattended, NoRestartStoresTheRestAndTheNextStartResumesQuietly) {
     EXPECT_EQ(Installed("NoRestart", 2), L"<no key>");
     EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"2");
     EXPECT_NE(ReadRegistryString(kRunOnce, L"Tavelin"), L"<no value>") << "the helper resumes after the restart";
-    HKEY runOnce = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnce, 0, KEY_SET_VALUE | RegistryViewFlag(RegistryView::View32),
-                      &runOnce) == ERROR_SUCCESS) {
-        RegDeleteValueW(runOnce, L"Tavelin");
-        RegCloseKey(runOnce);
-    }
+    DeleteRegistryValue(kRunOnce, L"Tavelin");
 
     {
         RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
@@ -172,6 +168,51 @@ TEST(Unattended, NoRestartStoresTheRestAndTheNextStartResumesQuietly) {
                                                                                << text;
     EXPECT_EQ(text.find("\xEF\xBB\xBF", 3), std::string::npos) << "one byte-order mark, at the start";
     DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
+}
+
+// The same through the restart helper: at the next logon Windows runs each HKLM RunOnce command
+// once, waiting for it, and removes it; the helper stored there starts the program, which goes on
+// quietly with the rest. The logon's part is done here as Windows does it: Wine's own restart,
+// wineboot -r, deletes the program's REG_EXPAND_SZ value unrun (see the tests' README).
+TEST(Unattended, AfterNoRestartTheLogonsRunOnceResumesTheRunQuietly) {
+    const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    const TestDisc disc = MakeDisc(L"quiet-runonce",
+                                   Application("RunOnce", 1) + "Restart=1\r\n" + Application("RunOnce", 2), 2);
+    const std::wstring log = disc.DiscRoot() + L"\\..\\quiet-runonce.log";
+    {
+        RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /norestart /log \"" + log + L"\"");
+        EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+        ASSERT_EQ(program.ExitCode(), 3010u);
+    }
+    ASSERT_EQ(Installed("RunOnce", 2), L"<no key>");
+
+    std::wstring command = ReadRegistryString(kRunOnce, L"Tavelin");
+    ASSERT_NE(command, L"<no value>");
+    DeleteRegistryValue(kRunOnce, L"Tavelin");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        << "error " << GetLastError();
+    UniqueHandle helper(started.hProcess);
+    UniqueHandle helperThread(started.hThread);
+    ASSERT_EQ(WaitForSingleObject(helper.Get(), 60000), WAIT_OBJECT_0);
+    DWORD helperCode = 1;
+    GetExitCodeProcess(helper.Get(), &helperCode);
+    EXPECT_EQ(helperCode, 0u) << "the helper started the program";
+
+    // The resumed start shows nothing; the log's last line says when and how it ended.
+    const std::string ended = "Program ends, exit code 0";
+    std::string text;
+    for (int i = 0; i < 1200 && text.find(ended) == std::string::npos; ++i) {
+        Sleep(50);
+        text = ReadFileBytes(log);
+    }
+    const auto first = text.find("Program ends, exit code 3010");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find(ended, first), std::string::npos) << "the helper's start resumed the run\n" << text;
+    EXPECT_EQ(Installed("RunOnce", 2), L"2.0");
+    EXPECT_FALSE(RegistryKeyExists(L"SOFTWARE\\Tavelin")) << "a run that is through leaves no record";
 }
 
 }  // namespace

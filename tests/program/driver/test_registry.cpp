@@ -17,6 +17,14 @@ void SetRegistryString(const std::wstring& path, const wchar_t* name, const std:
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+void DeleteRegistryValue(const std::wstring& path, const wchar_t* name) {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE | kProgramView, key.Receive()) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueW(key.Get(), name);
+    }
+}
+
 std::wstring ReadRegistryString(const std::wstring& path, const wchar_t* name, DWORD* type) {
     UniqueKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | kProgramView, key.Receive()) != ERROR_SUCCESS) {

@@ -18,6 +18,9 @@ void SetRegistryString(const std::wstring& path, const wchar_t* name, const std:
 // The text of a value, or "<no key>" / "<no value>"; its type in `type` when asked.
 std::wstring ReadRegistryString(const std::wstring& path, const wchar_t* name, DWORD* type = nullptr);
 
+// Removes a value when it is there.
+void DeleteRegistryValue(const std::wstring& path, const wchar_t* name);
+
 bool RegistryKeyExists(const std::wstring& path);
 void CreateRegistryKey(const std::wstring& path);
 
