@@ -71,14 +71,18 @@ fi
 cp -a "$template/." "$prefix/"
 export WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}"
 if [ "$arch" = 32 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
-wineserver -p
+# The server stays up between the run's programs (a new session costs seconds), but not for ever:
+# when a timeout kills this script, no trap runs, and the server of a prefix nobody uses any more
+# then ends by itself a minute after its last program.
+server_linger=60
+wineserver -p"$server_linger"
 if [ -n "$desktop" ]; then
     if ! "${wine_tool[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tavelin /d "$desktop" /f >/dev/null 2>&1; then
         echo "in-fresh-prefix: could not set the desktop size $desktop" >&2
         exit 1
     fi
     # The desktop took its size when this session started: a new session takes the new one.
-    wineserver -k; wineserver -w; wineserver -p
+    wineserver -k; wineserver -w; wineserver -p"$server_linger"
 fi
 if [ -n "$version" ]; then
     if ! "${wine_tool[@]}" winecfg /v "$version" >/dev/null 2>&1; then
