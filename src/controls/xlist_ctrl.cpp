@@ -55,6 +55,15 @@ constexpr int kToolTipShowMilliseconds = 30000;
 
 using RowRecords = std::vector<CellData>;
 
+// One record per column for a new row; null when they cannot be allocated.
+std::unique_ptr<RowRecords> NewRowRecords(int columns) {
+    try {
+        return std::make_unique<RowRecords>(static_cast<size_t>(columns > 0 ? columns : 0));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 // The state image that mirrors a check state: 0 none, 1 clear, 2 checked.
 int StateImageOf(int check) { return check == CHECK_NONE ? 0 : check == CHECK_ON ? 2 : 1; }
 
@@ -154,36 +163,38 @@ void CXListCtrl::FreeAllCellData() {
     }
 }
 
+int CXListCtrl::InsertWithRecords(int row, std::unique_ptr<RowRecords> cells, int stateImage) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+    item.iItem = row;
+    wchar_t empty[] = L"";
+    item.pszText = empty;
+    item.lParam = reinterpret_cast<LPARAM>(cells.get());
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(stateImage);
+    const bool wasMirroring = m_bMirroringCheck;
+    m_bMirroringCheck = true;
+    const int index = static_cast<int>(SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    m_bMirroringCheck = wasMirroring;
+    if (index >= 0) cells.release();  // the row holds its records now
+    return index;
+}
+
 int CXListCtrl::InsertRow(int row, COLORREF text, COLORREF back) {
     return OnOwnerThread(-1, [&]() -> int {
         if (row < 0 || m_hWnd == nullptr) return -1;
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        wchar_t empty[] = L"";
-        item.pszText = empty;
-        const int index = static_cast<int>(SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        if (index < 0) return -1;
-
-        // A row whose records cannot be allocated stays in the list without them: it is painted as
-        // plain text and clicks on it are discarded.
-        std::unique_ptr<RowRecords> cells;
-        try {
-            cells = std::make_unique<RowRecords>(static_cast<size_t>(ColumnCount()));
-        } catch (const std::bad_alloc&) {
+        std::unique_ptr<RowRecords> cells = NewRowRecords(ColumnCount());
+        if (!cells) {
+            // A row whose records cannot be allocated stays in the list without them: it is
+            // painted as plain text and clicks on it are discarded.
+            InsertWithRecords(row, nullptr, StateImageOf(CHECK_NONE));
             return -1;
         }
         if (!cells->empty()) {
             (*cells)[0].m_crCellText = text;
             (*cells)[0].m_crCellBack = back;
         }
-        LVITEMW data{};
-        data.mask = LVIF_PARAM;
-        data.iItem = index;
-        data.lParam = reinterpret_cast<LPARAM>(cells.get());
-        if (!SendMessageW(m_hWnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data))) return -1;
-        cells.release();
-        return index;
+        return InsertWithRecords(row, std::move(cells), StateImageOf(CHECK_NONE));
     });
 }
 
@@ -191,12 +202,8 @@ int CXListCtrl::InsertFilledRow(int row, const FilledRow& content) {
     return OnOwnerThread(-1, [&]() -> int {
         if (row < 0 || m_hWnd == nullptr) return -1;
         const int columns = ColumnCount();
-        std::unique_ptr<RowRecords> cells;
-        try {
-            cells = std::make_unique<RowRecords>(static_cast<size_t>(columns));
-        } catch (const std::bad_alloc&) {
-            return -1;
-        }
+        std::unique_ptr<RowRecords> cells = NewRowRecords(columns);
+        if (!cells) return -1;
         if (!cells->empty()) {
             CellData& box = (*cells)[0];
             box.m_crCellText = content.text;
@@ -210,20 +217,9 @@ int CXListCtrl::InsertFilledRow(int row, const FilledRow& content) {
                 (*cells)[column].m_crCellBack = kGreyCellBack;
             }
         }
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
-        item.iItem = row;
-        wchar_t empty[] = L"";
-        item.pszText = empty;
-        item.lParam = reinterpret_cast<LPARAM>(cells.get());
-        item.stateMask = LVIS_STATEIMAGEMASK;
-        item.state = INDEXTOSTATEIMAGEMASK(StateImageOf(columns > 0 ? content.check : CHECK_NONE));
-        const bool wasMirroring = m_bMirroringCheck;
-        m_bMirroringCheck = true;
-        const int index = static_cast<int>(SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        m_bMirroringCheck = wasMirroring;
+        const int index =
+            InsertWithRecords(row, std::move(cells), StateImageOf(columns > 0 ? content.check : CHECK_NONE));
         if (index < 0) return -1;
-        cells.release();
         for (int column = 1; column <= textColumns; ++column) {
             LVITEMW text{};
             text.iSubItem = column;

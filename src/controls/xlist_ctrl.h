@@ -14,6 +14,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,9 @@ private:
     void FreeAllCellData();
 
     std::vector<CellData>* RowCells(int row) const;
+    // Inserts an empty row that holds `cells` as its records, with the check state image given;
+    // the index, or -1 (then the records are freed).
+    int InsertWithRecords(int row, std::unique_ptr<std::vector<CellData>> cells, int stateImage);
     CellData* Cell(int row, int column) const;
     bool IsValidRow(int row) const { return row >= 0 && row < RowCount(); }
     bool IsValidColumn(int column) const { return column >= 0 && column < ColumnCount(); }
