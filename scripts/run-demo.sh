@@ -18,6 +18,11 @@ case "$TAVELIN_RUN_ARCHS" in
           exit 1 ;;
 esac
 build_log="$(mktemp)"
+if [ -f "$root/build/$([ "$arch" = x86 ] && echo win || echo win-x64)/build.ninja" ]; then
+    echo "Building what changed since the last build (seconds)..."
+else
+    echo "Building the $arch program, its tests and the demo disc: the first build takes about 5 minutes on 2 cores (log: $build_log)..."
+fi
 if ! "$root/scripts/build.sh" "$arch" >"$build_log" 2>&1; then
     tail -n 40 "$build_log" >&2
     echo "run-demo: the $arch build failed" >&2

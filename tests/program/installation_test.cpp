@@ -140,7 +140,7 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
             ReadRegistryString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin");
         EXPECT_NE(runOnce.find(L"\\Tavelin\\ReInst.exe"), std::wstring::npos) << runOnce.size();
         EXPECT_EQ(WaitForRecordedStart(L"shutdown"), L"shutdown -r -t 15");
-        EXPECT_TRUE(SamePath(RecordedStartPath(L"shutdown"), restartCommand))
+        EXPECT_TRUE(SamePath(RecordedStartPath(L"shutdown"), SystemFolderAsRunFrom() + L"\\shutdown.exe"))
             << ::testing::PrintToString(RecordedStartPath(L"shutdown"));
         EXPECT_FALSE(program.HasEnded());
         EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinRunTest\\AppRestart1", L"Version"), L"2.0");

@@ -192,6 +192,7 @@ TEST_F(ItemList, StartAsksFirstAndNeedsACheckedRow) {
 TEST_F(ItemList, ShellAndEditorButtonsOpenTheDiscAndItsTexts) {
     const std::wstring shell = WindowsFolder() + L"\\explorer.exe";
     const std::wstring editor = SystemFolder() + L"\\notepad.exe";
+    const std::wstring editorAsRun = SystemFolderAsRunFrom() + L"\\notepad.exe";
     RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
@@ -208,8 +209,8 @@ TEST_F(ItemList, ShellAndEditorButtonsOpenTheDiscAndItsTexts) {
         std::wstring path;
     } buttons[] = {
         {1015, L"Explorer", L"Explorer " + root, shell},
-        {1016, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\FILELIST.TXT", editor},
-        {1017, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\TECHSUPP.TXT", editor},
+        {1016, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\FILELIST.TXT", editorAsRun},
+        {1017, L"NOTEPAD", L"NOTEPAD.EXE " + root + L"\\TECHSUPP.TXT", editorAsRun},
     };
     for (const auto& button : buttons) {
         ForgetRecordedStart(button.program);

@@ -14,7 +14,11 @@ namespace {
 const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 TEST(Reboot, YesRestartsWindows) {
-    const std::wstring witness = SystemFolder() + L"\\tavelin-witness.exe";
+    // The witness is kept in the Windows folder, which no view redirects: a 32-bit test's RunOnce
+    // value lands in the 32-bit view, and whatever runs that view at the restart (a 64-bit process
+    // on 64-bit Windows) must find the program at the path the value names. A copy put into the
+    // system folder by a 32-bit test would be in SysWOW64 instead.
+    const std::wstring witness = WindowsFolder() + L"\\tavelin-witness.exe";
     ASSERT_TRUE(PlaceRecorderAt(witness));
     ForgetRecordedStart(L"tavelin-witness");
     SetRegistryString(kRunOnce, L"TavelinWitness", L"\"" + witness + L"\" restarted");

@@ -34,6 +34,15 @@ step() {  # step DESCRIPTION command...: runs quietly, and on failure says what 
 step "wineboot -i" "${wine[@]}" wineboot -i
 step "the virtual desktop setting" "${wine[@]}" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Tavelin /f
 step "the virtual desktop size" "${wine[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tavelin /d 1024x768 /f
+# Wine draws the caption buttons with its Marlett font, which Debian's Wine ships in its data folder
+# but does not load from there: without a copy in the prefix's Fonts folder (which Wine reads at
+# every start) the buttons show as the letters "0 1 r" in every screenshot.
+wine_marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$wine_marlett" ]; then
+    cp "$wine_marlett" "$dir/drive_c/windows/Fonts/marlett.ttf"
+else
+    echo "make-template: $wine_marlett is missing: caption buttons will draw as letters" >&2
+fi
 # The system folder's DRIVERS folder is missing for 32-bit programs in a 64-bit prefix (and the
 # 64-bit program puts the driver copy where a 32-bit one does).
 if [ "$arch" = 64 ]; then mkdir -p "$dir/drive_c/windows/syswow64/drivers"; fi

@@ -47,6 +47,15 @@ std::wstring SystemFolder() {
     return folder;
 }
 
+std::wstring SystemFolderAsRunFrom() {
+    BOOL underWow64 = FALSE;
+    if (IsWow64Process(GetCurrentProcess(), &underWow64) && underWow64) {
+        wchar_t folder[MAX_PATH + 1] = {};
+        if (GetSystemWow64DirectoryW(folder, MAX_PATH + 1) != 0) return folder;
+    }
+    return SystemFolder();
+}
+
 void ForgetRecordedStart(const std::wstring& programName) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_SET_VALUE | RegistryViewFlag(RegistryView::View32), &key) ==

@@ -26,6 +26,12 @@ bool PlaceRecorderAt(const std::wstring& fullPath);
 std::wstring WindowsFolder();
 std::wstring SystemFolder();
 
+// Where a program started as SystemFolder()\X.exe really runs from, and so the path it reports as
+// its own: a 32-bit program on 64-bit Windows is redirected to the 32-bit system folder (SysWOW64),
+// which holds 32-bit copies of the system's programs; any other program runs from the system
+// folder itself. A copy put at SystemFolder()\X.exe lands there too, through the same redirection.
+std::wstring SystemFolderAsRunFrom();
+
 // Forgets what the copy named `programName` (its file name without extension) recorded.
 void ForgetRecordedStart(const std::wstring& programName);
 
