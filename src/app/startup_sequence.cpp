@@ -19,6 +19,7 @@
 #include "platform/text_encoding_win.h"
 #include "probe/os_facts_text.h"
 #include "probe/os_facts_win.h"
+#include "probe/pending_restart_win.h"
 #include "ui/resource.h"
 #include "ui/skin.h"
 
@@ -167,6 +168,8 @@ void CTavelinDlg::IdentifyOperatingSystem() {
     Log().Write(L"OS key: " + (m_machine.m_szOSKey.empty() ? std::wstring(L"none") : m_machine.m_szOSKey) +
                 L", 64-bit Windows: " + (m_machine.m_b64Bit ? L"yes" : L"no") + L", user-interface language: " +
                 m_machine.m_szLanguageCode);
+    m_pendingRestart = tavelin::ReadPendingRestartSigns();
+    Log().Write(L"Windows already waits for a restart: " + tavelin::PendingRestartText(m_pendingRestart));
 }
 
 bool CTavelinDlg::LoadVendorLibraries() {

@@ -22,6 +22,7 @@
 #include "install/restart_record.h"
 #include "platform/handles.h"
 #include "probe/machine_facts.h"
+#include "probe/pending_restart.h"
 #include "probe/vendor_libraries_win.h"
 #include "runlog/logged_message_sink.h"
 #include "runlog/run_log.h"
@@ -155,6 +156,8 @@ private:
 
     // Machine facts and the disc's names for them.
     tavelin::MachineFacts m_machine;  // m_szOSKey, m_b64Bit, m_szLanguageCode
+    // Read once at startup: work Windows already waits to finish at its next start.
+    tavelin::PendingRestartSigns m_pendingRestart;
     std::wstring m_szOSDisplayName;
     std::wstring m_szLanguageTag;
     std::wstring m_strMachineModel;  // upper-cased model for the model checks
