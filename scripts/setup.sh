@@ -13,6 +13,8 @@ packages=(
     wine wine32:i386 wine64
     xvfb xauth x11-utils imagemagick
     locales valgrind
+    nlohmann-json3-dev
+    chromium
 )
 
 missing=()

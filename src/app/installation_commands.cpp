@@ -19,6 +19,10 @@
 void CTavelinDlg::OnStart() {
     // One run at a time: a posted click reaches here even while the button is disabled.
     if (m_bRunActive) return;
+    if (m_options.scan) {
+        Log().Write(L"Start: not in a scan (/scan installs nothing)");
+        return;
+    }
     if (!m_runUi) m_runUi = std::make_unique<RunUi>(m_list, Item(IDC_DESCRIPTION));
     const bool resumeAtOnce = m_resumeMode == tavelin::ResumeMode::Automatic;
     const tavelin::StartDecision decision =
@@ -47,6 +51,7 @@ void CTavelinDlg::OnStart() {
             break;
     }
     EnableRunButtons(false);
+    TakeReportSnapshot();
 
     tavelin::InstallRunSettings settings;
     settings.discRoot = m_strDiscRoot;
@@ -55,6 +60,8 @@ void CTavelinDlg::OnStart() {
     settings.messageTitle = tavelin::ApplicationTitle();
     settings.keepRestartRecord = m_resumeMode != tavelin::ResumeMode::None;
     settings.log = m_log;
+    settings.restorePoint = RestorePointPolicyOfRun();
+    settings.discTitle = m_strCaption;
     const bool started = m_worker.Start(Window(), *m_runUi, m_pItemList, settings);
     m_hInstallThread = m_worker.ThreadHandle();
     if (!started) {
@@ -131,6 +138,7 @@ void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
     m_bRunActive = false;
     m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
     m_bAnyItemFailed = m_bAnyItemFailed || outcome.anyFailed;
+    NoteRunResults(outcome);
     for (WPARAM code : m_deferredCodes) PostMessageW(Window(), tavelin::kUmInternal, code, 0);
     m_deferredCodes.clear();
 
@@ -278,6 +286,11 @@ void CTavelinDlg::RestartAndResume() {
 void CTavelinDlg::ReadWaitingListOnce() {
     if (m_bWaitingListRead) return;
     m_bWaitingListRead = true;
+    if (m_options.scan) {
+        // Reading the record deletes it: a scan leaves the machine as it found it.
+        Log().Write(L"Resume: not read, a scan leaves the restart record as it is");
+        return;
+    }
     tavelin::Win32RestartRecordStore windowsStore;
     tavelin::LoggedRestartRecordStore store(windowsStore, Log());
     const tavelin::StoredWaitingList stored = tavelin::ReadWaitingList(store, m_switches, m_messages);

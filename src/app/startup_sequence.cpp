@@ -70,6 +70,8 @@ BOOL CTavelinDlg::OnInitDialog() {
     SetupItemList();
     PopulateItemList();
     if (!ApplyItemChoice()) return FALSE;
+    TakeReportSnapshot();
+    if (m_options.scan) return FinishScan() ? TRUE : FALSE;
     // A resumed run has started already (the population starts it).
     if (Unattended() && !m_bRunActive && m_resumeMode == tavelin::ResumeMode::None) OnStart();
     return TRUE;
@@ -91,6 +93,7 @@ BOOL CTavelinDlg::QuitStartup(const std::wstring& reason) {
 
 BOOL CTavelinDlg::RefuseStartup(const std::wstring& text) {
     Log().Write(L"Refused: " + text);
+    m_strRefusal = text;
     m_nExitCode = tavelin::kExitRefused;
     m_windowMessages.ShowMessage(text);
     return QuitStartup(L"refused");

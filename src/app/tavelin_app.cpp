@@ -34,6 +34,12 @@ std::wstring DottedVersion(std::wstring version) {
     return version.empty() ? L"unknown" : version;
 }
 
+std::wstring FullPathOf(const std::wstring& path) {
+    wchar_t full[MAX_PATH * 4] = {};
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
+    return length == 0 || length >= MAX_PATH * 4 ? path : std::wstring(full, length);
+}
+
 }  // namespace
 
 bool CTavelinApp::InitInstance() {
@@ -45,6 +51,9 @@ bool CTavelinApp::InitInstance() {
     }
     m_options = tavelin::ParseRunOptions(arguments);
     if (!m_options.logFile.empty()) tavelin::AddAppendedLogFile(*m_log, m_options.logFile);
+    // The program makes its disc folder the current directory: a report named relative to where
+    // it was started must land there, never on the disc.
+    if (!m_options.reportFile.empty()) m_options.reportFile = FullPathOf(m_options.reportFile);
     LogProgramStart();
     if (!m_options.error.empty()) {
         m_log->Write(L"Bad switch: " + m_options.error + L"; nothing is installed");
@@ -105,6 +114,7 @@ bool CTavelinApp::RunMainDialog() {
     CTavelinDlg dialog(m_hInstance, m_log, m_options);
     dialog.DoModal(nullptr);
     m_nExitCode = dialog.ExitCode();
+    dialog.WriteReport(m_nExitCode);
     return true;
 }
 

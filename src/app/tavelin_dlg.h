@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@
 #include "probe/machine_facts.h"
 #include "probe/pending_restart.h"
 #include "probe/vendor_libraries_win.h"
+#include "report/fleet_report.h"
 #include "runlog/logged_message_sink.h"
 #include "runlog/run_log.h"
 #include "ui/dialog_base.h"
@@ -38,6 +40,9 @@ public:
 
     // The program's exit code once the dialog has ended (install/exit_code.h).
     int ExitCode() const { return m_nExitCode; }
+    // /report FILE, once the dialog has ended: what the program found, decided and did, with the
+    // exit code it ends with (fleet_report_run.cpp).
+    void WriteReport(int exitCode);
 
 protected:
     BOOL OnInitDialog() override;
@@ -93,6 +98,17 @@ private:
     std::optional<tavelin::UnattendedResume> UnattendedResume() const;
     // The stored run was unattended: this start goes on in its mode and appends to its log file.
     void ResumeUnattended(const tavelin::UnattendedResume& stored);
+
+    // /scan and /report (fleet_report_run.cpp). The scan ends the startup: the list stays for the
+    // window, Start stays off, and an unattended scan ends at once with its exit code (false).
+    bool FinishScan();
+    // What the list shows and has checked now, kept for the report; taken when the list is filled
+    // and again when a run starts, so that a re-scan after the run does not change it.
+    void TakeReportSnapshot();
+    // The run's results per item, for the report.
+    void NoteRunResults(const tavelin::RunOutcome& outcome);
+    // The restore point's settings for the next run.
+    tavelin::RestorePointPolicy RestorePointPolicyOfRun() const;
 
     // Commands and notifications (dialog_commands.cpp).
     bool HandleCommand(WORD id);
@@ -189,6 +205,11 @@ private:
 
     tavelin::VendorLibraries m_vendor;  // DMI, ENUM, USB and language library records
     tavelin::DiagnosticSwitches m_switches;
+    // For the report: the entries as last taken, the refusal when the disc refused the machine, and
+    // what every run of this start did with each item.
+    std::vector<tavelin::ReportItem> m_reportItems;
+    std::wstring m_strRefusal;
+    std::map<std::int32_t, tavelin::ItemRunResult> m_runResults;
     // The run's view of the list, and the worker. Declared after the list, so that the worker is
     // gone before the list it reports to.
     std::unique_ptr<RunUi> m_runUi;

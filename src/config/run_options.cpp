@@ -60,6 +60,19 @@ RunOptions ParseRunOptions(const std::vector<std::wstring>& arguments) {
             options.mode = RunMode::Passive;
         } else if (EqualsNoCase(name, L"norestart")) {
             options.noRestart = true;
+        } else if (EqualsNoCase(name, L"scan")) {
+            options.scan = true;
+        } else if (EqualsNoCase(name, L"norestorepoint")) {
+            options.noRestorePoint = true;
+        } else if (EqualsNoCase(name, L"report")) {
+            if (!hasValue || !SwitchName(arguments[i + 1]).empty()) {
+                if (options.error.empty()) options.error = L"/report: a file name ending in .json or .html must follow";
+                continue;
+            }
+            options.reportFile = arguments[++i];
+            if (ReportFormatOf(options.reportFile) == ReportFormat::None && options.error.empty()) {
+                options.error = L"/report: \"" + options.reportFile + L"\" does not end in .json or .html";
+            }
         } else if (name == L"?" || EqualsNoCase(name, L"help")) {
             options.showUsage = true;
         } else if (EqualsNoCase(name, L"log")) {
@@ -85,8 +98,20 @@ RunOptions ParseRunOptions(const std::vector<std::wstring>& arguments) {
     return options;
 }
 
+ReportFormat ReportFormatOf(const std::wstring& fileName) {
+    const auto endsWith = [&fileName](const wchar_t* extension) {
+        const std::wstring suffix = extension;
+        return fileName.size() > suffix.size() &&
+               EqualsNoCase(fileName.substr(fileName.size() - suffix.size()), suffix);
+    };
+    if (endsWith(L".json")) return ReportFormat::Json;
+    if (endsWith(L".html") || endsWith(L".htm")) return ReportFormat::Html;
+    return ReportFormat::None;
+}
+
 std::wstring RunOptionsUsage() {
     return L"setup.exe [/quiet | /passive] [/norestart] [/log FILE] [/items recommended|all|N,N,...]\n"
+           L"          [/scan] [/report FILE.json|FILE.html] [/norestorepoint]\n"
            L"\n"
            L"  /quiet       no window and no message box; installs and ends by itself\n"
            L"  /passive     shows the run's progress, asks nothing, closes at the end\n"
@@ -94,11 +119,16 @@ std::wstring RunOptionsUsage() {
            L"  /log FILE    writes the run's log to FILE as well\n"
            L"  /items LIST  recommended (the default), all (everything that applies and is not\n"
            L"               installed), or the disc's item numbers, separated by commas\n"
+           L"  /scan        evaluates the disc on this machine and installs nothing\n"
+           L"  /report FILE writes what the program will do (/scan) or did, and why, as\n"
+           L"               JSON (.json) or as a page (.html)\n"
+           L"  /norestorepoint  makes no system restore point before the first driver\n"
            L"  /?           this text\n"
            L"\n"
            L"Exit codes: 0 success, 3010 success with a restart needed, 1641 restart started,\n"
            L"1603 an item failed, 1618 another copy is running, 1633 the disc refuses this\n"
-           L"machine, 87 a bad switch.\n";
+           L"machine, 87 a bad switch. /scan: 0 nothing to install, 536870913 (0x20000001)\n"
+           L"something to install.\n";
 }
 
 }  // namespace tavelin

@@ -28,6 +28,9 @@ struct RunOptions {
     std::wstring logFile;         // /log <file>; empty for none
     ItemChoice items = ItemChoice::Recommended;
     std::vector<std::int32_t> numbers;  // /items 3,7,12
+    bool scan = false;            // /scan: evaluates, installs nothing
+    std::wstring reportFile;      // /report <file>: .json or .html; empty for none
+    bool noRestorePoint = false;  // /norestorepoint
     bool showUsage = false;       // /?
     std::wstring error;           // why the switches are unusable; empty when they are fine
 
@@ -38,6 +41,10 @@ struct RunOptions {
 // next argument. Arguments that are not switches of this set are ignored (the diagnostic switches
 // and anything else), as they always were. The last of /quiet and /passive wins.
 RunOptions ParseRunOptions(const std::vector<std::wstring>& arguments);
+
+// The kind of report a /report file name asks for, by its extension (without regard to case).
+enum class ReportFormat { None, Json, Html };
+ReportFormat ReportFormatOf(const std::wstring& fileName);
 
 // The usage text for /?.
 std::wstring RunOptionsUsage();

@@ -2,6 +2,8 @@
 
 namespace tavelin {
 
+int ScanExitCode(bool somethingToInstall) { return somethingToInstall ? kExitScanFoundItems : kExitSuccess; }
+
 int ExitCodeOf(const RunResult& result) {
     if (result.anyFailed) return kExitItemFailed;
     if (result.restartStarted) return kExitRestartStarted;

@@ -11,6 +11,11 @@ constexpr int kExitAlreadyRunning = 1618;
 constexpr int kExitRestartStarted = 1641;
 constexpr int kExitRefused = 1633;       // the disc refuses this machine (model, OS or bitness)
 constexpr int kExitRestartNeeded = 3010;  // success, and Windows must restart (/norestart)
+// /scan only: the scan went well and the disc has something to install on this machine ("updates
+// available"); a scan with nothing to install ends with 0. Bit 29 is the one Windows leaves to
+// applications for codes of their own: no Windows error code and no installer convention has it,
+// so no deployment tool reads another meaning into it.
+constexpr int kExitScanFoundItems = 0x20000001;  // 536870913
 
 // What a run came to, for its exit code.
 struct RunResult {
@@ -18,6 +23,9 @@ struct RunResult {
     bool restartNeeded = false;   // an item asked for a restart that was not made
     bool restartStarted = false;  // the program asked Windows to restart
 };
+
+// A scan that got as far as the list.
+int ScanExitCode(bool somethingToInstall);
 
 // A failure outweighs a restart: the deployment tool must see that something did not install.
 int ExitCodeOf(const RunResult& result);

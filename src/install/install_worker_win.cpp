@@ -8,6 +8,7 @@
 #include "install/logged_restart_record.h"
 #include "install/process_launcher_win.h"
 #include "install/restart_record_win.h"
+#include "install/restore_point_win.h"
 #include "platform/application_message_box_win.h"
 #include "runlog/logged_message_sink.h"
 
@@ -142,6 +143,9 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     RunControl control;
     control.record = &record;
     control.keepRecord = context->settings.keepRestartRecord;
+    Win32RestorePointService systemRestore;
+    RestorePointStep restorePoint(systemRestore, log, context->settings.discTitle, context->settings.restorePoint);
+    control.restorePoint = &restorePoint;
     control.stopRequested = &context->stopRequested;
 
     RunOutcome outcome;

@@ -38,6 +38,10 @@ struct InstallRunSettings {
     std::wstring messageTitle;  // caption of the message box the worker shows under ShowErrorMessage
     // A resumed run keeps the restart record up to date after each item (see RunControl).
     bool keepRestartRecord = false;
+    // The restore point before the run's first driver or hotfix: whether it is off, and the disc's
+    // title that names it.
+    RestorePointPolicy restorePoint;
+    std::wstring discTitle;
     // The run log of this start, co-owned by the run so that it outlives a closed window; null
     // runs without one.
     std::shared_ptr<RunLog> log;

@@ -255,8 +255,10 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                 continue;
             }
 
+            if (control.restorePoint != nullptr) control.restorePoint->BeforeItem(*item);
             const ItemRun run = RunItem(*item, row, discRoot, texts, services);
             currentRow = -1;
+            outcome.itemResults.emplace_back(item->m_nItemNo, run.result == ItemResult::Done);
             if (run.result == ItemResult::Failed) outcome.anyFailed = true;
             if (run.result == ItemResult::Done) {
                 if (item->m_bRescan) outcome.m_bRescanRequested = true;
@@ -278,7 +280,13 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
     } catch (...) {
         outcome.stop = RunStop::ByError;
         // The row being run is shown "Failed" below, whether or not the list lets it be written.
-        if (currentRow >= 0) outcome.anyFailed = true;
+        if (currentRow >= 0) {
+            outcome.anyFailed = true;
+            try {
+                if (const CItem* item = ItemAtRow(items, currentRow)) outcome.itemResults.emplace_back(item->m_nItemNo, false);
+            } catch (...) {
+            }
+        }
         // The list may be what failed; what the run decided so far is kept whatever happens here.
         try {
             if (currentRow >= 0) {

@@ -6,10 +6,13 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/catalogue.h"
 #include "config/diagnostics.h"
 #include "install/install_list.h"
+#include "install/restore_point.h"
 #include "install/restart_record.h"
 #include "install/run_services.h"
 #include "runlog/run_log.h"
@@ -82,6 +85,8 @@ struct RunOutcome {
     // A row of the run ended "Failed": its installer could not be started or waited for, its exit
     // code is not one the disc calls success, or an error ended the run during it.
     bool anyFailed = false;
+    // Each item the run began, in run order: its number and whether its row ended "Done".
+    std::vector<std::pair<std::int32_t, bool>> itemResults;
 };
 
 // What the run is steered by besides its services. Both are optional.
@@ -92,6 +97,9 @@ struct RunControl {
     bool keepRecord = false;
     // Set by the user-interface thread; read by the run between items.
     const std::atomic<bool>* stopRequested = nullptr;
+    // Asked before each item's commands run: makes the run's restore point before its first
+    // driver or hotfix.
+    RestorePointStep* restorePoint = nullptr;
 };
 
 // The worker's run: the checked rows top to bottom (the row count is read again before each row),

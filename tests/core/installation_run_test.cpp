@@ -862,3 +862,53 @@ TEST(ProgressTimer, HundredTicksComeBackToZeroInTheCurrentRow) {
 
 }  // namespace
 }  // namespace tavelin
+
+namespace tavelin {
+namespace {
+
+// System Restore as the run sees it: each point asked for goes into the run's own record of steps,
+// so the test sees it among the commands.
+class RecordingSystemRestore : public RestorePointService {
+public:
+    explicit RecordingSystemRestore(Log& log) : m_log(log) {}
+    RestorePointResult Create(const std::wstring& description) override {
+        m_log.push_back("restore point " + Narrow(description));
+        return {RestorePointAnswer::Unavailable, 0, 0, false};
+    }
+    Log& m_log;
+};
+
+TEST(InstallationRun, TheRestorePointComesBeforeTheFirstDriversCommandsOnceAndTheRunGoesOn) {
+    RunBench run({1, 1, 1});
+    CItem& application = run.Add(2, 0, L"\\Apps\\Setup.exe");
+    application.m_nType = ITEM_TYPE_OPTIONAL_APP;
+    CItem& driver = run.Add(5, 1, L"\\Drivers\\Setup.exe");
+    driver.m_bInstalled = true;
+    driver.m_strUninstallCmd = L"\\Drivers\\Setup.exe%%-u";
+    run.Add(7, 2, L"\\Drivers\\Other.exe");
+    RecordingSystemRestore system(run.log);
+    RestorePointStep step(system, run.runLog.Log(), L"Demo Disc", RestorePointPolicy{});
+    RunControl control;
+    control.restorePoint = &step;
+    const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
+                               run.services, run.services, run.services, run.runLog.Log()};
+    const RunOutcome outcome =
+        RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
+
+    std::vector<std::string> steps;
+    for (const std::string& entry : run.log) {
+        if (entry.rfind("restore point", 0) == 0 || entry.rfind("start ", 0) == 0) steps.push_back(entry);
+    }
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         "start \"D:\\Apps\\Setup.exe\"",
+                         "restore point Tavelin: before installing drivers from Demo Disc",
+                         "start \"D:\\Drivers\\Setup.exe\" -u",
+                         "start \"D:\\Drivers\\Setup.exe\"",
+                         "start \"D:\\Drivers\\Other.exe\"",
+                     }));
+    EXPECT_FALSE(outcome.anyFailed) << "a machine without System Restore still gets its drivers";
+    EXPECT_EQ(outcome.itemResults, (std::vector<std::pair<std::int32_t, bool>>{{2, true}, {5, true}, {7, true}}));
+}
+
+}  // namespace
+}  // namespace tavelin

@@ -60,6 +60,40 @@ TEST(ParseRunOptions, Table) {
     }
 }
 
+// /scan, /report and /norestorepoint: a report file is .json or .html, decided by its name.
+TEST(ParseRunOptions, ScanReportAndRestorePointSwitches) {
+    const struct {
+        std::vector<std::wstring> arguments;
+        bool scan;
+        std::wstring reportFile;
+        ReportFormat format;
+        bool noRestorePoint;
+        bool error;
+    } cases[] = {
+        {{L"/scan"}, true, L"", ReportFormat::None, false, false},
+        {{L"/SCAN", L"/quiet", L"/report", L"C:\\out\\m1.JSON"}, true, L"C:\\out\\m1.JSON", ReportFormat::Json, false, false},
+        {{L"/report", L"page.html", L"-norestorepoint"}, false, L"page.html", ReportFormat::Html, true, false},
+        {{L"/report", L"page.htm"}, false, L"page.htm", ReportFormat::Html, false, false},
+        {{L"/norestorepoint"}, false, L"", ReportFormat::None, true, false},
+        // Unusable: no name, a name of another kind, a switch where the name belongs.
+        {{L"/scan", L"/report"}, true, L"", ReportFormat::None, false, true},
+        {{L"/report", L"out.txt"}, false, L"out.txt", ReportFormat::None, false, true},
+        {{L"/report", L".json"}, false, L".json", ReportFormat::None, false, true},
+        {{L"/report", L"/quiet"}, false, L"", ReportFormat::None, false, true},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::wstring> arguments{L"D:\\setup.exe"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const RunOptions options = ParseRunOptions(arguments);
+        const std::string label = Narrow(c.arguments.back());
+        EXPECT_EQ(options.scan, c.scan) << label;
+        EXPECT_EQ(options.reportFile, c.reportFile) << label;
+        EXPECT_EQ(ReportFormatOf(options.reportFile), c.format) << label;
+        EXPECT_EQ(options.noRestorePoint, c.noRestorePoint) << label;
+        EXPECT_EQ(!options.error.empty(), c.error) << label << Narrow(options.error);
+    }
+}
+
 TEST(ParseRunOptions, TheProgramPathIsNeverASwitch) {
     EXPECT_EQ(ParseRunOptions({L"/quiet"}).mode, RunMode::Window);
 }

@@ -4,6 +4,7 @@
 // setup.exe shows on the same machine. The capture and the simulation are tested together: a key
 // the capture leaves out or a rule the simulation gets wrong both show as a different row.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cwchar>
@@ -16,6 +17,7 @@
 #include "driver/program_driver.h"
 #include "driver/test_machines.h"
 #include "driver/test_registry.h"
+#include "../support/file_contents_win.h"
 
 namespace tavelin::testing {
 namespace {
@@ -86,6 +88,47 @@ Shown WhatTheSimulationPrints(const TestDisc& disc, const std::wstring& name) {
     return printed;
 }
 
+// `setup.exe /scan /quiet /report FILE.json` on the same machine: its items are the simulation's
+// (as `tavelin-disc simulate --json` prints them), its exit code says whether anything is to be
+// installed, and a refused machine gets 1633 and a report with the refusal and no items.
+void ExpectTheScanReportsWhatTheSimulationPrints(const TestDisc& disc, const std::wstring& name) {
+    const std::wstring report = L"C:\\tavelin-tests\\" + name + L"-scan.json";
+    RunningProgram scan(disc.ProgramPath(), L"setup.exe /scan /quiet /report \"" + report + L"\"");
+    ASSERT_TRUE(scan.EndsWithoutShowingAnyWindow(60000));
+    const nlohmann::json scanned = nlohmann::json::parse(ReadFileBytes(report), nullptr, false);
+    ASSERT_FALSE(scanned.is_discarded()) << ReadFileBytes(report);
+
+    const std::wstring profile = L"C:\\tavelin-tests\\" + name + L"-profile.ini";
+    const std::wstring tool = PathFromEnvironment("TAVELIN_BUILD_DIR") + L"\\src\\tavelin-disc.exe";
+    const ConsoleRun simulate =
+        RunConsoleProgram(tool, L"tavelin-disc simulate --json \"" + disc.DiscRoot() + L"\" \"" + profile + L"\"");
+    ASSERT_EQ(simulate.exitCode, 0u) << simulate.output;
+    const nlohmann::json simulated = nlohmann::json::parse(simulate.output);
+
+    EXPECT_EQ(scanned["kind"], "scan");
+    if (!simulated["refusal"].get<std::string>().empty()) {
+        EXPECT_EQ(scan.ExitCode(), 1633u);
+        EXPECT_EQ(scanned["refusal"], simulated["refusal"]);
+        EXPECT_TRUE(scanned["items"].empty());
+        return;
+    }
+    EXPECT_EQ(scanned["disc"]["title"], simulated["caption"]);
+    ASSERT_EQ(scanned["items"].size(), simulated["items"].size()) << ReadFileBytes(report);
+    bool anyChecked = false;
+    for (std::size_t i = 0; i < simulated["items"].size(); ++i) {
+        const nlohmann::json& got = scanned["items"][i];
+        const nlohmann::json& want = simulated["items"][i];
+        SCOPED_TRACE(want.dump());
+        for (const char* field : {"item", "title", "applies", "status", "checked", "reason"}) {
+            EXPECT_EQ(got[field], want[field]) << field;
+        }
+        EXPECT_EQ(got["result"], nullptr) << "a scan installs nothing";
+        anyChecked = anyChecked || want["checked"].get<bool>();
+    }
+    EXPECT_EQ(scan.ExitCode(), anyChecked ? 0x20000001u : 0u);
+    EXPECT_EQ(scanned["exitCode"].get<unsigned>(), scan.ExitCode());
+}
+
 struct DifferentialCase {
     const wchar_t* name;
     void (*setUp)(const TestDisc& disc);  // the machine and the disc
@@ -151,6 +194,7 @@ void RunCases(const DifferentialCase* begin, const DifferentialCase* end) {
             EXPECT_EQ(simulation.caption, program.caption);  // a refused program's window is never shown
         }
         EXPECT_EQ(simulation.lists, program.lists);
+        ExpectTheScanReportsWhatTheSimulationPrints(disc, std::wstring(L"differential-") + c->name);
     }
 }
 
