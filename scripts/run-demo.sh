@@ -3,7 +3,10 @@
 # otherwise on a virtual display, saving a screenshot to build/artifacts/demo.png.
 # The 32-bit disc (build/disc, what ships) where this host runs 32-bit programs, else the 64-bit
 # disc (build/disc-x64); it says which. TAVELIN_ARCHS=x64 asks for the 64-bit disc on any host.
-# Extra arguments go to the program (for example ShowOS ShowModel).
+# Extra arguments go to the program (for example ShowOS ShowModel). With /quiet the program shows no
+# window: it runs to its end and the script says its exit code, for example
+#   bash scripts/run-demo.sh /scan /quiet /report build/artifacts/demo-report.html
+# (a relative report path is taken from the folder the script was started in).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh" || { echo "run-demo: installing the packages failed" >&2; exit 1; }
@@ -48,6 +51,16 @@ add_demo_device 'TAVPCI\VEN_8086&DEV_27A0'
 add_demo_device 'HDAUDIO\FUNC_01&VEN_10EC&DEV_0862'
 
 disc_setup="$("$wine64" winepath -w "$disc/setup.exe" 2>/dev/null)"
+quiet=no
+for argument in "$@"; do
+    case "${argument,,}" in /quiet|-quiet) quiet=yes ;; esac
+done
+if [ "$quiet" = yes ]; then
+    status=0
+    "$TAVELIN_WINE" "$disc_setup" "$@" || status=$?
+    echo "The program ran without a window and ended with exit code $status."
+    exit 0
+fi
 if [ -n "$had_display" ]; then
     echo "Running the demo disc on $DISPLAY; close the window to end."
     "$TAVELIN_WINE" "$disc_setup" "$@"

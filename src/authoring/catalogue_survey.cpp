@@ -4,6 +4,7 @@
 
 #include "config/disc_checks.h"
 #include "config/text.h"
+#include "install/restore_point.h"
 #include "probe/os_key.h"
 
 namespace tavelin {
@@ -118,6 +119,7 @@ CatalogueSurvey SurveyCatalogue(ConfigFile& config, const ProfileOutline& outlin
             facts.m_b64Bit = is64Bit;
             facts.m_szLanguageCode = language;
             ReadDiscTitle(config, language);
+            DiscAllowsRestorePoint(config);
             CheckOperatingSystem(config, facts, false, L"", silent);
             for (const std::wstring& model : models) {
                 CheckMachineModel(config, model);

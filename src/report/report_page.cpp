@@ -40,7 +40,7 @@ const char kStyle[] =
     ".refusal{background:#f2b8b5;padding:.6em;border:1px solid #c66}";
 
 std::string MachineRow(const char* heading, const std::wstring& value) {
-    return std::string("<tr><th>") + heading + "</th><td>" + Html(value) + "</td></tr>\n";
+    return std::string("<tr><th>") + heading + "</th><td>" + (value.empty() ? "unknown" : Html(value)) + "</td></tr>\n";
 }
 
 std::wstring WhatItDoes(const ReportItem& item, const ReportPageTexts& texts) {
@@ -111,7 +111,7 @@ std::string ReportPage(const FleetReport& report, const ReportPageTexts& texts) 
     }
     page += "<p class=\"legend\">";
     if (scan) {
-        page += "<span class=\"install\" style=\"background:#dff0d8\">install</span>"
+        page += "<span style=\"background:#dff0d8\">install</span>"
                 "<span style=\"background:#fcf8e3\">offered, not checked</span>";
     } else {
         page += "<span style=\"background:#b9e3b0\">" + Html(texts.done) + "</span><span style=\"background:#f2b8b5\">" +

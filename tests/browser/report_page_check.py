@@ -8,17 +8,20 @@ from html.parser import HTMLParser
 
 
 class ItemRows(HTMLParser):
-    """The rows of the items table's body: each a list of cell texts (a <br> is a line break)."""
+    """The rows of the body of the table of items: each a list of cell texts (a <br> is a line break)."""
 
     def __init__(self):
         super().__init__()
         self.rows = []
         self.classes = []
+        self.in_items = False
         self.in_body = False
         self.cell = None
 
     def handle_starttag(self, tag, attrs):
-        if tag == "tbody":
+        if tag == "table":
+            self.in_items = dict(attrs).get("class") == "items"
+        elif tag == "tbody" and self.in_items:
             self.in_body = True
         elif tag == "tr" and self.in_body:
             self.rows.append([])

@@ -12,8 +12,7 @@ namespace {
 
 TEST(ReportPage, TheDemoDiscsScanWritesThePageAndTheDocument) {
     const std::wstring artifacts = PathFromEnvironment("TAVELIN_ARTIFACTS");
-    ASSERT_FALSE(artifacts.empty());
-    CreateDirectoryW(artifacts.c_str(), nullptr);
+    ASSERT_FALSE(artifacts.empty()) << "the build makes the folder";
     AddDemoDevices();
     TestDisc disc(L"report-page");
     CopyDemoDisc(disc);
