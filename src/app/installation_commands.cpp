@@ -287,8 +287,9 @@ void CTavelinDlg::ReadWaitingListOnce() {
     if (m_bWaitingListRead) return;
     m_bWaitingListRead = true;
     if (m_options.scan) {
-        // Reading the record deletes it: a scan leaves the machine as it found it.
-        Log().Write(L"Resume: not read, a scan leaves the restart record as it is");
+        // The record belongs to the run that goes on after a restart: a scan neither resumes it nor
+        // lets it change the selection, and says what a start without it would install.
+        Log().Write(L"Resume: not read, a scan leaves the restart record to the run it belongs to");
         return;
     }
     tavelin::Win32RestartRecordStore windowsStore;

@@ -59,8 +59,9 @@ nlohmann::json ReadReport(const std::wstring& path) {
 TEST(FleetScan, AQuietScanInstallsNothingLeavesTheRestartRecordAndSaysThereIsSomethingToInstall) {
     SetRegistryString(Widen(Key("Installed")), L"Version", L"2.0");
     const TestDisc disc = MakeDisc(L"scan-quiet", Application(1, "Installed") + Application(2, "Missing"), 2);
-    // A restart record of an earlier run: reading it would delete it.
-    SetRegistryString(kRecordKey, L"InstallWaitingList", L"2");
+    // A restart record of an earlier run that waits for the installed item: resuming it would check
+    // that item alone.
+    SetRegistryString(kRecordKey, L"InstallWaitingList", L"1");
     const std::wstring report = disc.DiscRoot() + L"\\..\\scan-quiet.json";
     const std::wstring log = disc.DiscRoot() + L"\\..\\scan-quiet.log";
     RunningProgram program(disc.ProgramPath(), L"setup.exe /scan /quiet /report \"" + report + L"\" /log \"" + log + L"\"");
@@ -68,7 +69,7 @@ TEST(FleetScan, AQuietScanInstallsNothingLeavesTheRestartRecordAndSaysThereIsSom
     EXPECT_EQ(program.ExitCode(), 0x20000001u) << "something to install";
 
     EXPECT_EQ(ReadRegistryString(Widen(Key("Missing")), L"Version"), L"<no key>") << "a scan installs nothing";
-    EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"2") << "a scan leaves the record";
+    EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"1") << "a scan leaves the record";
     DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
 
     const nlohmann::json document = ReadReport(report);
