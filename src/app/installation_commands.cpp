@@ -55,6 +55,7 @@ void CTavelinDlg::OnStart() {
     settings.messageTitle = tavelin::ApplicationTitle();
     settings.keepRestartRecord = m_resumeMode != tavelin::ResumeMode::None;
     settings.log = m_log;
+    settings.timeLimits = {m_nDiscInstallTimeout, m_options.timeoutSeconds};
     const bool started = m_worker.Start(Window(), *m_runUi, m_pItemList, settings);
     m_hInstallThread = m_worker.ThreadHandle();
     if (!started) {

@@ -68,6 +68,14 @@ RunOptions ParseRunOptions(const std::vector<std::wstring>& arguments) {
                 continue;
             }
             options.logFile = arguments[++i];
+        } else if (EqualsNoCase(name, L"timeout")) {
+            const bool usable = hasValue && IsDecimal(arguments[i + 1]) && ParseLeadingInt(arguments[i + 1]) > 0;
+            if (!usable) {
+                if (options.error.empty()) options.error = L"/timeout: a number of seconds above 0 must follow";
+                if (hasValue && SwitchName(arguments[i + 1]).empty()) ++i;
+                continue;
+            }
+            options.timeoutSeconds = static_cast<std::uint32_t>(ParseLeadingInt(arguments[++i]));
         } else if (EqualsNoCase(name, L"items")) {
             if (!hasValue || !SwitchName(arguments[i + 1]).empty()) {
                 if (options.error.empty()) options.error = L"/items: recommended, all, or item numbers must follow";
@@ -87,6 +95,7 @@ RunOptions ParseRunOptions(const std::vector<std::wstring>& arguments) {
 
 std::wstring RunOptionsUsage() {
     return L"setup.exe [/quiet | /passive] [/norestart] [/log FILE] [/items recommended|all|N,N,...]\n"
+           L"          [/timeout SECONDS]\n"
            L"\n"
            L"  /quiet       no window and no message box; installs and ends by itself\n"
            L"  /passive     shows the run's progress, asks nothing, closes at the end\n"
@@ -94,6 +103,8 @@ std::wstring RunOptionsUsage() {
            L"  /log FILE    writes the run's log to FILE as well\n"
            L"  /items LIST  recommended (the default), all (everything that applies and is not\n"
            L"               installed), or the disc's item numbers, separated by commas\n"
+           L"  /timeout SECONDS  ends an installer still running after SECONDS (with every\n"
+           L"               process it started) and fails its item; overrides the disc's limits\n"
            L"  /?           this text\n"
            L"\n"
            L"Exit codes: 0 success, 3010 success with a restart needed, 1641 restart started,\n"

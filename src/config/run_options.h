@@ -28,6 +28,8 @@ struct RunOptions {
     std::wstring logFile;         // /log <file>; empty for none
     ItemChoice items = ItemChoice::Recommended;
     std::vector<std::int32_t> numbers;  // /items 3,7,12
+    // /timeout SECONDS: every installer's time limit, over the disc's Install_Timeout; 0 for none.
+    std::uint32_t timeoutSeconds = 0;
     bool showUsage = false;       // /?
     std::wstring error;           // why the switches are unusable; empty when they are fine
 
