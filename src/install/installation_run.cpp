@@ -262,13 +262,13 @@ ItemRun JudgeInstall(const CItem& item, const CommandRun& install, const std::ws
     return ItemRun{ItemResult::Failed, false};
 }
 
-// One item: its uninstall when installed, its install, the pauses and the status cell.
 // An uninstall that had to be stopped, or never got Windows Installer, leaves the item half
 // removed or still in the hands of another installation: installing over it is not tried.
 bool LeftTheItemUnfinished(const CommandRun& uninstall) {
     return uninstall.end == CommandEnd::TimedOut || uninstall.end == CommandEnd::InstallerBusy || uninstall.busyAfter;
 }
 
+// One item: its uninstall when installed, its install, the pauses and the status cell.
 ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const RunTexts& texts,
                 const RunServices& services, const RunTimeLimits& limits) {
     InstallList& list = services.list;
