@@ -62,6 +62,7 @@ void CTavelinDlg::OnStart() {
     settings.log = m_log;
     settings.restorePoint = RestorePointPolicyOfRun();
     settings.discTitle = m_strCaption;
+    settings.timeLimits = {m_nDiscInstallTimeout, m_options.timeoutSeconds};
     const bool started = m_worker.Start(Window(), *m_runUi, m_pItemList, settings);
     m_hInstallThread = m_worker.ThreadHandle();
     if (!started) {

@@ -247,12 +247,16 @@ void CTavelinDlg::LoadCatalogue() {
     m_szLanguageTag = loaded.m_szLanguageTag;
     m_szOSDisplayName = loaded.m_szOSDisplayName;
     m_nDiscWaitTime = loaded.m_nDiscWaitTime;
+    m_nDiscInstallTimeout = loaded.m_nDiscInstallTimeout;
     m_nItemQuantity = loaded.m_nItemQuantity;
     m_pItemList = std::move(loaded.m_pItemList);
     m_droppedItems = std::move(loaded.m_droppedItems);
     Log().Write(L"Catalogue loaded: " + std::to_wstring(m_pItemList.size()) + L" items (Item_Quantity " +
                 std::to_wstring(m_nItemQuantity) + L"), language tag \"" + m_szLanguageTag +
                 L"\", OS name \"" + m_szOSDisplayName + L"\", wait time " + std::to_wstring(m_nDiscWaitTime));
+    if (m_nDiscInstallTimeout > 0) {
+        Log().Write(L"Install_Timeout of the disc: " + std::to_wstring(m_nDiscInstallTimeout) + L" s for every item without its own");
+    }
     const tavelin::ReasonTexts english;
     for (const tavelin::DroppedItem& dropped : m_droppedItems) {
         Log().Write(L"Item_" + std::to_wstring(dropped.itemNo) + L" not loaded. " +

@@ -187,6 +187,7 @@ private:
     tavelin::DecisionBook m_decisions;
     std::vector<tavelin::DroppedItem> m_droppedItems;
     int m_nDiscWaitTime = 0;
+    std::uint32_t m_nDiscInstallTimeout = 0;  // seconds, 0 for none ("Install_Timeout" of [Driver_CD])
     bool m_bAdvancedView = false;
     bool m_bLanguageLibraryLoaded = false;
     bool m_bRescanRequested = false;

@@ -273,3 +273,36 @@ void CheckItemFiles(const CatalogueView& view, Findings& findings) {
 }
 
 }  // namespace tavelin
+
+namespace tavelin {
+
+namespace {
+
+bool IsPositiveNumber(const std::wstring& value) {
+    if (value.empty() || value.size() > 9) return false;
+    for (wchar_t c : value) {
+        if (c < L'0' || c > L'9') return false;
+    }
+    return ParseLeadingInt(value) > 0;
+}
+
+}  // namespace
+
+void CheckTimeLimits(const CatalogueView& view, Findings& findings) {
+    const wchar_t kKey[] = L"Install_Timeout";
+    auto check = [&](const std::wstring& section) {
+        const OutlineKey* key = view.outline.FindKey(section, kKey);
+        if (key == nullptr || !key->hasValue) return;
+        const std::wstring value = view.config.ReadIniValue(section, kKey);
+        if (IsPositiveNumber(value)) return;
+        findings.push_back({Severity::Error, "timeout-invalid", view.file, key->line,
+                            std::wstring(kKey) + L" " + Quoted(value) + L" in [" + section +
+                                L"] is not a number of seconds above 0: the program reads it as " +
+                                (ParseTimeoutSeconds(value) > 0 ? DecimalText(ParseTimeoutSeconds(value)) + L" s"
+                                                                : std::wstring(L"no time limit"))});
+    };
+    check(L"Driver_CD");
+    for (const auto& [itemNo, item] : view.survey.items) check(ItemSection(itemNo));
+}
+
+}  // namespace tavelin

@@ -28,5 +28,6 @@ void CheckVersionsAndDates(const CatalogueView& view, Findings& findings);
 void CheckOsNames(const CatalogueView& view, Findings& findings);
 void CheckLanguages(const CatalogueView& view, Findings& findings);
 void CheckItemFiles(const CatalogueView& view, Findings& findings);  // installers, uninstallers
+void CheckTimeLimits(const CatalogueView& view, Findings& findings);  // Install_Timeout
 
 }  // namespace tavelin

@@ -91,6 +91,7 @@ void CheckCatalogue(const std::filesystem::path& discRoot, Findings& findings) {
     CheckOsNames(view, findings);
     CheckLanguages(view, findings);
     CheckItemFiles(view, findings);
+    CheckTimeLimits(view, findings);
 }
 
 }  // namespace

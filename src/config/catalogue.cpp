@@ -122,6 +122,7 @@ struct ItemKeyNames {
     const KeyName restart{L"Restart"};
     const KeyName successExitCodes{L"Success_Exit_Codes"};
     const KeyName restartExitCodes{L"Restart_Exit_Codes"};
+    const KeyName installTimeout{L"Install_Timeout"};
     const KeyName hwIdCheckRule{L"HW_ID_CheckRule"};
     const KeyName ignoreHwChecking{L"Ignore_HW_Checking"};
     const KeyName microsoftDriver{L"MicrosoftDriver"};
@@ -255,6 +256,7 @@ std::unique_ptr<CItem> LoadItem(const ConfigFile& config, int n, const MachineFa
     item->m_bRestart = read.Flag(keys.restart);
     item->m_arrSuccessCodes = ParseExitCodeList(read.Value(keys.successExitCodes));
     item->m_arrRestartCodes = ParseExitCodeList(read.Value(keys.restartExitCodes));
+    item->m_nInstallTimeout = ParseTimeoutSeconds(read.Value(keys.installTimeout));
 
     ReadTypeSpecificKeys(read, keys, *item, budget);
 
@@ -280,6 +282,10 @@ int ItemTypeFromText(const std::wstring& upperType) {
     if (upperType == L"OPTIONAL_APPLICATION") return ITEM_TYPE_OPTIONAL_APP;
     if (upperType == L"HOTFIX") return ITEM_TYPE_HOTFIX;
     return ITEM_TYPE_UNKNOWN;
+}
+
+std::uint32_t ParseTimeoutSeconds(const std::wstring& value) {
+    return static_cast<std::uint32_t>(std::clamp<long long>(ParseLeadingInt(value), 0, INT32_MAX));
 }
 
 std::vector<std::uint32_t> ParseExitCodeList(const std::wstring& value) {
@@ -338,6 +344,7 @@ LoadedCatalogue LoadCatalogue(const ConfigFile& config, const MachineFacts& fact
     loaded.m_szOSDisplayName = CutToTagLength(config.ReadIniValue(L"OS_Language_Tag", facts.m_szOSKey));
     ItemKeyNames keys(loaded.m_szLanguageTag);
     loaded.m_nDiscWaitTime = config.ReadIniNumber(L"Driver_CD", L"Wait_Time");
+    loaded.m_nDiscInstallTimeout = ParseTimeoutSeconds(config.ReadIniValue(L"Driver_CD", L"Install_Timeout"));
     loaded.m_nItemQuantity = config.ReadIniNumber(L"Items", L"Item_Quantity");
 
     long long hardwareIdBudget = kMaxHardwareIdsPerCatalogue;

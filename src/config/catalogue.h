@@ -131,6 +131,9 @@ public:
     // disc says it (install/installer_result.h). Empty when the keys are missing or hold no code.
     std::vector<std::uint32_t> m_arrSuccessCodes;
     std::vector<std::uint32_t> m_arrRestartCodes;
+    // "Install_Timeout": seconds the item's installer (and uninstaller) may take before its
+    // processes are ended and the row fails; 0 when the key is missing or holds no positive number.
+    std::uint32_t m_nInstallTimeout = 0;
 };
 
 // The items in file order. Items are owned here and never shared; a re-scan loads a new catalogue.
@@ -150,6 +153,7 @@ struct LoadedCatalogue {
     std::wstring m_szLanguageTag;    // the disc's tag for the user-interface language, may be empty
     std::wstring m_szOSDisplayName;  // the disc's name for this OS key, may be empty
     int m_nDiscWaitTime = 0;         // "Driver_CD" / "Wait_Time", unscaled
+    std::uint32_t m_nDiscInstallTimeout = 0;  // "Driver_CD" / "Install_Timeout": every item's default, 0 for none
     int m_nItemQuantity = 0;         // "Items" / "Item_Quantity" as read
     ItemList m_pItemList;
     std::vector<DroppedItem> m_droppedItems;  // in item-number order
@@ -171,6 +175,10 @@ std::vector<std::uint32_t> ParseItemNumberList(const std::wstring& value);
 // number as the 32-bit code it stands for, -1 being 4294967295) or hexadecimal with "0x", separated
 // by commas. Entries that are none of these are left out.
 std::vector<std::uint32_t> ParseExitCodeList(const std::wstring& value);
+
+// The seconds of an "Install_Timeout" value, read from its leading digits as every number of the
+// disc is; 0 (no limit) for anything else. Saturated at 2^31 - 1.
+std::uint32_t ParseTimeoutSeconds(const std::wstring& value);
 
 // Item type code of an upper-cased "Type" value.
 int ItemTypeFromText(const std::wstring& upperType);

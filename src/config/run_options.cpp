@@ -81,6 +81,14 @@ RunOptions ParseRunOptions(const std::vector<std::wstring>& arguments) {
                 continue;
             }
             options.logFile = arguments[++i];
+        } else if (EqualsNoCase(name, L"timeout")) {
+            const bool usable = hasValue && IsDecimal(arguments[i + 1]) && ParseLeadingInt(arguments[i + 1]) > 0;
+            if (!usable) {
+                if (options.error.empty()) options.error = L"/timeout: a number of seconds above 0 must follow";
+                if (hasValue && SwitchName(arguments[i + 1]).empty()) ++i;
+                continue;
+            }
+            options.timeoutSeconds = static_cast<std::uint32_t>(ParseLeadingInt(arguments[++i]));
         } else if (EqualsNoCase(name, L"items")) {
             if (!hasValue || !SwitchName(arguments[i + 1]).empty()) {
                 if (options.error.empty()) options.error = L"/items: recommended, all, or item numbers must follow";
@@ -111,7 +119,7 @@ ReportFormat ReportFormatOf(const std::wstring& fileName) {
 
 std::wstring RunOptionsUsage() {
     return L"setup.exe [/quiet | /passive] [/norestart] [/log FILE] [/items recommended|all|N,N,...]\n"
-           L"          [/scan] [/report FILE.json|FILE.html] [/norestorepoint]\n"
+           L"          [/scan] [/report FILE.json|FILE.html] [/norestorepoint] [/timeout SECONDS]\n"
            L"\n"
            L"  /quiet       no window and no message box; installs and ends by itself\n"
            L"  /passive     shows the run's progress, asks nothing, closes at the end\n"
@@ -123,6 +131,8 @@ std::wstring RunOptionsUsage() {
            L"  /report FILE writes what the program will do (/scan) or did, and why, as\n"
            L"               JSON (.json) or as a page (.html)\n"
            L"  /norestorepoint  makes no system restore point before the first driver\n"
+           L"  /timeout SECONDS  ends an installer still running after SECONDS (with every\n"
+           L"               process it started) and fails its item; overrides the disc's limits\n"
            L"  /?           this text\n"
            L"\n"
            L"Exit codes: 0 success, 3010 success with a restart needed, 1641 restart started,\n"

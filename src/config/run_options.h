@@ -31,6 +31,8 @@ struct RunOptions {
     bool scan = false;            // /scan: evaluates, installs nothing
     std::wstring reportFile;      // /report <file>: .json or .html; empty for none
     bool noRestorePoint = false;  // /norestorepoint
+    // /timeout SECONDS: every installer's time limit, over the disc's Install_Timeout; 0 for none.
+    std::uint32_t timeoutSeconds = 0;
     bool showUsage = false;       // /?
     std::wstring error;           // why the switches are unusable; empty when they are fine
 

@@ -9,6 +9,7 @@
 #include "install/process_launcher_win.h"
 #include "install/restart_record_win.h"
 #include "install/restore_point_win.h"
+#include "install/windows_installer_win.h"
 #include "platform/application_message_box_win.h"
 #include "runlog/logged_message_sink.h"
 
@@ -137,7 +138,9 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     RunLog& log = context->settings.log ? *context->settings.log : noLog;
     WorkerMessageSink box(context->settings.messageTitle);
     LoggedMessageSink sink(log, box);
-    const RunServices services{list, launcher, sleeper, dialog, context->progress, marker, dialog, sink, log};
+    Win32WindowsInstallerState windowsInstaller;
+    const RunServices services{list,   launcher, sleeper, dialog, context->progress, marker,
+                               dialog, sink,     log,     windowsInstaller};
     Win32RemainderRecord windowsRecord;
     LoggedRemainderRecord record(windowsRecord, log);
     RunControl control;
@@ -147,6 +150,7 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     RestorePointStep restorePoint(systemRestore, log, context->settings.discTitle, context->settings.restorePoint);
     control.restorePoint = &restorePoint;
     control.stopRequested = &context->stopRequested;
+    control.timeLimits = context->settings.timeLimits;
 
     RunOutcome outcome;
     try {

@@ -45,6 +45,8 @@ struct InstallRunSettings {
     // The run log of this start, co-owned by the run so that it outlives a closed window; null
     // runs without one.
     std::shared_ptr<RunLog> log;
+    // The disc's default time limit for installers and /timeout (the items carry their own).
+    RunTimeLimits timeLimits;
 };
 
 // The timer the worker starts and stops on the dialog, and the period of its ticks.

@@ -1,5 +1,6 @@
 #include "install/installation_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -12,35 +13,99 @@ namespace tavelin {
 
 namespace {
 
-// No overall limit: an installer that never ends keeps the run waiting, as a user watching it expects.
-// True when the process was seen to end; false when it cannot be waited for, which says nothing
-// about whether the installer finished.
-bool WaitUntilEnded(StartedProcess& process) {
-    for (;;) {
-        switch (process.WaitSlice(kWaitSliceMs)) {
-            case WaitResult::Ended: return true;
-            case WaitResult::StillRunning: break;
-            case WaitResult::Failed: return false;
-        }
-    }
-}
-
 enum class CommandEnd {
     NotStarted,     // no command, or the system could not start it
-    Ended,          // seen to end
+    Ended,          // seen to end, with every process it started
     NotAwaitable,   // started, but could not be waited for
+    TimedOut,       // still running when its time limit passed: its processes were ended
+    InstallerBusy,  // another installation held Windows Installer past the wait's bound: not started
 };
 
 struct CommandRun {
     CommandEnd end = CommandEnd::NotStarted;
     std::optional<std::uint32_t> exitCode;  // only when it ended, and only when the system told it
+    // Ended, but another installation held Windows Installer past the bound afterwards, so its own
+    // work there cannot be known to be through.
+    bool busyAfter = false;
 };
 
-// Starts one of an item's commands and waits for it; `what` names it in the log ("Item 4:
+// What supervising one of an item's commands needs besides the command.
+struct CommandContext {
+    const RunServices& services;
+    const RunTexts& texts;
+    int row = 0;
+    TimeLimit limit;
+};
+
+struct BusyWait {
+    bool go = true;
+    std::uint64_t waitedMs = 0;
+};
+
+// Waits while another installation holds Windows Installer, showing it in the row and reporting
+// each minute in the log; `what` names the command ("Item 4: install").
+BusyWait WaitForWindowsInstaller(const CommandContext& context, const std::wstring& what, BusyWaitPhase phase) {
+    const RunServices& services = context.services;
+    const BusyWaitBound bound = BusyWaitBoundOf(context.limit, phase);
+    BusyWait wait;
+    bool shown = false;
+    for (;;) {
+        const BusyWaitStep step =
+            NextBusyWaitStep(services.windowsInstaller.AnotherInstallationRunning(), wait.waitedMs, bound);
+        if (step == BusyWaitStep::Go) break;
+        if (step == BusyWaitStep::GiveUp) {
+            services.log.Write(BusyGiveUpText(what, phase, wait.waitedMs, bound));
+            wait.go = false;
+            return wait;
+        }
+        if (!shown) {
+            services.log.Write(BusyWaitBeginsText(what, phase));
+            services.list.StartRowProgress(context.row, context.texts.waiting);
+            shown = true;
+        }
+        services.sleeper.Sleep(kWaitSliceMs);
+        const std::uint64_t before = wait.waitedMs;
+        wait.waitedMs += kWaitSliceMs;
+        if (ReportDue(before, wait.waitedMs)) services.log.Write(BusyWaitReportText(what, wait.waitedMs));
+    }
+    if (shown) {
+        services.log.Write(BusyWaitEndsText(what, wait.waitedMs));
+        services.list.StartRowProgress(context.row, context.texts.installing);
+    }
+    return wait;
+}
+
+enum class AwaitEnd { Ended, NotAwaitable, TimedOut };
+
+// Waits in slices until every process the installer started has ended, or until `leftMs` passes
+// when it is given. Each minute the log gets the time so far and the windows the installer shows:
+// a dialog under a silent switch is the usual reason an installer never ends, and nobody answers it.
+AwaitEnd AwaitInstaller(StartedProcess& process, const CommandContext& context, const std::wstring& what,
+                        std::optional<std::uint64_t> leftMs) {
+    std::uint64_t elapsed = 0;
+    for (;;) {
+        if (leftMs && elapsed >= *leftMs) return AwaitEnd::TimedOut;
+        const unsigned slice =
+            leftMs ? static_cast<unsigned>(std::min<std::uint64_t>(kWaitSliceMs, *leftMs - elapsed)) : kWaitSliceMs;
+        switch (process.WaitSlice(slice)) {
+            case WaitResult::Ended: return AwaitEnd::Ended;
+            case WaitResult::StillRunning: break;
+            case WaitResult::Failed: return AwaitEnd::NotAwaitable;
+        }
+        const std::uint64_t before = elapsed;
+        elapsed += slice;
+        if (ReportDue(before, elapsed)) {
+            context.services.log.Write(RunningReportText(what, elapsed, process.VisibleWindowTitles()));
+        }
+    }
+}
+
+// Starts one of an item's commands and supervises it; `what` names it in the log ("Item 4:
 // install"). The log is made to survive a crash of the system before the command starts: a
 // driver's installer is what is most likely to bring one about.
-CommandRun RunCommand(const RunServices& services, const std::wstring& discRoot, const std::wstring& commandText,
+CommandRun RunCommand(const CommandContext& context, const std::wstring& discRoot, const std::wstring& commandText,
                       const std::wstring& what) {
+    const RunServices& services = context.services;
     RunLog& log = services.log;
     // An empty command text would compose to the quoted disc root, which the system may resolve to
     // a program named like the disc folder; such a command is treated as one that could not be
@@ -51,20 +116,34 @@ CommandRun RunCommand(const RunServices& services, const std::wstring& discRoot,
     }
     const std::wstring commandLine = ComposeCommandLine(discRoot, commandText);
     log.Write(what + L" command line: " + commandLine);
+    const BusyWait before = WaitForWindowsInstaller(context, what, BusyWaitPhase::Before);
+    if (!before.go) return CommandRun{CommandEnd::InstallerBusy, std::nullopt};
     log.Persist();
     std::unique_ptr<StartedProcess> process = services.launcher.Start(commandLine);
     if (!process) {
         log.Write(what + L" could not be started");
         return CommandRun{};
     }
-    log.Write(what + L" started");
-    if (!WaitUntilEnded(*process)) {
-        log.Write(what + L" could not be waited for");
-        return CommandRun{CommandEnd::NotAwaitable, std::nullopt};
+    const ProcessFollowing following = process->Following();
+    log.Write(following.wholeTree ? what + L" started"
+                                  : what + L" started; only its own process can be followed: " + following.whyNot);
+    std::optional<std::uint64_t> leftMs;
+    if (context.limit.IsSet()) leftMs = context.limit.Milliseconds() - before.waitedMs;
+    switch (AwaitInstaller(*process, context, what, leftMs)) {
+        case AwaitEnd::Ended: break;
+        case AwaitEnd::NotAwaitable:
+            log.Write(what + L" could not be waited for");
+            return CommandRun{CommandEnd::NotAwaitable, std::nullopt};
+        case AwaitEnd::TimedOut:
+            process->EndAll();
+            log.Write(TimedOutText(what, context.limit, commandLine));
+            return CommandRun{CommandEnd::TimedOut, std::nullopt};
     }
     const std::optional<std::uint32_t> exitCode = process->ExitCode();
     log.Write(what + L" ended, " + ExitCodeText(exitCode));
-    return CommandRun{CommandEnd::Ended, exitCode};
+    process.reset();
+    const BusyWait after = WaitForWindowsInstaller(context, what, BusyWaitPhase::After);
+    return CommandRun{CommandEnd::Ended, exitCode, !after.go};
 }
 
 std::wstring MarkerVersionOf(const CItem& item) {
@@ -162,7 +241,7 @@ bool JudgesExitCodes(const CItem& item) { return !item.m_arrSuccessCodes.empty()
 // to judge, an installer seen to end is done, as it always was; the code is judged only where the
 // disc says what its installer's codes mean.
 ItemRun JudgeInstall(const CItem& item, const CommandRun& install, const std::wstring& name, RunLog& log) {
-    if (install.end != CommandEnd::Ended) return ItemRun{ItemResult::Failed, false};
+    if (install.end != CommandEnd::Ended || install.busyAfter) return ItemRun{ItemResult::Failed, false};
     if (!JudgesExitCodes(item)) return ItemRun{ItemResult::Done, item.m_bRestart};
     if (!install.exitCode) {
         log.Write(name + L": exit code unknown, not judged; row Done");
@@ -183,9 +262,15 @@ ItemRun JudgeInstall(const CItem& item, const CommandRun& install, const std::ws
     return ItemRun{ItemResult::Failed, false};
 }
 
+// An uninstall that had to be stopped, or never got Windows Installer, leaves the item half
+// removed or still in the hands of another installation: installing over it is not tried.
+bool LeftTheItemUnfinished(const CommandRun& uninstall) {
+    return uninstall.end == CommandEnd::TimedOut || uninstall.end == CommandEnd::InstallerBusy || uninstall.busyAfter;
+}
+
 // One item: its uninstall when installed, its install, the pauses and the status cell.
 ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const RunTexts& texts,
-                const RunServices& services) {
+                const RunServices& services, const RunTimeLimits& limits) {
     InstallList& list = services.list;
     const std::wstring name = L"Item " + DecimalText(item.m_nItemNo);
     services.log.Write(name + L" \"" + item.m_strTitle + L"\", row " + DecimalText(row + 1) + L", begins");
@@ -197,17 +282,25 @@ ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const 
         services.log.Write(name + L": working folder " + folder + L" could not be entered; the current folder stays");
     }
 
+    const CommandContext context{services, texts, row, ChooseTimeLimit(item.m_nInstallTimeout, limits)};
+    if (context.limit.IsSet()) services.log.Write(name + L": " + TimeLimitText(context.limit));
+
+    CommandRun install;
+    bool uninstallUnfinished = false;
     if (item.m_bInstalled) {
         services.log.Write(name + L": installed already, uninstalled first");
-        if (RunCommand(services, discRoot, item.m_strUninstallCmd, name + L": uninstall").end != CommandEnd::NotStarted) {
+        const CommandRun uninstall = RunCommand(context, discRoot, item.m_strUninstallCmd, name + L": uninstall");
+        uninstallUnfinished = LeftTheItemUnfinished(uninstall);
+        if (uninstallUnfinished) {
+            services.log.Write(name + L": install not started, the uninstall did not finish");
+        } else if (uninstall.end != CommandEnd::NotStarted) {
             services.sleeper.Sleep(kPauseAfterUninstallMs);
         }
     }
-
-    const CommandRun install = RunCommand(services, discRoot, item.m_strInstallCmd, name + L": install");
+    if (!uninstallUnfinished) install = RunCommand(context, discRoot, item.m_strInstallCmd, name + L": install");
     const ItemRun run = JudgeInstall(item, install, name, services.log);
     const bool done = run.result == ItemResult::Done;
-    if (install.end == CommandEnd::Ended && item.m_nWaitTime > 0) {
+    if (install.end == CommandEnd::Ended && !install.busyAfter && item.m_nWaitTime > 0) {
         services.sleeper.Sleep(static_cast<unsigned>(item.m_nWaitTime));
     }
     services.timer.StopProgressTimer();
@@ -256,7 +349,7 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
             }
 
             if (control.restorePoint != nullptr) control.restorePoint->BeforeItem(*item);
-            const ItemRun run = RunItem(*item, row, discRoot, texts, services);
+            const ItemRun run = RunItem(*item, row, discRoot, texts, services, control.timeLimits);
             currentRow = -1;
             outcome.itemResults.emplace_back(item->m_nItemNo, run.result == ItemResult::Done);
             if (run.result == ItemResult::Failed) outcome.anyFailed = true;

@@ -13,6 +13,7 @@
 #include "config/diagnostics.h"
 #include "install/install_list.h"
 #include "install/restore_point.h"
+#include "install/installer_supervision.h"
 #include "install/restart_record.h"
 #include "install/run_services.h"
 #include "runlog/run_log.h"
@@ -51,6 +52,8 @@ struct RunTexts {
     std::wstring installing;  // "Installing"
     std::wstring done;        // "Done"
     std::wstring failed;      // "Failed"
+    // The bar's caption while another installation holds Windows Installer.
+    std::wstring waiting = L"Waiting for another installation";
 };
 
 struct RunServices {
@@ -64,6 +67,7 @@ struct RunServices {
     MessageSink& sink;
     // Each item's command lines, working folder, start, end and exit code, and the row's result.
     RunLog& log;
+    WindowsInstallerState& windowsInstaller;
 };
 
 // How a run ended besides its code.
@@ -89,7 +93,7 @@ struct RunOutcome {
     std::vector<std::pair<std::int32_t, bool>> itemResults;
 };
 
-// What the run is steered by besides its services. Both are optional.
+// What the run is steered by besides its services. All are optional.
 struct RunControl {
     // Kept up to date after each item (the checked items below it; removed when none is left)
     // when keepRecord is set, as a resumed run does; written with the rest when the user stops.
@@ -100,6 +104,8 @@ struct RunControl {
     // Asked before each item's commands run: makes the run's restore point before its first
     // driver or hotfix.
     RestorePointStep* restorePoint = nullptr;
+    // The disc's default time limit and /timeout; each item's own Install_Timeout is in its record.
+    RunTimeLimits timeLimits;
 };
 
 // The worker's run: the checked rows top to bottom (the row count is read again before each row),
@@ -109,9 +115,13 @@ struct RunControl {
 // "Done" only when its installer was seen to end; an installer that cannot be waited for is
 // "Failed". An item with exit-code keys has its installer's code judged (JudgeInstallerExit): a
 // code that is not a success code makes the row "Failed", a restart code acts as the item's
-// "Restart" flag. An exception ends the run as RunStop::ByError with the outcome recorded so far. The
-// log gets the run's beginning and end and, for each item, its command lines, working folder,
-// exit codes and result.
+// "Restart" flag. Each command waits first while another installation holds Windows Installer,
+// and again after it ended; an installer still running when its time limit (ChooseTimeLimit) passes
+// has its processes ended and its row "Failed", and so has one whose wait for Windows Installer
+// outlasts its bound (BusyWaitBoundOf). An exception ends the run as RunStop::ByError with the
+// outcome recorded so far. The log gets the run's beginning and end and, for each item, its
+// command lines, working folder, time limit, exit codes, a report each minute while an installer
+// runs or waits, and the result.
 RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
                            const DiagnosticSwitches& switches, const RunServices& services,
                            const RunControl& control = RunControl{});

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "install/installer_job_win.h"
 #include "platform/system_program_win.h"
 
 namespace tavelin {
@@ -18,6 +19,16 @@ std::optional<std::uint32_t> Win32Process::ExitCode() {
     DWORD code = 0;
     if (!GetExitCodeProcess(m_process.Get(), &code)) return std::nullopt;
     return static_cast<std::uint32_t>(code);
+}
+
+void Win32Process::EndAll() {
+    TerminateProcess(m_process.Get(), ERROR_TIMEOUT);
+    WaitForSingleObject(m_process.Get(), 5000);
+}
+
+std::vector<std::wstring> Win32Process::VisibleWindowTitles() {
+    if (m_id == 0) return {};
+    return VisibleWindowTitlesOf({m_id});
 }
 
 namespace {
@@ -54,7 +65,7 @@ std::unique_ptr<Win32Process> StartSystemProgram(const std::wstring& commandLine
 }
 
 std::unique_ptr<StartedProcess> Win32ProcessLauncher::Start(const std::wstring& commandLine) {
-    return StartProcess(commandLine);
+    return StartInstaller(commandLine);
 }
 
 bool Win32ProcessLauncher::ChangeCurrentDirectory(const std::wstring& folder) {

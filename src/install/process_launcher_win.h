@@ -1,6 +1,7 @@
 // Installers and the restart command as Win32 processes: started with the composed command line in
 // a writable buffer, no inherited handles, the current directory of the program; waited for in
-// slices on the process handle.
+// slices on the process handle. Installers start in a job of their own (installer_job_win.h) and
+// fall back to a plain process only where Windows cannot give them one.
 #pragma once
 
 #include <windows.h>
@@ -15,13 +16,20 @@ namespace tavelin {
 
 class Win32Process : public StartedProcess {
 public:
-    explicit Win32Process(HANDLE process) : m_process(process) {}
+    explicit Win32Process(HANDLE process, DWORD id = 0) : m_process(process), m_id(id) {}
     WaitResult WaitSlice(unsigned milliseconds) override;
     std::optional<std::uint32_t> ExitCode() override;
+    // Only its own process: what it starts is not followed, for the reason given here.
+    ProcessFollowing Following() override { return ProcessFollowing{false, m_whyNotWholeTree}; }
+    void EndAll() override;
+    std::vector<std::wstring> VisibleWindowTitles() override;
     HANDLE Handle() const { return m_process.Get(); }
+    void SetFollowingNote(std::wstring whyNotWholeTree) { m_whyNotWholeTree = std::move(whyNotWholeTree); }
 
 private:
     UniqueHandle m_process;
+    DWORD m_id = 0;  // for the windows it owns; 0 when not known
+    std::wstring m_whyNotWholeTree = L"started as a plain process";
 };
 
 // The started process, or null. The thread handle is closed at once; nothing waits on it.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavelin {
 
@@ -17,14 +18,29 @@ enum class WaitResult {
     Failed,        // the process cannot be waited for: the wait ends and the item counts as failed
 };
 
+// What the program can follow of a started installer: everything it starts (bootstrappers hand
+// the work to a child and exit at once), or, where Windows cannot give it a job of its own, only
+// its own process; `whyNot` then says why, for the log.
+struct ProcessFollowing {
+    bool wholeTree = false;
+    std::wstring whyNot;
+};
+
 // A started installer. Its handles are released when it is destroyed.
 class StartedProcess {
 public:
     virtual ~StartedProcess() = default;
+    // Ended means every process it follows has ended. StillRunning comes only once the whole
+    // slice has passed, so that the run can count its time in slices.
     virtual WaitResult WaitSlice(unsigned milliseconds) = 0;
-    // Once the process has ended: the code it ended with, for the log only (installers' codes
-    // mean too many different things for the run to act on them). Nothing when it cannot be read.
+    // Once the process has ended: the code of the process the program started (not of its
+    // children). Nothing when it cannot be read.
     virtual std::optional<std::uint32_t> ExitCode() = 0;
+    virtual ProcessFollowing Following() = 0;
+    // Ends every process it follows and returns once they are gone (or a short while has passed).
+    virtual void EndAll() = 0;
+    // The titles of the visible top-level windows its processes own, for the log.
+    virtual std::vector<std::wstring> VisibleWindowTitles() = 0;
 };
 
 class ProcessLauncher {
@@ -34,6 +50,14 @@ public:
     virtual std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) = 0;
     // Process-wide; a folder that does not exist leaves the current directory as it is (false).
     virtual bool ChangeCurrentDirectory(const std::wstring& folder) = 0;
+};
+
+// Whether another installation holds Windows Installer now: an installer started meanwhile fails
+// or waits on a dialog of its own.
+class WindowsInstallerState {
+public:
+    virtual ~WindowsInstallerState() = default;
+    virtual bool AnotherInstallationRunning() = 0;
 };
 
 class Sleeper {

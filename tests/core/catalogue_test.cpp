@@ -264,6 +264,34 @@ TEST(LoadCatalogue, ReadsExitCodesOfAnyTypeAndSaysWhyItemsWereDropped) {
     EXPECT_EQ(catalogue.m_droppedItems[1].reason, DropReason::Bitness);
 }
 
+// Install_Timeout, for each item and as the disc's default: seconds from the leading digits, as
+// every number of the disc is read; what gives none is no limit at all.
+TEST(LoadCatalogue, ReadsTimeLimitsOfTheDiscAndOfEachItem) {
+    struct Case {
+        const char* discValue;  // nullptr: no key
+        const char* itemValue;
+        std::uint32_t disc;
+        std::uint32_t item;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, 0, 0},
+        {"1800", "300", 1800, 300},
+        {" 60 ; an hour is too long", "5 s", 60, 5},
+        {"0", "-5", 0, 0},
+        {"soon", "", 0, 0},
+        {"99999999999", "2147483648", 2147483647u, 2147483647u},
+    };
+    for (const Case& c : cases) {
+        std::string disc = std::string("[Driver_CD]\n") + (c.discValue ? std::string("Install_Timeout=") + c.discValue + "\n" : "");
+        const LoadedCatalogue catalogue =
+            Load(disc + kTags + "[Items]\nItem_Quantity=1\n[Item_1]\nType=DRIVER\nTitle_ENG=A\n" +
+                 (c.itemValue ? std::string("Install_Timeout=") + c.itemValue + "\n" : ""));
+        ASSERT_EQ(catalogue.m_pItemList.size(), 1u);
+        EXPECT_EQ(catalogue.m_nDiscInstallTimeout, c.disc) << (c.discValue ? c.discValue : "none");
+        EXPECT_EQ(catalogue.m_pItemList[0]->m_nInstallTimeout, c.item) << (c.itemValue ? c.itemValue : "none");
+    }
+}
+
 TEST(ParseItemNumberList, Table) {
     using List = std::vector<std::uint32_t>;
     struct Case {

@@ -129,6 +129,16 @@ struct PlantedMistake {
     std::wstring messagePart;           // a part of the message that must be there, when not empty
 };
 
+// A time limit is a key the program reads, for the disc and for each item.
+TEST(DiscCheck, TimeLimitsInSecondsCheckClean) {
+    DiscFiles files = GoodDisc();
+    Replace(files["Lib/TAVELIN.INI"], "OS_VERSION=Windows XP\n", "OS_VERSION=Windows XP\nInstall_Timeout=1800\n");
+    Replace(files["Lib/TAVELIN.INI"], "Version=2.0\n", "Version=2.0\nInstall_Timeout=300\n");
+    const TempDisc disc(files);
+    const Findings findings = CheckDisc(disc.Root());
+    EXPECT_TRUE(findings.empty()) << Describe(findings);
+}
+
 TEST(DiscCheck, EachPlantedMistakeIsFoundOnItsLine) {
     const std::wstring ini = L"Lib/TAVELIN.INI";
     const PlantedMistake cases[] = {
@@ -190,6 +200,12 @@ TEST(DiscCheck, EachPlantedMistakeIsFoundOnItsLine) {
         {"no file list", "", "", "FILELIST.TXT", "text-file-missing", Severity::Warning, L"FILELIST.TXT", 0, {}, L""},
         {"no support text", "", "", "TECHSUPP.TXT", "text-file-missing", Severity::Warning, L"TECHSUPP.TXT", 0, {}, L""},
         {"no catalogue", "", "", "Lib/TAVELIN.INI", "catalogue-missing", Severity::Error, ini, 0, {}, L""},
+        {"an item's time limit that is not a number", "Version=2.0\n", "Version=2.0\nInstall_Timeout=5 min\n", "",
+         "timeout-invalid", Severity::Error, ini, 25, {}, L"\"5 min\" in [Item_2]"},
+        {"a disc's time limit of 0", "OS_VERSION=Windows XP\n", "OS_VERSION=Windows XP\nInstall_Timeout=0\n", "",
+         "timeout-invalid", Severity::Error, ini, 5, {}, L"no time limit"},
+        {"an empty time limit", "Date_1=1-1-2007\n", "Date_1=1-1-2007\nInstall_Timeout=\n", "", "timeout-invalid",
+         Severity::Error, ini, 20, {}, L"[Item_1]"},
     };
     for (const PlantedMistake& planted : cases) {
         DiscFiles files = GoodDisc();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -78,6 +79,12 @@ public:
         return m_slices[m_next++];
     }
     std::optional<std::uint32_t> ExitCode() override { return m_exitCode; }
+    ProcessFollowing Following() override { return m_following; }
+    void EndAll() override { m_log.push_back("end all"); }
+    std::vector<std::wstring> VisibleWindowTitles() override { return m_titles; }
+
+    ProcessFollowing m_following{true, {}};
+    std::vector<std::wstring> m_titles;
 
 private:
     Log& m_log;
@@ -93,8 +100,11 @@ public:
         m_log.push_back("start " + Narrow(commandLine));
         if (m_failing.count(commandLine) != 0) return nullptr;
         const auto code = m_exitCodes.find(commandLine);
-        return std::make_unique<FakeProcess>(m_log, m_slices,
-                                             code != m_exitCodes.end() ? code->second : std::optional<std::uint32_t>(0));
+        auto process = std::make_unique<FakeProcess>(
+            m_log, m_slices, code != m_exitCodes.end() ? code->second : std::optional<std::uint32_t>(0));
+        process->m_following = m_following;
+        process->m_titles = m_titles;
+        return process;
     }
     bool ChangeCurrentDirectory(const std::wstring& folder) override {
         m_log.push_back("cd " + Narrow(folder));
@@ -106,10 +116,12 @@ public:
     std::set<std::wstring> m_missingFolders;
     std::map<std::wstring, std::optional<std::uint32_t>> m_exitCodes;  // 0 for any other
     std::vector<WaitResult> m_slices{WaitResult::Ended};
+    ProcessFollowing m_following{true, {}};
+    std::vector<std::wstring> m_titles;
 };
 
 class FakeServices : public Sleeper, public ProgressTimer, public InstallMarkerWriter, public DescriptionText,
-                     public MessageSink {
+                     public MessageSink, public WindowsInstallerState {
 public:
     explicit FakeServices(Log& log) : m_log(log) {}
     void Sleep(unsigned milliseconds) override { m_log.push_back("sleep " + std::to_string(milliseconds)); }
@@ -120,8 +132,16 @@ public:
     }
     void SetDescription(const std::wstring& text) override { m_log.push_back("description " + Narrow(text)); }
     void ShowMessage(const std::wstring& text) override { m_log.push_back("message " + Narrow(text)); }
+    // The answers of m_busyScript in turn, then m_busyAfterScript for ever.
+    bool AnotherInstallationRunning() override {
+        const std::size_t question = m_busyQuestions++;
+        return question < m_busyScript.size() ? m_busyScript[question] : m_busyAfterScript;
+    }
 
     Log& m_log;
+    std::vector<bool> m_busyScript;
+    bool m_busyAfterScript = false;
+    std::size_t m_busyQuestions = 0;
 };
 
 std::unique_ptr<CItem> Item(int number, int row, const wchar_t* installCmd) {
@@ -140,8 +160,8 @@ struct RunBench {
     explicit RunBench(std::vector<int> checks) : list(log, std::move(checks)), launcher(log), services(log) {}
 
     RunOutcome Go() {
-        const RunServices run{list, launcher, services, services, progress, services, services, services, runLog.Log()};
-        return RunInstallation(items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, switches, run);
+        const RunServices run{list, launcher, services, services, progress, services, services, services, runLog.Log(), services};
+        return RunInstallation(items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, switches, run, control);
     }
     CItem& Add(int number, int row, const wchar_t* installCmd) {
         items.push_back(Item(number, row, installCmd));
@@ -156,6 +176,7 @@ struct RunBench {
     ProgressState progress;
     DiagnosticSwitches switches;
     MemoryRunLog runLog;
+    RunControl control;
 };
 
 TEST(DecideStart, DisablesRowsThenDecides) {
@@ -375,7 +396,7 @@ TEST(InstallationRun, RowsAreCountedAgainBeforeEachRow) {
         FakeList& m_list;
     } launcher(run.log, run.list);
     const RunServices services{run.list, launcher, run.services, run.services, run.progress,
-                               run.services, run.services, run.services, run.runLog.Log()};
+                               run.services, run.services, run.services, run.runLog.Log(), run.services};
     RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services);
     EXPECT_TRUE(Contains(run.log, "start \"D:\\B.exe\"")) << Joined(run.log);
 }
@@ -521,7 +542,7 @@ TEST(InstallationRun, AnErrorStopsTheRunWithWhatItDecided) {
         run.items[0]->m_bRescan = true;
         ThrowingLauncher launcher(run.log, c.startsBeforeThrow);
         const RunServices services{run.list, launcher, run.services, run.services, run.progress,
-                                   run.services, run.services, run.services, run.runLog.Log()};
+                                   run.services, run.services, run.services, run.runLog.Log(), run.services};
         RunOutcome outcome;
         ASSERT_NO_THROW(outcome = RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"},
                                                   run.switches, services))
@@ -576,7 +597,7 @@ TEST(InstallationRun, AResumedRunRewritesItsRecordAfterEachItem) {
         control.record = &record;
         control.keepRecord = c.keepRecord;
         const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
-                                   run.services, run.services, run.services, run.runLog.Log()};
+                                   run.services, run.services, run.services, run.runLog.Log(), run.services};
         RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
         EXPECT_EQ(record.stored, c.stored) << c.name;
     }
@@ -596,7 +617,7 @@ TEST(InstallationRun, ARestartCodeInAResumedRunKeepsTheRestInTheRecord) {
     control.record = &record;
     control.keepRecord = true;
     const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
-                               run.services, run.services, run.services, run.runLog.Log()};
+                               run.services, run.services, run.services, run.runLog.Log(), run.services};
     const RunOutcome outcome =
         RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
     EXPECT_EQ(outcome.code, WM_INSTALLATION_RESTART);
@@ -638,7 +659,7 @@ TEST(InstallationRun, AStopRequestEndsTheRunAfterTheCurrentItem) {
         control.record = &record;
         control.stopRequested = &stop;
         const RunServices services{run.list, launcher, run.services, run.services, run.progress,
-                                   run.services, run.services, run.services, run.runLog.Log()};
+                                   run.services, run.services, run.services, run.runLog.Log(), run.services};
         const RunOutcome outcome = RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"},
                                                    run.switches, services, control);
         EXPECT_EQ(Narrow(RunStopName(outcome.stop)), c.stopped ? "OnRequest" : "None") << c.name;
@@ -785,7 +806,7 @@ TEST(InstallationRunLog, IsMadeToSurviveASystemCrashBeforeEachCommandStarts) {
         std::vector<bool> persistedAtStart;
     } launcher(run.log, run.runLog);
     const RunServices services{run.list, launcher, run.services, run.services, run.progress,
-                               run.services, run.services, run.services, run.runLog.Log()};
+                               run.services, run.services, run.services, run.runLog.Log(), run.services};
     RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services);
     EXPECT_EQ(launcher.persistedAtStart, (std::vector<bool>{true, true, true}));
 }
@@ -858,6 +879,183 @@ TEST(ProgressTimer, HundredTicksComeBackToZeroInTheCurrentRow) {
     EXPECT_EQ(progress.m_nProgressPos.load(), 0);
     EXPECT_EQ(log.back(), "position 2 0");
     EXPECT_EQ(log[98], "position 2 99");
+}
+
+
+// Supervision: the time limit, the wait for Windows Installer, the reports while an installer runs.
+
+std::vector<WaitResult> StillRunningFor(int slices) { return std::vector<WaitResult>(slices, WaitResult::StillRunning); }
+
+int CountOf(const Log& log, const std::string& line) {
+    int count = 0;
+    for (const std::string& entry : log) count += entry == line ? 1 : 0;
+    return count;
+}
+
+// An installer that never ends: the limit that applies ends it after that many one-second slices,
+// its row fails, the item's own pause is skipped, and the next item runs.
+TEST(InstallationRunSupervision, AnInstallerPastItsTimeLimitIsEndedAndTheRunGoesOn) {
+    struct Case {
+        const char* name;
+        std::uint32_t item;
+        RunTimeLimits limits;
+        int slices;  // before its processes are ended
+        const char* source;
+    };
+    const Case cases[] = {
+        {"the item's own", 3, {}, 3, "Install_Timeout of the item"},
+        {"the disc's default", 0, {4, 0}, 4, "Install_Timeout of the disc"},
+        {"the item's beats the disc's", 2, {4, 0}, 2, "Install_Timeout of the item"},
+        {"the switch beats both", 3, {4, 5}, 5, "/timeout"},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1, 1});
+        CItem& hanging = run.Add(1, 0, L"\\Hang.exe");
+        hanging.m_nInstallTimeout = c.item;
+        hanging.m_nWaitTime = 5000;
+        hanging.m_bRestart = true;
+        run.Add(2, 1, L"\\Next.exe");
+        run.control.timeLimits = c.limits;
+        run.launcher.m_slices = StillRunningFor(1000);
+        const RunOutcome outcome = run.Go();
+        EXPECT_TRUE(outcome.anyFailed) << c.name;
+        EXPECT_EQ(outcome.code, WM_INSTALLATION_COMPLETE) << c.name << ": a failed restart item restarts nothing";
+        const auto end = std::find(run.log.begin(), run.log.end(), "end all");
+        ASSERT_NE(end, run.log.end()) << c.name << "\n" << Joined(run.log);
+        EXPECT_EQ(std::count(run.log.begin(), end, "wait 1000"), c.slices) << c.name;
+        EXPECT_TRUE(Contains(run.log, "text 0,3 Failed")) << c.name;
+        EXPECT_FALSE(Contains(run.log, "sleep 5000")) << c.name;
+        EXPECT_TRUE(Contains(run.log, "start \"D:\\Next.exe\"")) << c.name;
+        const std::string seconds = std::to_string(c.slices);
+        EXPECT_TRUE(run.runLog.Has("Item 1: install timed out after " + seconds + " s (" + c.source +
+                                   "), its processes ended: \"D:\\Hang.exe\""))
+            << c.name << "\n" << run.runLog.Joined();
+        EXPECT_TRUE(run.runLog.Has("Item 1: time limit " + seconds + " s (" + c.source + ")")) << c.name;
+    }
+}
+
+// An installer that ends within its limit is done as ever; the last slice is cut to what is left.
+TEST(InstallationRunSupervision, AnInstallerWithinItsLimitIsDone) {
+    RunBench run({1});
+    run.Add(1, 0, L"\\A.exe").m_nInstallTimeout = 3;
+    run.launcher.m_slices = {WaitResult::StillRunning, WaitResult::StillRunning, WaitResult::Ended};
+    const RunOutcome outcome = run.Go();
+    EXPECT_FALSE(outcome.anyFailed);
+    EXPECT_FALSE(Contains(run.log, "end all"));
+    EXPECT_TRUE(Contains(run.log, "text 0,3 Done")) << Joined(run.log);
+}
+
+TEST(InstallationRunSupervision, WaitsWhileAnotherInstallationHoldsWindowsInstaller) {
+    RunBench run({1});
+    run.Add(1, 0, L"\\A.exe");
+    run.services.m_busyScript = {true, true, false};
+    run.Go();
+    EXPECT_EQ(Joined(run.log),
+              "progress 0 Installing\nposition 0 0\ntimer on\ndescription Item 1\ncd D:\n"
+              "progress 0 Waiting for another installation\n"
+              "sleep 1000\nsleep 1000\n"
+              "progress 0 Installing\n"
+              "start \"D:\\A.exe\"\nwait 1000\nrelease\n"
+              "timer off\nstop progress 0\ntext 0,3 Done\nbold 0,3\nsleep 1000\n");
+    EXPECT_EQ(run.services.m_busyQuestions, 4u) << "three before the installer, one after it";
+    EXPECT_TRUE(run.runLog.Has("Item 1: install waits before it starts: another installation holds Windows Installer"));
+    EXPECT_TRUE(run.runLog.Has("Item 1: install: Windows Installer is free after 2 s"));
+}
+
+// The wait before counts against the item's limit; without one it ends after ten minutes. The wait
+// after an installer ended ends there too. Either way the row fails and the log names the cause.
+TEST(InstallationRunSupervision, AWaitForWindowsInstallerThatLastsTooLongFailsTheRow) {
+    struct Case {
+        const char* name;
+        std::vector<bool> script;
+        bool busyAfterScript;
+        std::uint32_t limit;
+        int sleeps;
+        bool started;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"busy before, no limit", {}, true, 0, 600, false,
+         "Item 1: install: another installation held Windows Installer for 600 s, the longest the program waits; "
+         "not started, row Failed"},
+        {"busy before, limit 5", {}, true, 5, 5, false,
+         "Item 1: install: another installation held Windows Installer for 5 s, the item's time limit; "
+         "not started, row Failed"},
+        {"busy for the whole limit, then free", {true, true, true, true, true, false}, false, 5, 5, false,
+         "Item 1: install: another installation held Windows Installer for 5 s, the item's time limit; "
+         "not started, row Failed"},
+        {"busy after, limit 5", {false}, true, 5, 600, true,
+         "Item 1: install: another installation held Windows Installer for 600 s, the longest the program waits; "
+         "row Failed"},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1});
+        CItem& item = run.Add(1, 0, L"\\A.exe");
+        item.m_nInstallTimeout = c.limit;
+        item.m_nType = ITEM_TYPE_OPTIONAL_APP;
+        item.m_strGUID = L"{G}";
+        item.m_nWaitTime = 5000;
+        run.services.m_busyScript = c.script;
+        run.services.m_busyAfterScript = c.busyAfterScript;
+        const RunOutcome outcome = run.Go();
+        EXPECT_TRUE(outcome.anyFailed) << c.name;
+        EXPECT_EQ(CountOf(run.log, "sleep 1000"), c.sleeps + 1) << c.name << ": and the pause between items";
+        EXPECT_EQ(Contains(run.log, "start \"D:\\A.exe\""), c.started) << c.name;
+        EXPECT_TRUE(Contains(run.log, "text 0,3 Failed")) << c.name;
+        EXPECT_FALSE(ContainsLineStarting(run.log, "marker ")) << c.name;
+        EXPECT_FALSE(Contains(run.log, "sleep 5000")) << c.name;
+        EXPECT_TRUE(run.runLog.Has(c.logged)) << c.name << "\n" << run.runLog.Joined();
+    }
+}
+
+// Each minute: how long the installer has run, and the windows its processes show (the usual
+// reason for a hang under a silent switch); the same for a long wait for Windows Installer.
+TEST(InstallationRunSupervision, ReportsEachMinuteWhatTheInstallerShows) {
+    RunBench run({1});
+    run.Add(1, 0, L"\\A.exe");
+    run.services.m_busyScript = std::vector<bool>(61, true);
+    run.launcher.m_slices = StillRunningFor(125);
+    run.launcher.m_titles = {L"Setup", L"Error 1722"};
+    run.Go();
+    std::vector<std::string> reports;
+    for (const std::string& line : run.runLog.Lines()) {
+        if (line.find("still") != std::string::npos) reports.push_back(line);
+    }
+    EXPECT_EQ(reports, (std::vector<std::string>{
+                           "Item 1: install still waiting for another installation after 60 s",
+                           "Item 1: install still running after 60 s, visible windows: \"Setup\", \"Error 1722\"",
+                           "Item 1: install still running after 120 s, visible windows: \"Setup\", \"Error 1722\"",
+                       }));
+    EXPECT_TRUE(Contains(run.log, "text 0,3 Done"));
+}
+
+// An uninstaller ended by the limit, or kept from Windows Installer, leaves the item half removed:
+// its installer is not started over it.
+TEST(InstallationRunSupervision, AnUninstallThatDidNotFinishKeepsTheInstallFromStarting) {
+    RunBench run({1});
+    CItem& item = run.Add(1, 0, L"\\A.exe");
+    item.m_strUninstallCmd = L"\\A.exe%%-u";
+    item.m_bInstalled = true;
+    item.m_nInstallTimeout = 2;
+    run.launcher.m_slices = StillRunningFor(10);
+    const RunOutcome outcome = run.Go();
+    EXPECT_TRUE(outcome.anyFailed);
+    EXPECT_TRUE(Contains(run.log, "start \"D:\\A.exe\" -u"));
+    EXPECT_TRUE(Contains(run.log, "end all"));
+    EXPECT_FALSE(Contains(run.log, "start \"D:\\A.exe\"")) << Joined(run.log);
+    EXPECT_FALSE(Contains(run.log, "sleep 3000"));
+    EXPECT_TRUE(Contains(run.log, "text 0,3 Failed"));
+    EXPECT_TRUE(run.runLog.Has("Item 1: install not started, the uninstall did not finish"));
+}
+
+TEST(InstallationRunSupervision, AnInstallerFollowedAloneSaysWhy) {
+    RunBench run({1});
+    run.Add(1, 0, L"\\A.exe");
+    run.launcher.m_following = {false, L"no job could be made (error 5)"};
+    run.Go();
+    EXPECT_TRUE(run.runLog.Has("Item 1: install started; only its own process can be followed: no job could be made (error 5)"))
+        << run.runLog.Joined();
+    EXPECT_TRUE(Contains(run.log, "text 0,3 Done"));
 }
 
 }  // namespace

@@ -91,6 +91,35 @@ TEST(ParseRunOptions, ScanReportAndRestorePointSwitches) {
         EXPECT_EQ(ReportFormatOf(options.reportFile), c.format) << label;
         EXPECT_EQ(options.noRestorePoint, c.noRestorePoint) << label;
         EXPECT_EQ(!options.error.empty(), c.error) << label << Narrow(options.error);
+// /timeout takes whole seconds above 0; anything else is a bad switch, not "no limit".
+TEST(ParseRunOptions, TimeoutSeconds) {
+    struct Case {
+        std::vector<std::wstring> arguments;
+        std::uint32_t seconds;
+        bool error;
+        RunMode mode;
+    };
+    const Case cases[] = {
+        {{}, 0, false, RunMode::Window},
+        {{L"/timeout", L"300"}, 300, false, RunMode::Window},
+        {{L"-TIMEOUT", L"5", L"/quiet"}, 5, false, RunMode::Quiet},
+        {{L"/timeout", L"0"}, 0, true, RunMode::Window},
+        {{L"/timeout", L"5s"}, 0, true, RunMode::Window},
+        {{L"/timeout", L"-5"}, 0, true, RunMode::Window},
+        {{L"/timeout", L"9999999999"}, 0, true, RunMode::Window},
+        {{L"/timeout"}, 0, true, RunMode::Window},
+        // The next switch is not taken for the value, and still counts.
+        {{L"/timeout", L"/quiet"}, 0, true, RunMode::Quiet},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::wstring> arguments{L"D:\\setup.exe"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        std::string label;
+        for (const auto& a : c.arguments) label += Narrow(a) + " ";
+        const RunOptions options = ParseRunOptions(arguments);
+        EXPECT_EQ(options.timeoutSeconds, c.seconds) << label;
+        EXPECT_EQ(!options.error.empty(), c.error) << label;
+        EXPECT_EQ(options.mode, c.mode) << label;
     }
 }
 
