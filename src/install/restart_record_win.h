@@ -6,6 +6,7 @@
 #include <string>
 
 #include "install/restart_record.h"
+#include "platform/pinned_folder_win.h"
 #include "platform/program_path_win.h"
 
 namespace tavelin {
@@ -46,6 +47,7 @@ public:
 
 private:
     std::wstring m_programPath;
+    PinnedFolder m_helperFolder;
 };
 
 // Enables the shutdown privilege of the process and asks Windows to restart. False when Windows

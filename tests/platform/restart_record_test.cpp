@@ -361,7 +361,7 @@ TEST(HelperFolderSecurity, OnlyAdministratorsAndTheSystemCanChangeIt) {
     const std::wstring folder = ProtectedHelperFolderPath();
     ASSERT_FALSE(folder.empty());
     ASSERT_TRUE(CreateFolderOpenToEveryone(folder));
-    ASSERT_EQ(PrepareProtectedHelperFolder(), folder);
+    ASSERT_EQ(PrepareProtectedHelperFolder().Path(), folder);
     const FolderSecurity security = ReadFolderSecurity(folder);
     ASSERT_TRUE(security.read);
     EXPECT_EQ(security.owner, kAdministratorsSid);
@@ -391,6 +391,10 @@ TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     const std::wstring helper = folder + L"\\ReInst.exe";
     WriteTextFile(helper, "a planted helper");
     ASSERT_EQ(ReadTextFile(helper), "a planted helper");
+    // Whoever made the folder beforehand may keep a handle that changes it after any re-securing:
+    // the folder RunOnce names is never one that was there before the run.
+    const std::wstring planted = folder + L"\\planted.txt";
+    WriteTextFile(planted, "made before the run");
 
     DiagnosticSwitches switches;
     switches.m_bShowErrorMessage = true;
@@ -401,6 +405,7 @@ TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     const StoredText runOnce = ReadText(kRunOnceKeyPath, kRunOnceValueName);
     EXPECT_EQ(runOnce.type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(runOnce.text, RunOnceCommandOf(helper));
+    EXPECT_EQ(GetFileAttributesW(planted.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder made beforehand was kept";
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"4@7@12");
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kFullPathValueName).text, L"C:\\Disc\\setup.exe");
     EXPECT_EQ(system.started, std::vector<std::wstring>{L"shutdown -r -t 15"});
