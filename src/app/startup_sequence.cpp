@@ -12,6 +12,7 @@
 #include "evaluate/decision_text.h"
 #include "evaluate/evaluation_sequence.h"
 #include "install/exit_code.h"
+#include "install/run_fingerprints_win.h"
 #include "platform/handles.h"
 #include "platform/program_path_win.h"
 #include "platform/registry_win.h"
@@ -24,6 +25,10 @@
 #include "ui/skin.h"
 
 namespace {
+
+std::wstring FingerprintText(const std::optional<tavelin::Sha256Digest>& digest) {
+    return digest ? tavelin::Sha256Text(*digest) : std::wstring(L"not readable");
+}
 const wchar_t kInitialCaption[] = L"Tave-LIN";
 }  // namespace
 
@@ -69,6 +74,7 @@ BOOL CTavelinDlg::OnInitDialog() {
     if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Startup)) return RefuseStartup(kCatalogueTooLargeMessage);
     SetupItemList();
     PopulateItemList();
+    if (!m_resumeRefusal.empty() && Unattended()) return QuitStartup(m_resumeRefusal);
     if (!ApplyItemChoice()) return FALSE;
     // A resumed run has started already (the population starts it).
     if (Unattended() && !m_bRunActive && m_resumeMode == tavelin::ResumeMode::None) OnStart();
@@ -158,6 +164,9 @@ void CTavelinDlg::LocateDisc() {
     SetCurrentDirectoryW(m_strDiscRoot.c_str());
     Log().Write(L"Disc: " + m_strDiscRoot);
     Log().Write(L"Catalogue: " + m_strIniPath);
+    m_runFingerprints = tavelin::TakeRunFingerprints(m_strIniPath);
+    Log().Write(L"SHA-256 of the program: " + FingerprintText(m_runFingerprints.program) + L", of the catalogue: " +
+                FingerprintText(m_runFingerprints.catalogue));
     Log().Write(L"Windows folder: " + m_strWindowsDir + L", system folder: " + m_strSystemDir);
 }
 

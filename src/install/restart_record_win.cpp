@@ -7,6 +7,7 @@
 
 #include "install/helper_folder_win.h"
 #include "install/process_launcher_win.h"
+#include "install/run_fingerprints_win.h"
 #include "platform/handles.h"
 #include "platform/registry_view_win.h"
 
@@ -171,7 +172,7 @@ bool Win32RestartSystem::WriteRecord(const std::wstring& waitingList,
                                      const std::optional<UnattendedResume>& unattended) {
     const UniqueKey key = CreateRecordKey();
     return key.Valid() && WriteListAndPath(key.Get(), waitingList, m_programPath) &&
-           WriteUnattended(key.Get(), unattended);
+           WriteUnattended(key.Get(), unattended) && WriteRunFingerprints(key.Get(), m_fingerprints);
 }
 
 // The only command the record starts is Windows' own restart command.
