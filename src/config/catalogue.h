@@ -131,6 +131,10 @@ public:
     // disc says it (install/installer_result.h). Empty when the keys are missing or hold no code.
     std::vector<std::uint32_t> m_arrSuccessCodes;
     std::vector<std::uint32_t> m_arrRestartCodes;
+    // "Install_SHA256" and "Uninstall_SHA256" as written, trimmed: the seals of the programs the two
+    // commands start (install/installer_seal.h). Empty when unsealed.
+    std::wstring m_strInstallSHA256;
+    std::wstring m_strUninstallSHA256;
 };
 
 // The items in file order. Items are owned here and never shared; a re-scan loads a new catalogue.

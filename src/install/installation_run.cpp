@@ -6,6 +6,7 @@
 #include "config/text.h"
 #include "install/command_line.h"
 #include "install/installer_result.h"
+#include "install/installer_seal.h"
 #include "install/waiting_list.h"
 
 namespace tavelin {
@@ -39,8 +40,28 @@ struct CommandRun {
 // Starts one of an item's commands and waits for it; `what` names it in the log ("Item 4:
 // install"). The log is made to survive a crash of the system before the command starts: a
 // driver's installer is what is most likely to bring one about.
+// A sealed command (`seal` not empty) starts only the disc's own file.
+std::unique_ptr<StartedProcess> StartCommand(const RunServices& services, const std::wstring& discRoot,
+                                             const std::wstring& commandText, const std::wstring& seal,
+                                             const std::wstring& commandLine, const std::wstring& what) {
+    if (TrimWhiteSpace(seal).empty()) return services.launcher.Start(commandLine);
+    const std::wstring program = SealedProgramPath(discRoot, commandText);
+    SealVerdict verdict = SealVerdict::SealUnreadable;
+    std::unique_ptr<StartedProcess> process;
+    if (const std::optional<Sha256Digest> expected = ParseSha256Text(seal)) {
+        process = services.launcher.StartSealed(commandLine, program, *expected, verdict);
+    }
+    if (process) {
+        services.log.Write(what + L": " + program + L" is the disc's file (SHA-256 as sealed)");
+    } else if (verdict != SealVerdict::Matches) {
+        services.log.Write(what + L" not started: " + program + L" is not the disc's file (" +
+                           SealVerdictName(verdict) + L")");
+    }
+    return process;
+}
+
 CommandRun RunCommand(const RunServices& services, const std::wstring& discRoot, const std::wstring& commandText,
-                      const std::wstring& what) {
+                      const std::wstring& seal, const std::wstring& what) {
     RunLog& log = services.log;
     // An empty command text would compose to the quoted disc root, which the system may resolve to
     // a program named like the disc folder; such a command is treated as one that could not be
@@ -52,7 +73,7 @@ CommandRun RunCommand(const RunServices& services, const std::wstring& discRoot,
     const std::wstring commandLine = ComposeCommandLine(discRoot, commandText);
     log.Write(what + L" command line: " + commandLine);
     log.Persist();
-    std::unique_ptr<StartedProcess> process = services.launcher.Start(commandLine);
+    std::unique_ptr<StartedProcess> process = StartCommand(services, discRoot, commandText, seal, commandLine, what);
     if (!process) {
         log.Write(what + L" could not be started");
         return CommandRun{};
@@ -199,12 +220,13 @@ ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const 
 
     if (item.m_bInstalled) {
         services.log.Write(name + L": installed already, uninstalled first");
-        if (RunCommand(services, discRoot, item.m_strUninstallCmd, name + L": uninstall").end != CommandEnd::NotStarted) {
+        if (RunCommand(services, discRoot, item.m_strUninstallCmd, item.m_strUninstallSHA256,
+                       name + L": uninstall").end != CommandEnd::NotStarted) {
             services.sleeper.Sleep(kPauseAfterUninstallMs);
         }
     }
 
-    const CommandRun install = RunCommand(services, discRoot, item.m_strInstallCmd, name + L": install");
+    const CommandRun install = RunCommand(services, discRoot, item.m_strInstallCmd, item.m_strInstallSHA256, name + L": install");
     const ItemRun run = JudgeInstall(item, install, name, services.log);
     const bool done = run.result == ItemResult::Done;
     if (install.end == CommandEnd::Ended && item.m_nWaitTime > 0) {

@@ -31,7 +31,12 @@ inline std::string HostPathOf(const std::wstring& windowsPath) {
 inline bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
     const std::string hostTarget = HostPathOf(target);
     if (hostTarget.empty()) {
-        CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+        // Vista and later; named at run time, as the XP-level headers lack it.
+        using CreateLinkFunction = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+        const auto createLink = reinterpret_cast<CreateLinkFunction>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateSymbolicLinkW")));
+        constexpr DWORD kDirectoryLink = 1;  // SYMBOLIC_LINK_FLAG_DIRECTORY
+        if (createLink == nullptr || !createLink(link.c_str(), target.c_str(), kDirectoryLink)) return false;
     } else {
         // The link's folder exists, the link itself not yet: its host path is the folder's and the name.
         const std::size_t slash = link.rfind(L'\\');
