@@ -59,9 +59,14 @@ inline bool MakeFolderLink(const std::wstring& link, const std::wstring& target)
         UniqueHandle thread(started.hThread);
         WaitForSingleObject(process.Get(), 10000);
     }
-    WIN32_FIND_DATAW found = {};
-    UniqueFindHandle search(FindFirstFileW((link + L"\\*").c_str(), &found));
-    return search.Valid();
+    // Wine does not wait for a host program's end: the link is looked for until it is there.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        WIN32_FIND_DATAW found = {};
+        UniqueFindHandle search(FindFirstFileW((link + L"\\*").c_str(), &found));
+        if (search.Valid()) return true;
+        Sleep(50);
+    }
+    return false;
 }
 
 }  // namespace tavelin::testing
