@@ -253,12 +253,22 @@ void CheckLanguages(const CatalogueView& view, Findings& findings) {
 
 namespace {
 
+// Whether the catalogue seals any command: a disc that seals some of its installers means to seal
+// them all, and one it left out is reported; a disc never sealed is not.
+bool SealsAny(const CatalogueView& view) {
+    for (const auto& [itemNo, item] : view.survey.items) {
+        if (!item->m_strInstallSHA256.empty() || !item->m_strUninstallSHA256.empty()) return true;
+    }
+    return false;
+}
+
 // A sealed program must be the file on the disc; an unsealed one runs whatever is put in its place.
 void CheckSeal(const CatalogueView& view, std::int32_t itemNo, const std::wstring& program, const wchar_t* commandKey,
-               const wchar_t* sealKey, const std::wstring& seal, Findings& findings) {
+               const wchar_t* sealKey, const std::wstring& seal, bool sealsAny, Findings& findings) {
     const auto file = FindOnDisc(view.discRoot, program);
     if (!file || !std::filesystem::is_regular_file(*file)) return;
     if (seal.empty()) {
+        if (!sealsAny) return;
         findings.push_back(At(view, Severity::Warning, "seal-missing", itemNo, commandKey,
                               std::wstring(sealKey) + L" is missing: " + Quoted(program) +
                                   L" runs with administrator rights whatever file is put in its place (tavelin-disc seal writes it)"));
@@ -291,6 +301,7 @@ void CheckItemFiles(const CatalogueView& view, Findings& findings) {
     const Command commands[] = {
         {L"Slient_Install_Cmd", &CItem::m_strInstallCmd, kInstallSealKey, &CItem::m_strInstallSHA256},
         {L"Slient_Uninstall_Cmd", &CItem::m_strUninstallCmd, kUninstallSealKey, &CItem::m_strUninstallSHA256}};
+    const bool sealsAny = SealsAny(view);
     for (const auto& [itemNo, item] : view.survey.items) {
         if (item->m_nType == ITEM_TYPE_UNKNOWN) continue;
         if (item->m_strInstallCmd.empty()) {
@@ -302,7 +313,7 @@ void CheckItemFiles(const CatalogueView& view, Findings& findings) {
             if (text.empty()) continue;
             const std::wstring program = TrimWhiteSpace(ProgramPathOf(text));
             if (FileExistsOnDisc(view, program)) {
-                CheckSeal(view, itemNo, program, command.key, command.sealKey, (*item).*command.seal, findings);
+                CheckSeal(view, itemNo, program, command.key, command.sealKey, (*item).*command.seal, sealsAny, findings);
                 continue;
             }
             findings.push_back(At(view, Severity::Error, "file-missing", itemNo, command.key,

@@ -59,7 +59,9 @@ LineEdits PlanEdits(const ProfileOutline& outline, const std::vector<ValueEdit>&
             continue;
         }
         int last = section->line;
-        for (const OutlineKey& other : section->keys) last = std::max(last, other.line);
+        for (const OutlineKey& other : section->keys) {
+            if (other.hasValue) last = std::max(last, other.line);
+        }
         plan.addAfter[last].push_back(edit.key + L"=" + edit.value);
     }
     return plan;
