@@ -55,7 +55,7 @@ BOOL CTavelinDlg::OnInitDialog() {
     m_bLanguageLibraryLoaded = LoadLanguageLibrary();
 
     LoadUiTexts();
-    ApplyDiscTitle();
+    if (!ApplyDiscTitle()) return RefuseStartup(kCatalogueTooLargeMessage);
     // Nobody sees a quiet run's window: its skin would only cost time (and could ask about itself).
     if (m_options.mode != tavelin::RunMode::Quiet) ApplySkin();
     ApplyButtonCaptions();
@@ -198,9 +198,17 @@ void CTavelinDlg::LoadUiTexts() {
     m_texts.Load(m_bLanguageLibraryLoaded ? m_vendor.LanguageModule() : nullptr, Instance());
 }
 
-void CTavelinDlg::ApplyDiscTitle() {
-    SetCaption(tavelin::ReadDiscTitle(*m_config, m_machine.m_szLanguageCode));
+bool CTavelinDlg::ApplyDiscTitle() {
+    // The first read of the catalogue parses the whole file: an allocation failure there is met as
+    // the catalogue load's is, with the program's clear error instead of an exception leaving the
+    // dialog procedure.
+    try {
+        SetCaption(tavelin::ReadDiscTitle(*m_config, m_machine.m_szLanguageCode));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     Log().Write(L"Disc title: " + m_strCaption);
+    return true;
 }
 
 void CTavelinDlg::ApplySkin() {

@@ -59,7 +59,7 @@ private:
     bool LoadVendorLibraries();
     bool LoadLanguageLibrary();
     void LoadUiTexts();
-    void ApplyDiscTitle();
+    bool ApplyDiscTitle();  // false when the catalogue could not be held in memory
     void ApplySkin();
     void ApplyButtonCaptions();
     bool ReadModel();

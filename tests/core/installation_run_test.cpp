@@ -339,7 +339,9 @@ TEST(InstallationRun, ASealedInstallerStartsOnlyAsTheDiscsFile) {
         EXPECT_EQ(Contains(run.log, "start \"D:\\A\\Setup.exe\" /s"), c.started) << c.name;
         EXPECT_EQ(Contains(run.log, c.started ? "text 0,3 Done" : "text 0,3 Failed"), true) << c.name;
         EXPECT_EQ(outcome.anyFailed, !c.started) << c.name;
-        if (c.logged) EXPECT_TRUE(run.runLog.Has(c.logged)) << c.name;
+        if (c.logged) {
+            EXPECT_TRUE(run.runLog.Has(c.logged)) << c.name;
+        }
         EXPECT_EQ(ContainsLineStarting(run.log, "sealed "), !c.seal.empty() && c.seal != L"1234") << c.name;
     }
 
