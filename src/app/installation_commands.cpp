@@ -12,6 +12,7 @@
 #include "install/restart_record_win.h"
 #include "install/run_notices.h"
 #include "install/waiting_list.h"
+#include "install/run_fingerprints_win.h"
 #include "ui/dialog_texts_text.h"
 #include "ui/please_wait_dlg.h"
 #include "ui/resource.h"
@@ -255,6 +256,7 @@ private:
 
 void CTavelinDlg::RestartAndResume() {
     tavelin::Win32RestartSystem windowsSystem;
+    windowsSystem.SetFingerprints(m_runFingerprints);
     tavelin::LoggedRestartSystem logged(windowsSystem, Log());
     RestartLeftToTheCaller held(logged, Log());
     tavelin::RestartSystem& system = m_options.noRestart ? static_cast<tavelin::RestartSystem&>(held) : logged;
@@ -298,9 +300,24 @@ void CTavelinDlg::ReadWaitingListOnce() {
     const tavelin::StoredWaitingList stored = tavelin::ReadWaitingList(store, m_switches, m_messages);
     Log().Write(L"Resume: " + std::wstring(tavelin::ResumeModeName(stored.mode)) +
                 (stored.list.empty() ? L"" : L", waiting list \"" + stored.list + L"\""));
+    if (stored.unattended) ResumeUnattended(*stored.unattended);
+    if (stored.mode != tavelin::ResumeMode::None && !ResumeMatchesCatalogue(stored)) return;
     m_resumeMode = stored.mode;
     m_waitingNumbers = tavelin::SplitWaitingList(stored.list);
-    if (stored.unattended) ResumeUnattended(*stored.unattended);
+}
+
+bool CTavelinDlg::ResumeMatchesCatalogue(const tavelin::StoredWaitingList& stored) {
+    const tavelin::FingerprintCheck check = tavelin::CompareFingerprint(
+        tavelin::ReadRecordedFingerprint(tavelin::kCatalogueFingerprintValueName), m_runFingerprints.catalogue);
+    Log().Write(L"Resume: the catalogue against the one the stored run began with: " +
+                std::wstring(tavelin::FingerprintCheckName(check)));
+    if (check != tavelin::FingerprintCheck::Differs) return true;
+    // The item numbers of the stored list mean other items, or other commands, in another
+    // catalogue: nothing of it is installed without the administrator choosing again.
+    m_resumeRefusal = L"the disc's catalogue is not the one the stored run began with; nothing is resumed";
+    Log().Write(L"Resume refused: " + m_resumeRefusal + L" (waiting list \"" + stored.list + L"\")");
+    if (!Unattended()) ShowMessage(tavelin::CatalogueChangedText());
+    return false;
 }
 
 std::vector<std::wstring> CTavelinDlg::TitlesOf(const std::wstring& waitingList) const {

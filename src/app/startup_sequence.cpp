@@ -12,6 +12,7 @@
 #include "evaluate/decision_text.h"
 #include "evaluate/evaluation_sequence.h"
 #include "install/exit_code.h"
+#include "install/run_fingerprints_win.h"
 #include "platform/handles.h"
 #include "platform/program_path_win.h"
 #include "platform/registry_win.h"
@@ -24,6 +25,10 @@
 #include "ui/skin.h"
 
 namespace {
+
+std::wstring FingerprintText(const std::optional<tavelin::Sha256Digest>& digest) {
+    return digest ? tavelin::Sha256Text(*digest) : std::wstring(L"not readable");
+}
 const wchar_t kInitialCaption[] = L"Tave-LIN";
 }  // namespace
 
@@ -50,7 +55,7 @@ BOOL CTavelinDlg::OnInitDialog() {
     m_bLanguageLibraryLoaded = LoadLanguageLibrary();
 
     LoadUiTexts();
-    ApplyDiscTitle();
+    if (!ApplyDiscTitle()) return RefuseStartup(kCatalogueTooLargeMessage);
     // Nobody sees a quiet run's window: its skin would only cost time (and could ask about itself).
     if (m_options.mode != tavelin::RunMode::Quiet) ApplySkin();
     ApplyButtonCaptions();
@@ -69,6 +74,7 @@ BOOL CTavelinDlg::OnInitDialog() {
     if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Startup)) return RefuseStartup(kCatalogueTooLargeMessage);
     SetupItemList();
     PopulateItemList();
+    if (!m_resumeRefusal.empty() && Unattended()) return QuitStartup(m_resumeRefusal);
     if (!ApplyItemChoice()) return FALSE;
     TakeReportSnapshot();
     if (m_options.scan) return FinishScan() ? TRUE : FALSE;
@@ -161,6 +167,9 @@ void CTavelinDlg::LocateDisc() {
     SetCurrentDirectoryW(m_strDiscRoot.c_str());
     Log().Write(L"Disc: " + m_strDiscRoot);
     Log().Write(L"Catalogue: " + m_strIniPath);
+    m_runFingerprints = tavelin::TakeRunFingerprints(m_strIniPath);
+    Log().Write(L"SHA-256 of the program: " + FingerprintText(m_runFingerprints.program) + L", of the catalogue: " +
+                FingerprintText(m_runFingerprints.catalogue));
     Log().Write(L"Windows folder: " + m_strWindowsDir + L", system folder: " + m_strSystemDir);
 }
 
@@ -192,9 +201,17 @@ void CTavelinDlg::LoadUiTexts() {
     m_texts.Load(m_bLanguageLibraryLoaded ? m_vendor.LanguageModule() : nullptr, Instance());
 }
 
-void CTavelinDlg::ApplyDiscTitle() {
-    SetCaption(tavelin::ReadDiscTitle(*m_config, m_machine.m_szLanguageCode));
+bool CTavelinDlg::ApplyDiscTitle() {
+    // The first read of the catalogue parses the whole file: an allocation failure there is met as
+    // the catalogue load's is, with the program's clear error instead of an exception leaving the
+    // dialog procedure.
+    try {
+        SetCaption(tavelin::ReadDiscTitle(*m_config, m_machine.m_szLanguageCode));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     Log().Write(L"Disc title: " + m_strCaption);
+    return true;
 }
 
 void CTavelinDlg::ApplySkin() {

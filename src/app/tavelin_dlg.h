@@ -21,6 +21,7 @@
 #include "app/run_ui.h"
 #include "install/install_worker_win.h"
 #include "install/restart_record.h"
+#include "install/run_fingerprints.h"
 #include "platform/handles.h"
 #include "probe/machine_facts.h"
 #include "probe/pending_restart.h"
@@ -63,7 +64,7 @@ private:
     bool LoadVendorLibraries();
     bool LoadLanguageLibrary();
     void LoadUiTexts();
-    void ApplyDiscTitle();
+    bool ApplyDiscTitle();  // false when the catalogue could not be held in memory
     void ApplySkin();
     void ApplyButtonCaptions();
     bool ReadModel();
@@ -136,6 +137,9 @@ private:
     void RestartAndResume();
     // The stored waiting list, read once per start, before the first population.
     void ReadWaitingListOnce();
+    // False, with the resume dropped and the reason said, when the stored run began with another
+    // catalogue than the disc's now.
+    bool ResumeMatchesCatalogue(const tavelin::StoredWaitingList& stored);
     std::vector<std::wstring> TitlesOf(const std::wstring& waitingList) const;
 
     void UnloadVendorLibraries();
@@ -195,6 +199,10 @@ private:
     // has started: later populations check the usual rows and Start asks again.
     tavelin::ResumeMode m_resumeMode = tavelin::ResumeMode::None;
     std::vector<std::wstring> m_waitingNumbers;
+    // The program and the catalogue as this start found them; a restart record keeps them.
+    tavelin::RunFingerprints m_runFingerprints;
+    // Why a stored run was not resumed; an unattended start then ends with it.
+    std::wstring m_resumeRefusal;
     bool m_bWaitingListRead = false;
     HANDLE m_hInstallThread = nullptr;
     std::wstring m_strWaitingList;

@@ -8,6 +8,9 @@
 #include "config/text.h"
 #include "evaluate/version_compare.h"
 #include "install/command_line.h"
+#include "install/installer_seal.h"
+#include "authoring/disc_seal.h"
+#include "authoring/disc_files.h"
 
 namespace tavelin {
 
@@ -248,13 +251,57 @@ void CheckLanguages(const CatalogueView& view, Findings& findings) {
     }
 }
 
+namespace {
+
+// Whether the catalogue seals any command: a disc that seals some of its installers means to seal
+// them all, and one it left out is reported; a disc never sealed is not.
+bool SealsAny(const CatalogueView& view) {
+    for (const auto& [itemNo, item] : view.survey.items) {
+        if (!item->m_strInstallSHA256.empty() || !item->m_strUninstallSHA256.empty()) return true;
+    }
+    return false;
+}
+
+// A sealed program must be the file on the disc; an unsealed one runs whatever is put in its place.
+void CheckSeal(const CatalogueView& view, std::int32_t itemNo, const std::wstring& program, const wchar_t* commandKey,
+               const wchar_t* sealKey, const std::wstring& seal, bool sealsAny, Findings& findings) {
+    const auto file = FindOnDisc(view.discRoot, program);
+    if (!file || !std::filesystem::is_regular_file(*file)) return;
+    if (seal.empty()) {
+        if (!sealsAny) return;
+        findings.push_back(At(view, Severity::Warning, "seal-missing", itemNo, commandKey,
+                              std::wstring(sealKey) + L" is missing: " + Quoted(program) +
+                                  L" runs with administrator rights whatever file is put in its place (tavelin-disc seal writes it)"));
+        return;
+    }
+    const std::optional<Sha256Digest> expected = ParseSha256Text(seal);
+    if (!expected) {
+        findings.push_back(At(view, Severity::Error, "seal-unreadable", itemNo, sealKey,
+                              std::wstring(sealKey) + L" is not 64 hexadecimal digits: " + Quoted(program) +
+                                  L" never starts"));
+        return;
+    }
+    const std::optional<Sha256Digest> actual = DiscFileSha256(*file);
+    if (actual && *actual == *expected) return;
+    findings.push_back(At(view, Severity::Error, "seal-mismatch", itemNo, sealKey,
+                          std::wstring(sealKey) + L" is not the SHA-256 of " + Quoted(program) +
+                              (actual ? L" (" + Sha256Text(*actual) + L")" : std::wstring(L" (unreadable)")) +
+                              L": the program never starts it"));
+}
+
+}  // namespace
+
 void CheckItemFiles(const CatalogueView& view, Findings& findings) {
     struct Command {
         const wchar_t* key;
         const std::wstring CItem::*text;
+        const wchar_t* sealKey;
+        const std::wstring CItem::*seal;
     };
-    const Command commands[] = {{L"Slient_Install_Cmd", &CItem::m_strInstallCmd},
-                                {L"Slient_Uninstall_Cmd", &CItem::m_strUninstallCmd}};
+    const Command commands[] = {
+        {L"Slient_Install_Cmd", &CItem::m_strInstallCmd, kInstallSealKey, &CItem::m_strInstallSHA256},
+        {L"Slient_Uninstall_Cmd", &CItem::m_strUninstallCmd, kUninstallSealKey, &CItem::m_strUninstallSHA256}};
+    const bool sealsAny = SealsAny(view);
     for (const auto& [itemNo, item] : view.survey.items) {
         if (item->m_nType == ITEM_TYPE_UNKNOWN) continue;
         if (item->m_strInstallCmd.empty()) {
@@ -265,7 +312,10 @@ void CheckItemFiles(const CatalogueView& view, Findings& findings) {
             const std::wstring& text = (*item).*command.text;
             if (text.empty()) continue;
             const std::wstring program = TrimWhiteSpace(ProgramPathOf(text));
-            if (FileExistsOnDisc(view, program)) continue;
+            if (FileExistsOnDisc(view, program)) {
+                CheckSeal(view, itemNo, program, command.key, command.sealKey, (*item).*command.seal, sealsAny, findings);
+                continue;
+            }
             findings.push_back(At(view, Severity::Error, "file-missing", itemNo, command.key,
                                   std::wstring(command.key) + L" starts " + Quoted(program) + L", which is not on the disc"));
         }

@@ -123,6 +123,8 @@ struct ItemKeyNames {
     const KeyName successExitCodes{L"Success_Exit_Codes"};
     const KeyName restartExitCodes{L"Restart_Exit_Codes"};
     const KeyName installTimeout{L"Install_Timeout"};
+    const KeyName installSeal{L"Install_SHA256"};
+    const KeyName uninstallSeal{L"Uninstall_SHA256"};
     const KeyName hwIdCheckRule{L"HW_ID_CheckRule"};
     const KeyName ignoreHwChecking{L"Ignore_HW_Checking"};
     const KeyName microsoftDriver{L"MicrosoftDriver"};
@@ -257,6 +259,8 @@ std::unique_ptr<CItem> LoadItem(const ConfigFile& config, int n, const MachineFa
     item->m_arrSuccessCodes = ParseExitCodeList(read.Value(keys.successExitCodes));
     item->m_arrRestartCodes = ParseExitCodeList(read.Value(keys.restartExitCodes));
     item->m_nInstallTimeout = ParseTimeoutSeconds(read.Value(keys.installTimeout));
+    item->m_strInstallSHA256 = read.Value(keys.installSeal);
+    item->m_strUninstallSHA256 = read.Value(keys.uninstallSeal);
 
     ReadTypeSpecificKeys(read, keys, *item, budget);
 

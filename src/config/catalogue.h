@@ -134,6 +134,10 @@ public:
     // "Install_Timeout": seconds the item's installer (and uninstaller) may take before its
     // processes are ended and the row fails; 0 when the key is missing or holds no positive number.
     std::uint32_t m_nInstallTimeout = 0;
+    // "Install_SHA256" and "Uninstall_SHA256" as written, trimmed: the seals of the programs the two
+    // commands start (install/installer_seal.h). Empty when unsealed.
+    std::wstring m_strInstallSHA256;
+    std::wstring m_strUninstallSHA256;
 };
 
 // The items in file order. Items are owned here and never shared; a re-scan loads a new catalogue.

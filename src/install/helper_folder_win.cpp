@@ -22,19 +22,39 @@ UniqueLocalMemory ProtectedDescriptor() {
     return UniqueLocalMemory(descriptor);
 }
 
-// A link (junction or symbolic link) would send the copy wherever it points; a file by the
-// folder's name keeps the folder from being made. Both go.
-bool RemoveWhatIsNotAPlainFolder(const std::wstring& folder) {
+// Something left at the folder's path goes out of the way under a name of its own; a link is
+// renamed itself, never what it points to. What was moved is then taken away as far as that is safe
+// by handle: the files in a plain folder and the folder, or the link itself.
+bool MoveAside(const std::wstring& folder) {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return RemoveDirectoryW(folder.c_str()) != FALSE;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileW(folder.c_str()) != FALSE;
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    const std::wstring aside = folder + L".old-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                               std::to_wstring(GetTickCount());
+    if (!MoveFileExW(folder.c_str(), aside.c_str(), 0)) return false;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            RemoveDirectoryW(aside.c_str());
+        } else {
+            DeleteFileW(aside.c_str());
+        }
+        return true;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        SetFileAttributesW(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(aside.c_str());
+        return true;
+    }
+    const PinnedFolder moved = PinnedFolder::Open(aside, true);
+    const FolderVerdict verdict = moved.Verdict();
+    if (verdict == FolderVerdict::Usable || verdict == FolderVerdict::ForeignOwner) {
+        for (const std::wstring& name : moved.FileNames()) moved.DeleteFileNamed(name);
+        moved.DeleteFolderWhenClosed();
+    }
+    return true;
 }
 
-// Owner and the whole access list, no longer inheriting from the parent: whatever an earlier
-// owner allowed is gone afterwards.
+// Owner and the whole access list, no longer inheriting from the parent. The folder was made by
+// this start with them; the creator's default owner may still stand in for the one asked for.
 bool ApplyDescriptor(const std::wstring& folder, PSECURITY_DESCRIPTOR descriptor) {
     PSID owner = nullptr;
     BOOL ownerDefaulted = FALSE;
@@ -66,23 +86,42 @@ std::wstring ProtectedHelperFolderPath() {
     return folder + kFolderName;
 }
 
-std::wstring PrepareProtectedHelperFolder() {
-    const std::wstring folder = ProtectedHelperFolderPath();
-    if (folder.empty()) return std::wstring();
-    const UniqueLocalMemory descriptor = ProtectedDescriptor();
-    if (!descriptor) return std::wstring();
-    if (!RemoveWhatIsNotAPlainFolder(folder)) return std::wstring();
+namespace {
 
+// Makes `folder`, which must not exist yet, with the descriptor, and holds it open; invalid when
+// it existed, could not be made, or is not, as opened, the folder this start made.
+PinnedFolder CreateFreshFolder(const std::wstring& folder, PSECURITY_DESCRIPTOR descriptor) {
     SECURITY_ATTRIBUTES attributes;
     ZeroMemory(&attributes, sizeof attributes);
     attributes.nLength = sizeof attributes;
-    attributes.lpSecurityDescriptor = descriptor.Get();
-    if (!CreateDirectoryW(folder.c_str(), &attributes) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        return std::wstring();
+    attributes.lpSecurityDescriptor = descriptor;
+    if (!CreateDirectoryW(folder.c_str(), &attributes)) return PinnedFolder();
+    if (!ApplyDescriptor(folder, descriptor)) return PinnedFolder();
+    PinnedFolder pinned = PinnedFolder::Open(folder);
+    if (pinned.Verdict() != FolderVerdict::Usable) return PinnedFolder();
+    return pinned;
+}
+
+}  // namespace
+
+PinnedFolder PrepareProtectedHelperFolder() {
+    const std::wstring folder = ProtectedHelperFolderPath();
+    if (folder.empty()) return PinnedFolder();
+    const UniqueLocalMemory descriptor = ProtectedDescriptor();
+    if (!descriptor) return PinnedFolder();
+    if (MoveAside(folder)) {
+        PinnedFolder made = CreateFreshFolder(folder, descriptor.Get());
+        if (made.Valid()) return made;
     }
-    // Also for a folder made just now: the creator's owner may stand in for the one asked for.
-    if (!ApplyDescriptor(folder, descriptor.Get())) return std::wstring();
-    return folder;
+    // Whatever holds the usual name could not be moved (someone keeps it open, or a folder of that
+    // name was made again at once): a name nobody could have made ready.
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        const std::wstring fresh = folder + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                   std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt);
+        PinnedFolder made = CreateFreshFolder(fresh, descriptor.Get());
+        if (made.Valid()) return made;
+    }
+    return PinnedFolder();
 }
 
 }  // namespace tavelin

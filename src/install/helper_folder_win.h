@@ -6,15 +6,20 @@
 
 #include <string>
 
+#include "platform/pinned_folder_win.h"
+
 namespace tavelin {
 
-// <all users' application data>\Tavelin, created owned by the administrators with a protected
-// access list (system and administrators: full control; users: read and run). An existing folder
-// is put right the same way whatever rights or owner it had; something else by that name (a file,
-// a link elsewhere) is replaced by the folder. Empty when the folder cannot be had so.
-std::wstring PrepareProtectedHelperFolder();
+// <all users' application data>\Tavelin, made by this start with a protected access list (system
+// and administrators: full control; users: read and run) and held open by handle, so that nothing
+// else can be put in its place before the helper is copied. A folder, file or link already there
+// is never adopted: whoever made it beforehand may still hold a handle that lets them change it
+// whatever rights it is given later. It is moved aside (and emptied and removed when it can be),
+// and when even that is refused a folder of a fresh name beside it is made instead. Invalid when no
+// such folder could be had.
+PinnedFolder PrepareProtectedHelperFolder();
 
-// The folder's path, whether it exists or not; empty when the system does not name the parent.
+// The folder's usual path, whether it exists or not; empty when the system does not name the parent.
 std::wstring ProtectedHelperFolderPath();
 
 // The security the folder gets, in the system's descriptor language.

@@ -7,6 +7,7 @@
 #include "config/text.h"
 #include "install/command_line.h"
 #include "install/installer_result.h"
+#include "install/installer_seal.h"
 #include "install/waiting_list.h"
 
 namespace tavelin {
@@ -103,8 +104,28 @@ AwaitEnd AwaitInstaller(StartedProcess& process, const CommandContext& context, 
 // Starts one of an item's commands and supervises it; `what` names it in the log ("Item 4:
 // install"). The log is made to survive a crash of the system before the command starts: a
 // driver's installer is what is most likely to bring one about.
+// A sealed command (`seal` not empty) starts only the disc's own file.
+std::unique_ptr<StartedProcess> StartCommand(const RunServices& services, const std::wstring& discRoot,
+                                             const std::wstring& commandText, const std::wstring& seal,
+                                             const std::wstring& commandLine, const std::wstring& what) {
+    if (TrimWhiteSpace(seal).empty()) return services.launcher.Start(commandLine);
+    const std::wstring program = SealedProgramPath(discRoot, commandText);
+    SealVerdict verdict = SealVerdict::SealUnreadable;
+    std::unique_ptr<StartedProcess> process;
+    if (const std::optional<Sha256Digest> expected = ParseSha256Text(seal)) {
+        process = services.launcher.StartSealed(commandLine, program, *expected, verdict);
+    }
+    if (process) {
+        services.log.Write(what + L": " + program + L" is the disc's file (SHA-256 as sealed)");
+    } else if (verdict != SealVerdict::Matches) {
+        services.log.Write(what + L" not started: " + program + L" is not the disc's file (" +
+                           SealVerdictName(verdict) + L")");
+    }
+    return process;
+}
+
 CommandRun RunCommand(const CommandContext& context, const std::wstring& discRoot, const std::wstring& commandText,
-                      const std::wstring& what) {
+                      const std::wstring& seal, const std::wstring& what) {
     const RunServices& services = context.services;
     RunLog& log = services.log;
     // An empty command text would compose to the quoted disc root, which the system may resolve to
@@ -119,7 +140,7 @@ CommandRun RunCommand(const CommandContext& context, const std::wstring& discRoo
     const BusyWait before = WaitForWindowsInstaller(context, what, BusyWaitPhase::Before);
     if (!before.go) return CommandRun{CommandEnd::InstallerBusy, std::nullopt};
     log.Persist();
-    std::unique_ptr<StartedProcess> process = services.launcher.Start(commandLine);
+    std::unique_ptr<StartedProcess> process = StartCommand(services, discRoot, commandText, seal, commandLine, what);
     if (!process) {
         log.Write(what + L" could not be started");
         return CommandRun{};
@@ -289,7 +310,8 @@ ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const 
     bool uninstallUnfinished = false;
     if (item.m_bInstalled) {
         services.log.Write(name + L": installed already, uninstalled first");
-        const CommandRun uninstall = RunCommand(context, discRoot, item.m_strUninstallCmd, name + L": uninstall");
+        const CommandRun uninstall =
+            RunCommand(context, discRoot, item.m_strUninstallCmd, item.m_strUninstallSHA256, name + L": uninstall");
         uninstallUnfinished = LeftTheItemUnfinished(uninstall);
         if (uninstallUnfinished) {
             services.log.Write(name + L": install not started, the uninstall did not finish");
@@ -297,7 +319,8 @@ ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const 
             services.sleeper.Sleep(kPauseAfterUninstallMs);
         }
     }
-    if (!uninstallUnfinished) install = RunCommand(context, discRoot, item.m_strInstallCmd, name + L": install");
+    if (!uninstallUnfinished) install = RunCommand(context, discRoot, item.m_strInstallCmd, item.m_strInstallSHA256,
+                                                    name + L": install");
     const ItemRun run = JudgeInstall(item, install, name, services.log);
     const bool done = run.result == ItemResult::Done;
     if (install.end == CommandEnd::Ended && !install.busyAfter && item.m_nWaitTime > 0) {

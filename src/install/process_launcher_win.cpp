@@ -64,6 +64,10 @@ std::unique_ptr<Win32Process> StartSystemProgram(const std::wstring& commandLine
     return CreateWithCommandLine(path.c_str(), commandLine);
 }
 
+std::unique_ptr<Win32Process> StartProgramAt(const std::wstring& programPath, const std::wstring& commandLine) {
+    return CreateWithCommandLine(programPath.c_str(), commandLine);
+}
+
 std::unique_ptr<StartedProcess> Win32ProcessLauncher::Start(const std::wstring& commandLine) {
     return StartInstaller(commandLine);
 }

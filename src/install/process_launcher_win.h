@@ -41,9 +41,15 @@ std::unique_ptr<Win32Process> StartProcess(const std::wstring& commandLine);
 // program, or when it could not start.
 std::unique_ptr<Win32Process> StartSystemProgram(const std::wstring& commandLine);
 
+// The program at exactly `programPath` (no search, no extension added), given the command line.
+std::unique_ptr<Win32Process> StartProgramAt(const std::wstring& programPath, const std::wstring& commandLine);
+
 class Win32ProcessLauncher : public ProcessLauncher {
 public:
     std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override;
+    // In install/sealed_start_win.cpp.
+    std::unique_ptr<StartedProcess> StartSealed(const std::wstring& commandLine, const std::wstring& programPath,
+                                                const Sha256Digest& expected, SealVerdict& verdict) override;
     bool ChangeCurrentDirectory(const std::wstring& folder) override;
 };
 

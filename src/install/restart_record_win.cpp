@@ -7,6 +7,7 @@
 
 #include "install/helper_folder_win.h"
 #include "install/process_launcher_win.h"
+#include "install/run_fingerprints_win.h"
 #include "platform/handles.h"
 #include "platform/registry_view_win.h"
 
@@ -131,7 +132,12 @@ Win32RestartSystem::Win32RestartSystem() : m_programPath(RunningProgramPath()) {
 
 Win32RestartSystem::Win32RestartSystem(std::wstring programPath) : m_programPath(std::move(programPath)) {}
 
-std::wstring Win32RestartSystem::ProtectedHelperFolder() { return PrepareProtectedHelperFolder(); }
+std::wstring Win32RestartSystem::ProtectedHelperFolder() {
+    // Held until the helper is in it, so that the folder stays the one checked while it is copied.
+    m_helperFolder = PinnedFolder();
+    m_helperFolder = PrepareProtectedHelperFolder();
+    return m_helperFolder.Valid() ? m_helperFolder.Path() : std::wstring();
+}
 
 bool Win32RestartSystem::CopyOverFile(const std::wstring& from, const std::wstring& to) {
     // Removed first rather than copied over, so that the new file takes the folder's access list
@@ -140,7 +146,9 @@ bool Win32RestartSystem::CopyOverFile(const std::wstring& from, const std::wstri
         SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (!DeleteFileW(to.c_str())) return false;
     }
-    return CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
+    const bool copied = CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
+    m_helperFolder = PinnedFolder();
+    return copied;
 }
 
 bool Win32RestartSystem::SetRunOnce(const std::wstring& commandLine) {
@@ -164,7 +172,7 @@ bool Win32RestartSystem::WriteRecord(const std::wstring& waitingList,
                                      const std::optional<UnattendedResume>& unattended) {
     const UniqueKey key = CreateRecordKey();
     return key.Valid() && WriteListAndPath(key.Get(), waitingList, m_programPath) &&
-           WriteUnattended(key.Get(), unattended);
+           WriteUnattended(key.Get(), unattended) && WriteRunFingerprints(key.Get(), m_fingerprints);
 }
 
 // The only command the record starts is Windows' own restart command.

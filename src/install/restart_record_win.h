@@ -6,6 +6,8 @@
 #include <string>
 
 #include "install/restart_record.h"
+#include "install/run_fingerprints.h"
+#include "platform/pinned_folder_win.h"
 #include "platform/program_path_win.h"
 
 namespace tavelin {
@@ -37,6 +39,9 @@ public:
     Win32RestartSystem();
     explicit Win32RestartSystem(std::wstring programPath);
 
+    // What the record keeps of the program and the catalogue the run began with.
+    void SetFingerprints(const RunFingerprints& fingerprints) { m_fingerprints = fingerprints; }
+
     std::wstring ProtectedHelperFolder() override;
     bool CopyOverFile(const std::wstring& from, const std::wstring& to) override;
     bool SetRunOnce(const std::wstring& commandLine) override;
@@ -46,6 +51,8 @@ public:
 
 private:
     std::wstring m_programPath;
+    PinnedFolder m_helperFolder;
+    RunFingerprints m_fingerprints;
 };
 
 // Enables the shutdown privilege of the process and asks Windows to restart. False when Windows

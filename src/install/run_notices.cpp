@@ -53,4 +53,9 @@ std::wstring RestartNotStoredText(const std::vector<std::wstring>& waitingTitles
            Bulleted(waitingTitles) + L"\n\nRestart Windows, then start this disc again and install them.";
 }
 
+std::wstring CatalogueChangedText() {
+    return L"The installation stopped by the restart is not resumed: the disc's catalogue has changed since it "
+           L"began. Choose the items to install again.";
+}
+
 }  // namespace tavelin

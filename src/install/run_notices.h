@@ -22,5 +22,7 @@ std::wstring StoppedRunNotStoredText(const std::vector<std::wstring>& waitingTit
 std::wstring RunStoppedByErrorText(const std::vector<std::wstring>& notRunTitles);
 // A restart item asked for a restart, but the resume could not be stored: Windows is not restarted.
 std::wstring RestartNotStoredText(const std::vector<std::wstring>& waitingTitles);
+// A stored run was not resumed: the disc's catalogue changed since the run began.
+std::wstring CatalogueChangedText();
 
 }  // namespace tavelin

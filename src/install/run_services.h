@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "base/sha256.h"
+#include "install/installer_seal.h"
+
 namespace tavelin {
 
 enum class WaitResult {
@@ -50,6 +53,18 @@ public:
     virtual std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) = 0;
     // Process-wide; a folder that does not exist leaves the current directory as it is (false).
     virtual bool ChangeCurrentDirectory(const std::wstring& folder) = 0;
+    // Starts the command line from the file at `programPath` only when that file has the digest
+    // `expected`, held so that it cannot change between the check and the start; null otherwise,
+    // `verdict` saying why. A launcher that cannot check a file starts nothing sealed.
+    virtual std::unique_ptr<StartedProcess> StartSealed(const std::wstring& commandLine,
+                                                        const std::wstring& programPath, const Sha256Digest& expected,
+                                                        SealVerdict& verdict) {
+        (void)commandLine;
+        (void)programPath;
+        (void)expected;
+        verdict = SealVerdict::FileMissing;
+        return nullptr;
+    }
 };
 
 // Whether another installation holds Windows Installer now: an installer started meanwhile fails

@@ -55,10 +55,14 @@ bool VendorLibraries::Load(const std::wstring& discRoot, const std::wstring& sys
     // The DMI library finds its kernel driver and any helper files relative to the current folder.
     SetCurrentDirectoryW(libFolder.c_str());
 
-    // Fail-if-exists: a copy left by an earlier run stays; either way the file is ours to delete.
-    m_copiedDriverPath = systemDir + L"\\DRIVERS\\" + vendor::kDriverFileName;
-    CopyFileW((libFolder + vendor::kDriverFileName).c_str(), m_copiedDriverPath.c_str(), TRUE);
-    SetFileAttributesW(m_copiedDriverPath.c_str(), kArchiveAttribute);
+    // Fail-if-exists: a file of that name already there stays, and is not this start's to delete
+    // (another program's driver, or another copy of this program still using it); only a copy this
+    // start made is deleted at unload.
+    const std::wstring driverPath = systemDir + L"\\DRIVERS\\" + vendor::kDriverFileName;
+    if (CopyFileW((libFolder + vendor::kDriverFileName).c_str(), driverPath.c_str(), TRUE)) {
+        m_copiedDriverPath = driverPath;
+        SetFileAttributesW(m_copiedDriverPath.c_str(), kArchiveAttribute);
+    }
 
     const bool dmi = LoadInto(kDmi, libFolder, vendor::kDmiLibraryName);
     const bool enumeration = LoadInto(kEnum, libFolder, vendor::kEnumLibraryName);

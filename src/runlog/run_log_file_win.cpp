@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/pinned_folder_win.h"
 #include "runlog/log_files.h"
 
 namespace tavelin {
@@ -21,50 +22,49 @@ std::wstring TemporaryFolder() {
     return folder;
 }
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// %TEMP%\Tavelin, made when missing; empty when there is no such folder to write in.
-std::wstring PrepareLogFolder(const std::wstring& programFolder) {
+// %TEMP%\Tavelin, made when missing, held open by handle; invalid when it is not a folder the
+// program may write in. The program runs elevated (or as the system, whose temporary folder every
+// user can write in), while the folder's parent belongs to users who could put a link there that
+// sends the program's deletes and creates into any folder: the folder is checked as opened, and
+// every file operation is made relative to that handle.
+PinnedFolder PrepareLogFolder(const std::wstring& programFolder) {
     const std::wstring temporary = TemporaryFolder();
-    if (temporary.empty()) return std::wstring();
+    if (temporary.empty()) return PinnedFolder();
     const std::wstring folder = temporary + L"\\" + kRunLogFolderName;
-    if (IsWithinFolder(folder, programFolder)) return std::wstring();
+    if (IsWithinFolder(folder, programFolder)) return PinnedFolder();
     CreateDirectoryW(folder.c_str(), nullptr);
-    return IsFolder(folder) ? folder : std::wstring();
+    PinnedFolder pinned = PinnedFolder::Open(folder);
+    if (pinned.Verdict() != FolderVerdict::Usable) return PinnedFolder();
+    return pinned;
 }
 
-std::vector<std::wstring> FileNamesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    ZeroMemory(&found, sizeof found);
-    UniqueFindHandle search(FindFirstFileW((folder + L"\\*.log").c_str(), &found));
-    if (!search) return names;
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
-    } while (FindNextFileW(search.Get(), &found));
-    return names;
-}
-
-void DeleteOldLogs(const std::wstring& folder) {
+void DeleteOldLogs(const PinnedFolder& folder) {
     // A log still open in another copy of the program is not shared for deleting and stays.
-    for (const std::wstring& name : RunLogsToDelete(FileNamesIn(folder), kRunLogsKept)) {
-        DeleteFileW((folder + L"\\" + name).c_str());
+    for (const std::wstring& name : RunLogsToDelete(folder.FileNames(), kRunLogsKept)) {
+        folder.DeleteFileNamed(name);
     }
 }
 
-UniqueHandle CreateNewLogFile(const std::wstring& folder, const LogTime& start) {
+UniqueHandle CreateNewLogFile(const PinnedFolder& folder, const LogTime& start) {
     for (int attempt = 1; attempt <= kRunLogNameAttempts; ++attempt) {
-        const std::wstring path = folder + L"\\" + RunLogFileName(start, attempt);
-        UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) return file;
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+        bool nameTaken = false;
+        UniqueHandle file = folder.CreateNewFile(RunLogFileName(start, attempt), nameTaken);
+        if (file || !nameTaken) return file;
     }
     return UniqueHandle();
+}
+
+// Why a /log file opened for appending is not written to, or null. The program writes it with
+// administrator rights while the path is the caller's: a link there, or a second name of a file
+// (a hard link made beforehand), would have it append to a file the caller could not write.
+const wchar_t* AppendedLogRefusal(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information;
+    ZeroMemory(&information, sizeof information);
+    if (!GetFileInformationByHandle(file, &information)) return L"its kind could not be read";
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return L"it is a junction or link";
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return L"it is a folder";
+    if (information.nNumberOfLinks > 1) return L"the file has more than one name (a hard link)";
+    return nullptr;
 }
 
 }  // namespace
@@ -92,8 +92,8 @@ std::shared_ptr<RunLog> StartRunLog(const std::wstring& programFolder) {
     auto clock = std::make_unique<SystemLogClock>();
     const LogTime start = clock->Now();
     auto log = std::make_shared<RunLog>(std::move(clock));
-    const std::wstring folder = PrepareLogFolder(programFolder);
-    if (folder.empty()) return log;
+    const PinnedFolder folder = PrepareLogFolder(programFolder);
+    if (!folder.Valid()) return log;
     DeleteOldLogs(folder);
     UniqueHandle file = CreateNewLogFile(folder, start);
     if (!file) return log;
@@ -104,11 +104,16 @@ std::shared_ptr<RunLog> StartRunLog(const std::wstring& programFolder) {
 }
 
 bool AddAppendedLogFile(RunLog& log, const std::wstring& path) {
+    // Opened as itself: a link in the file's place is refused below rather than followed.
     UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         log.Write(L"The log file " + path + L" could not be opened (error " + std::to_wstring(GetLastError()) +
                   L"); the log goes on without it");
+        return false;
+    }
+    if (const wchar_t* refusal = AppendedLogRefusal(file.Get())) {
+        log.Write(L"The log file " + path + L" is not used: " + refusal + L"; the log goes on without it");
         return false;
     }
     LARGE_INTEGER size = {};

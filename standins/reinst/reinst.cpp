@@ -5,15 +5,24 @@
 // The helper runs with the rights of whoever logs on; a program that needs elevation is started
 // through the shell, which asks for it.
 //
-// Exit codes: 0 the program was started, 1 there was no recorded path, 2 the program did not start.
+// The record also keeps the SHA-256 of the program that began the run (older programs left none).
+// The disc may lie on a medium others can write, and the program is started with administrator
+// rights: a program that is not the one recorded is not started. The helper says so and registers
+// itself to run again at the next logon, so that the run resumes once the disc is put right.
+//
+// Exit codes: 0 the program was started, 1 there was no recorded path, 2 the program did not start,
+// 3 the program is not the one the run began with.
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "install/restart_helper_start.h"
 #include "install/restart_record.h"
+#include "install/run_fingerprints.h"
+#include "platform/held_file_win.h"
 #include "platform/handles.h"
 #include "platform/registry_view_win.h"
 
@@ -22,7 +31,10 @@ namespace {
 // Longer than any path a program can be started from.
 constexpr DWORD kMaxPathBytes = 32768 * sizeof(wchar_t);
 
-std::wstring RecordedProgramPath() {
+// The record's text value of that name; empty when it is missing or not text. `found` tells a
+// missing value from an empty one.
+std::wstring RecordedText(const wchar_t* valueName, bool& found) {
+    found = false;
     tavelin::UniqueKey key;
     // Where either program, 32- or 64-bit, wrote it.
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, tavelin::kRestartRecordKeyPath, 0,
@@ -32,17 +44,48 @@ std::wstring RecordedProgramPath() {
     }
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExW(key.Get(), tavelin::kFullPathValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxPathBytes) {
+    if (RegQueryValueExW(key.Get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
         return std::wstring();
     }
-    // Room for a terminator even when the value was stored without one.
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key.Get(), tavelin::kFullPathValueName, nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
+    found = true;
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxPathBytes) return std::wstring();
+    // Room for a terminator even when the value was stored without one, also after an odd number
+    // of bytes: the last character read may be half a character.
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+    if (RegQueryValueExW(key.Get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+        ERROR_SUCCESS) {
         return std::wstring();
     }
     return std::wstring(buffer.data());
+}
+
+std::wstring RecordedProgramPath() {
+    bool found = false;
+    return RecordedText(tavelin::kFullPathValueName, found);
+}
+
+std::optional<std::wstring> RecordedProgramFingerprint() {
+    bool found = false;
+    std::wstring text = RecordedText(tavelin::kProgramFingerprintValueName, found);
+    if (!found) return std::nullopt;
+    return text;
+}
+
+// RunOnce again, as the program wrote it, so that the helper runs at the next logon once more.
+void RunAgainAtNextLogon() {
+    wchar_t own[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, own, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH) return;
+    const std::wstring command = tavelin::RunOnceCommandOf(own);
+    tavelin::UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, tavelin::kRunOnceKeyPath, 0,
+                      KEY_SET_VALUE | tavelin::RegistryViewFlag(tavelin::RegistryView::View32),
+                      key.Receive()) != ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExW(key.Get(), tavelin::kRunOnceValueName, 0, REG_EXPAND_SZ,
+                   reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
 }
 
 std::wstring FolderOf(const std::wstring& program) {
@@ -107,5 +150,15 @@ bool StartInItsFolder(const std::wstring& program) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring program = RecordedProgramPath();
     if (program.empty()) return 1;
+    // Held, so that it cannot be replaced, from the check until the program runs.
+    const tavelin::HeldFile held = tavelin::OpenAndHash(program);
+    if (tavelin::CompareFingerprint(RecordedProgramFingerprint(), held.digest) == tavelin::FingerprintCheck::Differs) {
+        RunAgainAtNextLogon();
+        const std::wstring text = L"The installation stopped by the restart is not resumed: " + program +
+                                  L" is not the program it began with. It was not started.\n\nPut the disc the "
+                                  L"installation began with back; the installation resumes at the next logon.";
+        MessageBoxW(nullptr, text.c_str(), L"Tavelin", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+        return 3;
+    }
     return StartInItsFolder(program) ? 0 : 2;
 }

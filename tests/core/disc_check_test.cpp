@@ -206,6 +206,14 @@ TEST(DiscCheck, EachPlantedMistakeIsFoundOnItsLine) {
          "timeout-invalid", Severity::Error, ini, 5, {}, L"no time limit"},
         {"an empty time limit", "Date_1=1-1-2007\n", "Date_1=1-1-2007\nInstall_Timeout=\n", "", "timeout-invalid",
          Severity::Error, ini, 20, {}, L"[Item_1]"},
+        // Seals: the good disc seals nothing; once it seals one installer, every other installer on
+        // it is reported unsealed (the chipset driver of line 15).
+        {"a seal that is not the file's", "Apps\\Setup.exe\n", "Apps\\Setup.exe\nInstall_SHA256=7c396065ab20e538a20f1853e3a44d7d75f4ae6e41091de02c3721884befa1f8\n", "",
+         "seal-mismatch", Severity::Error, ini, 24, {"seal-missing"}, L"9c0d294c05fc1d88d698034609bb81c0c69196327594e4c69d2915c80fd9850c"},
+        {"a seal that is no digest", "Apps\\Setup.exe\n", "Apps\\Setup.exe\nInstall_SHA256=12345\n", "",
+         "seal-unreadable", Severity::Error, ini, 24, {"seal-missing"}, L"never starts"},
+        {"an installer left unsealed on a sealed disc", "Apps\\Setup.exe\n", "Apps\\Setup.exe\nInstall_SHA256=9c0d294c05fc1d88d698034609bb81c0c69196327594e4c69d2915c80fd9850c\n", "",
+         "seal-missing", Severity::Warning, ini, 15, {}, L"\\Drivers\\Setup.exe"},
     };
     for (const PlantedMistake& planted : cases) {
         DiscFiles files = GoodDisc();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cwctype>
 #include <map>
 #include <memory>
 #include <new>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "../support/memory_run_log.h"
+#include "base/sha256.h"
+#include "install/installer_seal.h"
 
 namespace tavelin {
 namespace {
@@ -111,7 +114,17 @@ public:
         return m_missingFolders.count(folder) == 0;
     }
 
+    std::unique_ptr<StartedProcess> StartSealed(const std::wstring& commandLine, const std::wstring& programPath,
+                                                const Sha256Digest& expected, SealVerdict& verdict) override {
+        const auto file = m_files.find(programPath);
+        verdict = JudgeSeal(expected, file != m_files.end() ? std::optional<Sha256Digest>(file->second) : std::nullopt);
+        m_log.push_back("sealed " + Narrow(programPath) + " " + Narrow(SealVerdictName(verdict)));
+        if (verdict != SealVerdict::Matches) return nullptr;
+        return Start(commandLine);
+    }
+
     Log& m_log;
+    std::map<std::wstring, Sha256Digest> m_files;  // the digests of the files a sealed start finds
     std::set<std::wstring> m_failing;
     std::set<std::wstring> m_missingFolders;
     std::map<std::wstring, std::optional<std::uint32_t>> m_exitCodes;  // 0 for any other
@@ -310,6 +323,62 @@ TEST(InstallationRun, FailedStartIsMarkedAndTheRunGoesOn) {
     EXPECT_TRUE(Contains(run.log, "text 1,3 Done"));
     EXPECT_FALSE(Contains(run.log, "sleep 5000"));
     EXPECT_FALSE(ContainsLineStarting(run.log, "marker ")) << "no marker of any kind";
+}
+
+// A sealed installer starts only from a file with the sealed digest; any other file, a missing one
+// or a seal that is no digest means the installer never starts and the row fails, said in the log.
+// An uninstaller refused so is passed over like one that could not start.
+TEST(InstallationRun, ASealedInstallerStartsOnlyAsTheDiscsFile) {
+    const Sha256Digest disc = Sha256Of("the disc's installer");
+    const Sha256Digest other = Sha256Of("a changed installer");
+    const std::wstring discSeal = Sha256Text(disc);
+    std::wstring upperSeal = discSeal;
+    for (wchar_t& c : upperSeal) c = static_cast<wchar_t>(std::towupper(c));
+    const struct {
+        const char* name;
+        std::wstring seal;
+        std::optional<Sha256Digest> file;  // what D:\A\Setup.exe holds; nothing when missing
+        bool started;
+        const char* logged;
+    } cases[] = {
+        {"unsealed", L"", disc, true, nullptr},
+        {"the disc's file", discSeal, disc, true, "Item 1: install: D:\\A\\Setup.exe is the disc's file (SHA-256 as sealed)"},
+        {"upper case, blanks around", L" " + upperSeal + L" ", disc, true, nullptr},
+        {"a changed file", discSeal, other, false,
+         "Item 1: install not started: D:\\A\\Setup.exe is not the disc's file (Differs)"},
+        {"a missing file", discSeal, std::nullopt, false,
+         "Item 1: install not started: D:\\A\\Setup.exe is not the disc's file (FileMissing)"},
+        {"a seal that is no digest", L"1234", disc, false,
+         "Item 1: install not started: D:\\A\\Setup.exe is not the disc's file (SealUnreadable)"},
+    };
+    for (const auto& c : cases) {
+        RunBench run({1});
+        CItem& item = run.Add(1, 0, L"\\A\\Setup.exe%%/s");
+        item.m_strInstallSHA256 = c.seal;
+        if (c.file) run.launcher.m_files[L"D:\\A\\Setup.exe"] = *c.file;
+        const RunOutcome outcome = run.Go();
+        EXPECT_EQ(Contains(run.log, "start \"D:\\A\\Setup.exe\" /s"), c.started) << c.name;
+        EXPECT_EQ(Contains(run.log, c.started ? "text 0,3 Done" : "text 0,3 Failed"), true) << c.name;
+        EXPECT_EQ(outcome.anyFailed, !c.started) << c.name;
+        if (c.logged) {
+            EXPECT_TRUE(run.runLog.Has(c.logged)) << c.name;
+        }
+        EXPECT_EQ(ContainsLineStarting(run.log, "sealed "), !c.seal.empty() && c.seal != L"1234") << c.name;
+    }
+
+    RunBench run({1});
+    CItem& installed = run.Add(2, 0, L"\\A\\Setup.exe");
+    installed.m_bInstalled = true;
+    installed.m_strUninstallCmd = L"\\A\\Remove.exe";
+    installed.m_strUninstallSHA256 = discSeal;
+    installed.m_strInstallSHA256 = discSeal;
+    run.launcher.m_files[L"D:\\A\\Setup.exe"] = disc;
+    run.launcher.m_files[L"D:\\A\\Remove.exe"] = other;
+    run.Go();
+    EXPECT_FALSE(Contains(run.log, "start \"D:\\A\\Remove.exe\""));
+    EXPECT_TRUE(run.runLog.Has("Item 2: uninstall not started: D:\\A\\Remove.exe is not the disc's file (Differs)"));
+    EXPECT_TRUE(Contains(run.log, "start \"D:\\A\\Setup.exe\""));
+    EXPECT_TRUE(Contains(run.log, "text 0,3 Done"));
 }
 
 TEST(InstallationRun, RestartStoresTheCheckedItemsBelow) {

@@ -17,6 +17,8 @@
 #include "install/helper_folder_win.h"
 #include "install/process_launcher_win.h"
 #include "install/restart_record_win.h"
+#include "install/run_fingerprints.h"
+#include "platform/held_file_win.h"
 #include "platform/handles.h"
 #include "standin_test_support.h"
 
@@ -361,7 +363,7 @@ TEST(HelperFolderSecurity, OnlyAdministratorsAndTheSystemCanChangeIt) {
     const std::wstring folder = ProtectedHelperFolderPath();
     ASSERT_FALSE(folder.empty());
     ASSERT_TRUE(CreateFolderOpenToEveryone(folder));
-    ASSERT_EQ(PrepareProtectedHelperFolder(), folder);
+    ASSERT_EQ(PrepareProtectedHelperFolder().Path(), folder);
     const FolderSecurity security = ReadFolderSecurity(folder);
     ASSERT_TRUE(security.read);
     EXPECT_EQ(security.owner, kAdministratorsSid);
@@ -391,6 +393,10 @@ TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     const std::wstring helper = folder + L"\\ReInst.exe";
     WriteTextFile(helper, "a planted helper");
     ASSERT_EQ(ReadTextFile(helper), "a planted helper");
+    // Whoever made the folder beforehand may keep a handle that changes it after any re-securing:
+    // the folder RunOnce names is never one that was there before the run.
+    const std::wstring planted = folder + L"\\planted.txt";
+    WriteTextFile(planted, "made before the run");
 
     DiagnosticSwitches switches;
     switches.m_bShowErrorMessage = true;
@@ -401,6 +407,7 @@ TEST_F(RestartRecord, TheHelperIsCopiedOverAnythingIntoAProtectedFolder) {
     const StoredText runOnce = ReadText(kRunOnceKeyPath, kRunOnceValueName);
     EXPECT_EQ(runOnce.type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(runOnce.text, RunOnceCommandOf(helper));
+    EXPECT_EQ(GetFileAttributesW(planted.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder made beforehand was kept";
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"4@7@12");
     EXPECT_EQ(ReadText(kRestartRecordKeyPath, kFullPathValueName).text, L"C:\\Disc\\setup.exe");
     EXPECT_EQ(system.started, std::vector<std::wstring>{L"shutdown -r -t 15"});
@@ -458,6 +465,53 @@ int RunHelper(const std::wstring& helper) {
     return static_cast<int>(code);
 }
 
+struct HelperRun {
+    int exitCode = -1;
+    bool messageShown = false;
+};
+
+// The helper run to its end; a message box it shows is answered with OK.
+HelperRun RunHelperAnsweringItsMessage(const std::wstring& helper) {
+    HelperRun run;
+    auto process = StartProcess(L"\"" + helper + L"\"");
+    if (!process) return run;
+    const DWORD id = GetProcessId(process->Handle());
+    for (int i = 0; i < 200 && WaitForSingleObject(process->Handle(), 100) == WAIT_TIMEOUT; ++i) {
+        struct Search {
+            DWORD id;
+            HWND box;
+        } search{id, nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM parameter) -> BOOL {
+                auto* wanted = reinterpret_cast<Search*>(parameter);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t name[16] = {};
+                GetClassNameW(window, name, 16);
+                if (owner != wanted->id || std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+                wanted->box = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.box != nullptr) {
+            run.messageShown = true;
+            PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process->Handle(), &code);
+    run.exitCode = static_cast<int>(code);
+    return run;
+}
+
+void RemoveRunOnceValue() {
+    UniqueKey runOnce;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, 0, KEY_SET_VALUE | kProgramView, runOnce.Receive()) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueW(runOnce.Get(), kRunOnceValueName);
+    }
+}
+
 // What the recording program of tests/doubles noted of its start, once it has run; empty when it
 // did not run within the time.
 std::wstring RecordedValue(const std::wstring& name) {
@@ -495,6 +549,72 @@ TEST_F(RestartRecord, HelperStartsTheRecordedProgramInItsFolder) {
     EXPECT_FALSE(RecordedValue(L"TavelinTarget command").empty()) << "the recorded program ran";
     EXPECT_EQ(Narrow(RecordedValue(L"TavelinTarget folder")), Narrow(folder)) << "in its own folder";
     EXPECT_TRUE(RecordKeyExists()) << "the record is the program's to read and delete";
+    DeleteFileW(program.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The disc may lie where others can write, and the program runs elevated after the restart: the
+// helper starts only the program the run began with, by the record's SHA-256. A program changed
+// since is not started, and the helper registers itself again for the next logon; a record of an
+// older program, without the value, resumes as before.
+TEST_F(RestartRecord, HelperStartsOnlyTheProgramTheRunBeganWith) {
+    const std::wstring lib = testing::StandinDirectory();
+    if (lib.empty()) GTEST_SKIP() << "set TAVELIN_STANDIN_DIR to the built disc's Lib folder";
+    const std::wstring doubles = testing::DoublesDirectory();
+    if (doubles.empty()) GTEST_SKIP() << "set TAVELIN_DOUBLES_DIR to the built test doubles";
+    const std::wstring helper = lib + L"\\ReInst.exe";
+    const std::wstring folder = TempPath() + L"TavelinReInstSealed" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring program = folder + L"\\TavelinTarget.exe";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((doubles + L"\\recording_program.exe").c_str(), program.c_str(), FALSE));
+    const std::optional<Sha256Digest> original = FileSha256(program);
+    ASSERT_TRUE(original.has_value());
+    const auto forgetStarts = [] {
+        UniqueKey record;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TavelinTestRecord", 0, KEY_SET_VALUE | kProgramView,
+                          record.Receive()) == ERROR_SUCCESS) {
+            RegDeleteValueW(record.Get(), L"TavelinTarget command");
+        }
+    };
+
+    Win32RestartSystem system(program);
+    system.SetFingerprints(RunFingerprints{original, std::nullopt});
+    system.WriteRecord(L"4", std::nullopt);
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kProgramFingerprintValueName).text, Sha256Text(*original));
+
+    // Changed after the run began (one byte appended).
+    {
+        UniqueHandle file(CreateFileW(program.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file.Get(), "x", 1, &written, nullptr));
+    }
+    forgetStarts();
+    RemoveRunOnceValue();
+    const HelperRun refused = RunHelperAnsweringItsMessage(helper);
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.messageShown) << "the user is told why nothing resumes";
+    EXPECT_TRUE(RecordedValue(L"TavelinTarget command").empty()) << "a changed program was started";
+    EXPECT_EQ(ReadText(kRunOnceKeyPath, kRunOnceValueName).text, RunOnceCommandOf(helper))
+        << "the helper runs again at the next logon";
+    EXPECT_TRUE(RecordKeyExists());
+
+    // The same program again: started.
+    ASSERT_TRUE(CopyFileW((doubles + L"\\recording_program.exe").c_str(), program.c_str(), FALSE));
+    EXPECT_EQ(RunHelper(helper), 0);
+    EXPECT_FALSE(RecordedValue(L"TavelinTarget command").empty());
+
+    // A record without the value (an older program's): started whatever the file holds.
+    {
+        UniqueHandle file(CreateFileW(program.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file.Get(), "x", 1, &written, nullptr));
+    }
+    Win32RestartSystem older(program);
+    older.WriteRecord(L"4", std::nullopt);
+    forgetStarts();
+    EXPECT_EQ(RunHelper(helper), 0);
+    EXPECT_FALSE(RecordedValue(L"TavelinTarget command").empty());
+    RemoveRunOnceValue();
     DeleteFileW(program.c_str());
     RemoveDirectoryW(folder.c_str());
 }

@@ -12,6 +12,7 @@
 #include "driver/program_driver.h"
 #include "platform/handles.h"
 #include "../support/file_contents_win.h"
+#include "../support/folder_link_win.h"
 
 namespace tavelin::testing {
 namespace {
@@ -256,6 +257,46 @@ TEST_F(RunLogOfAStart, AStartWhereNoLogCanBeWrittenRunsAsAnyOther) {
     EXPECT_EQ(ReadFileBytes(blocked + L"\\Tavelin"), "in the way");
     EXPECT_EQ(GetFileAttributesW(L"C:\\tavelin-tests\\log-missing-temp"), INVALID_FILE_ATTRIBUTES)
         << "no folder is made on the way to a missing one";
+}
+
+// The program runs elevated (or as the system, whose temporary folder every user can write in):
+// a link put in the log folder's place must not have it delete or create files wherever the link
+// leads. The folder it leads to holds eleven files named like old logs, which the program would
+// thin out to nine, and a file of its own.
+TEST_F(RunLogOfAStart, ALinkInTheLogFoldersPlaceLeadsNowhere) {
+    const std::wstring temporary = L"C:\\tavelin-tests\\log-linked-temp";
+    const std::wstring target = L"C:\\tavelin-tests\\log-link-target";
+    UseTemporaryFolder(temporary);
+    CreateDirectoryW(target.c_str(), nullptr);
+    for (int day = 1; day <= 11; ++day) {
+        wchar_t name[64];
+        swprintf(name, 64, L"\\2020-01-%02d_10-00-00-000.log", day);
+        UniqueHandle file(CreateFileW((target + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file.Get(), "old", 3, &written, nullptr));
+    }
+    {
+        UniqueHandle file(CreateFileW((target + L"\\precious.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file.Get(), "mine", 4, &written, nullptr));
+    }
+    const std::vector<std::wstring> before = FileNamesIn(target);
+    ASSERT_EQ(before.size(), 12u);
+    ASSERT_TRUE(MakeFolderLink(temporary + L"\\Tavelin", target));
+
+    const TestDisc disc = RunDisc("log-linked");
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(program.WaitForMessageBox(0), nullptr) << "nothing is said about the log";
+    EXPECT_TRUE(program.Close());
+
+    EXPECT_EQ(FileNamesIn(target), before) << "nothing deleted or made where the link leads";
+    for (const std::wstring& name : before) {
+        EXPECT_EQ(ReadFileBytes(target + L"\\" + name), name == L"precious.txt" ? "mine" : "old") << Utf8(name);
+    }
 }
 
 }  // namespace
