@@ -1158,7 +1158,7 @@ TEST(InstallationRun, TheRestorePointComesBeforeTheFirstDriversCommandsOnceAndTh
     RunControl control;
     control.restorePoint = &step;
     const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
-                               run.services, run.services, run.services, run.runLog.Log()};
+                               run.services, run.services, run.services, run.runLog.Log(), run.services};
     const RunOutcome outcome =
         RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
 
