@@ -91,6 +91,9 @@ TEST(ParseRunOptions, ScanReportAndRestorePointSwitches) {
         EXPECT_EQ(ReportFormatOf(options.reportFile), c.format) << label;
         EXPECT_EQ(options.noRestorePoint, c.noRestorePoint) << label;
         EXPECT_EQ(!options.error.empty(), c.error) << label << Narrow(options.error);
+    }
+}
+
 // /timeout takes whole seconds above 0; anything else is a bad switch, not "no limit".
 TEST(ParseRunOptions, TimeoutSeconds) {
     struct Case {
