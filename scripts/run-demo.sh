@@ -58,7 +58,9 @@ done
 if [ "$quiet" = yes ]; then
     status=0
     "$TAVELIN_WINE" "$disc_setup" "$@" || status=$?
-    echo "The program ran without a window and ended with exit code $status."
+    # Linux keeps only the low 8 bits of a Windows exit code (0x20000001, a scan with something to
+    # install, arrives as 1); the log and the report hold it whole.
+    echo "The program ran without a window and ended; exit status $status (the exit code's low 8 bits; the log has it whole)."
     exit 0
 fi
 if [ -n "$had_display" ]; then
