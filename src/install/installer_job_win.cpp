@@ -121,24 +121,30 @@ std::vector<DWORD> InstallerJob::ProcessIds() {
 
 std::vector<std::wstring> InstallerJob::VisibleWindowTitles() { return VisibleWindowTitlesOf(ProcessIds()); }
 
+namespace {
+
+struct WindowSearch {
+    const std::vector<DWORD>* processIds;
+    std::vector<std::wstring> titles;
+};
+
+BOOL CALLBACK NoteVisibleWindowOfTheProcesses(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+    if (!IsWindowVisible(window)) return TRUE;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (std::find(search.processIds->begin(), search.processIds->end(), owner) == search.processIds->end()) return TRUE;
+    wchar_t title[256] = {};
+    const int length = GetWindowTextW(window, title, 256);
+    search.titles.emplace_back(title, length > 0 ? static_cast<std::size_t>(length) : 0);
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<std::wstring> VisibleWindowTitlesOf(const std::vector<DWORD>& processIds) {
-    struct Search {
-        const std::vector<DWORD>* ids;
-        std::vector<std::wstring> titles;
-    } search{&processIds, {}};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto& found = *reinterpret_cast<Search*>(parameter);
-            if (!IsWindowVisible(window)) return TRUE;
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (std::find(found.ids->begin(), found.ids->end(), owner) == found.ids->end()) return TRUE;
-            wchar_t title[256] = {};
-            const int length = GetWindowTextW(window, title, 256);
-            found.titles.emplace_back(title, length > 0 ? static_cast<std::size_t>(length) : 0);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{&processIds, {}};
+    EnumWindows(NoteVisibleWindowOfTheProcesses, reinterpret_cast<LPARAM>(&search));
     return search.titles;
 }
 

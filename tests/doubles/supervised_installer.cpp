@@ -5,8 +5,9 @@
 //
 //   supervised_installer.exe [/exit CODE] ACTION...
 //
-// Actions, in the order given; each notes what it did under HKEY_LOCAL_MACHINE\SOFTWARE\
-// TavelinTestRecord (the 32-bit program's view, as recording_program.exe does):
+// Actions, in the order given; each notes what it did in the key
+// HKEY_LOCAL_MACHINE\SOFTWARE\TavelinTestRecord (the 32-bit program's view, as
+// recording_program.exe does):
 //   /child SECONDS NAME   starts a copy of itself with "/work SECONDS NAME" and goes on at once
 //   /work SECONDS NAME    notes its process id as "NAME pid", works SECONDS, then notes NAME = "ended"
 //   /expect NAME          notes "NAME at start" = the value NAME had when it started, or "missing"

@@ -53,12 +53,6 @@ bool ProcessIsGone(const std::wstring& pidText) {
     return !process || WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
 }
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += static_cast<char>(c < 0x80 ? c : '?');
-    return narrow;
-}
-
 // (a) The first installer starts a child that works 4 s and exits at once: the second installer
 // must find the child's work done when it starts.
 TEST(Supervision, TheNextInstallerStartsOnlyAfterWhatTheLastOneStartedHasEnded) {
