@@ -21,7 +21,7 @@
 #include "install/install_worker_win.h"
 #include "install/restart_record.h"
 #include "platform/handles.h"
-#include "probe/machine_facts.h"
+#include "base/machine_facts.h"
 #include "probe/pending_restart.h"
 #include "probe/vendor_libraries_win.h"
 #include "runlog/logged_message_sink.h"

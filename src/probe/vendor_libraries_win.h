@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "base/hardware_query.h"
 #include "platform/handles.h"
 #include "probe/device_query_warm_up_win.h"
-#include "probe/hardware_query.h"
 #include "probe/vendor_protocol.h"
 
 namespace tavelin {
