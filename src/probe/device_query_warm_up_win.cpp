@@ -47,7 +47,16 @@ void DeviceQueryWarmUp::Start(QuorvelIoControlFunction entryPoint) {
 
 void DeviceQueryWarmUp::Wait() {
     if (!m_thread) return;
-    WaitForSingleObject(m_thread.Get(), INFINITE);
+    // The waiting thread owns the dialog. Messages other threads send to its windows while the
+    // listing runs (a broadcast, a window the listing's libraries make) are answered here: a plain
+    // wait would leave the sender, and with it the listing, waiting for ever.
+    const HANDLE thread = m_thread.Get();
+    for (;;) {
+        const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (woken != WAIT_OBJECT_0 + 1) break;  // the thread ended, or the wait failed
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     m_thread.Reset();
 }
 
