@@ -4,7 +4,7 @@
 //     1,000 hardware ids, applications, hotfixes), which also asks for the many keys a disc leaves
 //     out and goes through the value cleaning and the number readers.
 // With the file parsed once, each should cost less than two parses. Prints the times and their
-// ratios, measured in this run.
+// ratios, measured in this run, after checking what was read (exit 1 on a wrong result).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -32,6 +32,7 @@ constexpr int kRounds = 7;
 struct Key {
     std::wstring section;
     std::wstring name;
+    std::wstring written;  // the value as the file holds it, before cleaning
 };
 
 std::string Catalogue(std::vector<Key>& keys) {
@@ -42,7 +43,8 @@ std::string Catalogue(std::vector<Key>& keys) {
         text += "\r\n[" + section + "]\r\n";
         auto add = [&](const std::string& name, const std::string& value) {
             text += name + " = " + value + "\r\n";
-            keys.push_back({std::wstring(section.begin(), section.end()), std::wstring(name.begin(), name.end())});
+            keys.push_back({std::wstring(section.begin(), section.end()), std::wstring(name.begin(), name.end()),
+                            std::wstring(value.begin(), value.end())});
         };
         add("Type", std::to_string(n % 4 + 1));
         add("Title_ENG", "\"Driver number " + std::to_string(n) + "\"");
@@ -113,6 +115,12 @@ std::string ReadAll(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Fails the benchmark loudly: a reader or loader that skipped work would read as a speed-up.
+int Mismatch(const std::string& what) {
+    std::fprintf(stderr, "MISMATCH: %s; the figures of this run mean nothing\n", what.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int main() {
@@ -163,10 +171,26 @@ int main() {
 
         const auto loadStart = Clock::now();
         const tavelin::ConfigFile config(discPath);
-        loaded = tavelin::LoadCatalogue(config, facts, L"BENCH BOOK").m_pItemList.size();
+        const tavelin::LoadedCatalogue catalogue = tavelin::LoadCatalogue(config, facts, L"BENCH BOOK");
         loadBest = std::min(loadBest, Milliseconds(Clock::now() - loadStart));
+        loaded = catalogue.m_pItemList.size();
+        std::size_t hardwareIds = 0;
+        for (const auto& item : catalogue.m_pItemList) hardwareIds += item->m_pHwIdList.size();
+        if (loaded != 300 || hardwareIds != 1000 || catalogue.m_pItemList[299]->m_strTitle != L"Item 300") {
+            return Mismatch("LoadCatalogue gave " + std::to_string(loaded) + " items with " +
+                            std::to_string(hardwareIds) + " hardware ids, expected 300 with 1000");
+        }
     }
 
+    {
+        // Every read answers what the file holds, cleaned: checked once, outside the timing.
+        const tavelin::ConfigFile config(path);
+        for (const Key& key : keys) {
+            if (config.ReadIniValue(key.section, key.name) != tavelin::CleanIniValue(key.written)) {
+                return Mismatch("ReadIniValue of a key did not give its written value");
+            }
+        }
+    }
     std::error_code ignored;
     fs::remove_all(folder, ignored);
 
@@ -175,13 +199,13 @@ int main() {
                 keys.size(), text.size(), kRounds, checksum);
     std::printf("  one parse of the file:              %9.3f ms\n", parseBest);
     std::printf("  every key through ReadIniValue:     %9.3f ms  (fresh ConfigFile, parse included)\n", readsBest);
-    std::printf("  ratio all reads / one parse:        %9.2f   (target: at most 2.00) %s\n", ratio,
-                ratio <= 2.0 ? "OK" : "OVER TARGET");
+    std::printf("  ratio every key read / one parse:   %9.2f   (target: at most 2.00) %s\n", ratio,
+                ratio <= 2.0 ? "OK" : "MISSED");
     const double loadRatio = loadBest / discParseBest;
     std::printf("LoadCatalogue: %zu items loaded from %zu bytes in the disc's format\n", loaded, disc.size());
     std::printf("  one parse of the file:              %9.3f ms\n", discParseBest);
     std::printf("  LoadCatalogue (fresh ConfigFile):   %9.3f ms\n", loadBest);
     std::printf("  ratio LoadCatalogue / one parse:    %9.2f   (target: at most 2.00) %s\n", loadRatio,
-                loadRatio <= 2.0 ? "OK" : "OVER TARGET");
+                loadRatio <= 2.0 ? "OK" : "MISSED");
     return 0;
 }

@@ -2,12 +2,10 @@
 // with a small in-memory registry. Checks that the loader keeps its bounds (any count, however
 // large, is read), that the device query is asked once per distinct id, and that the cached driver
 // lookup answers exactly as the walk from scratch.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <set>
 #include <string>
 
@@ -15,6 +13,7 @@
 #include "evaluate/driver_registry_lookup.h"
 #include "evaluate/evaluation_sequence.h"
 #include "evaluate/memory_registry.h"
+#include "scratch_file.h"
 
 namespace {
 
@@ -59,12 +58,8 @@ public:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("tavelin_catalogue_fuzz_" + std::to_string(getpid()) + ".ini");
-    {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    static const fuzzing::ScratchFile scratch("tavelin_catalogue_fuzz_");
+    const std::filesystem::path& path = scratch.Write(data, size);
 
     for (bool is64Bit : {false, true}) {
         MachineFacts facts;
@@ -89,10 +84,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const CHW_ID& id : item->m_pHwIdList) cached.Expect(id.m_strHwId);
         }
         if (records > kMaxHardwareIdsPerCatalogue) __builtin_trap();
+        // Each distinct id is walked from scratch once: a catalogue at its bounds repeats ids, and
+        // walking again for every repetition made one run of such an input cost seconds (the
+        // program's own work on it is a few milliseconds).
+        std::map<std::wstring, InstalledDriverRecord> walked;
         for (const auto& item : catalogue.m_pItemList) {
             for (const CHW_ID& id : item->m_pHwIdList) {
                 const InstalledDriverRecord& fromCache = *cached.Lookup(id.m_strHwId);
-                const InstalledDriverRecord direct = ReadInstalledDriver(registry, id.m_strHwId);
+                auto found = walked.find(id.m_strHwId);
+                if (found == walked.end()) {
+                    found = walked.emplace(id.m_strHwId, ReadInstalledDriver(registry, id.m_strHwId)).first;
+                }
+                const InstalledDriverRecord& direct = found->second;
                 if (fromCache.failure != direct.failure || fromCache.failedPath != direct.failedPath ||
                     fromCache.version != direct.version || fromCache.date != direct.date ||
                     fromCache.provider != direct.provider) {

@@ -3,16 +3,14 @@
 // read only from a value with at least three commas (empty entries between commas do not count),
 // that a value reads the same through the layout as on its own, and that nothing longer than the
 // skin's value buffer is ever read.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "config/skin_layout.h"
+#include "scratch_file.h"
 
 namespace {
 
@@ -23,12 +21,8 @@ std::size_t Commas(const std::wstring& text) { return static_cast<std::size_t>(s
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("tavelin_skin_fuzz_" + std::to_string(getpid()) + ".ini");
-    {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    static const fuzzing::ScratchFile scratch("tavelin_skin_fuzz_");
+    const std::filesystem::path& path = scratch.Write(data, size);
     // A fresh reader each time: the file changes between runs faster than its time stamp does.
     const ConfigFile skin(path);
     const SkinLayout layout = ReadSkinLayout(skin);

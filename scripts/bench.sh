@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Every benchmark, each printing figures measured within one run and their ratio:
-#   ini_read_bench     reading every key of a 300-item catalogue against one parse of the file
+# Every benchmark, each printing figures measured within one run and their ratio, after checking
+# that what it measured gave the known result (a wrong one fails the script):
+#   ini_read_bench     reading every key of a 300-item catalogue, and LoadCatalogue, against one
+#                      parse of the file
 #   evaluation_bench   the evaluation of 300 items / 1,000 hardware ids over 5,000 device keys
-#                      against one pass that enumerates the same keys (plus callgrind counts)
+#                      against the lean floor (callgrind counts, whole and program-only)
 #   launch_bench       the real program from start to filled list on a large disc and machine,
-#                      against the same start on an empty disc (Windows build, under Wine)
+#                      against the device walk alone; the walk against one read of the Enum key
+#                      (Windows build, under Wine)
 # natively (without sanitizers) and, the same sources built for Windows, under Wine (the 32-bit
-# build where this host runs it, else the 64-bit one).
+# build where this host runs it, else the 64-bit one). Every figure with a goal prints one line
+# ending in "(target: at most X) OK" or "(target: at most X) MISSED".
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -35,6 +39,6 @@ WINEDEBUG=-all "$root/tests/wine/in-fresh-prefix.sh" --arch 64 -- "$wine" "$win_
 echo "== evaluation (native, under Wine, instruction counts)"
 "$root/scripts/bench-evaluation.sh" "$build"
 
-echo "== launch to filled list, $arch Windows build under Wine"
+echo "== launch to filled list, $arch Windows build under Wine (median of 5 starts each)"
 TAVELIN_SETUP_EXE="$win_build/src/setup.exe" TAVELIN_DISC_DIR="$root/build/disc$([ "$arch" = x64 ] && echo -x64)" \
     "$root/tests/wine/in-fresh-prefix.sh" --arch 64 -- "$wine" "$win_build/bench/launch_bench.exe"

@@ -186,7 +186,9 @@ void CTavelinDlg::IdentifyOperatingSystem() {
 
 bool CTavelinDlg::LoadVendorLibraries() {
     const bool loaded = m_vendor.Load(m_strDiscRoot, m_strSystemDir);
-    if (loaded) Log().Write(L"Hardware-query libraries loaded from " + m_strDiscRoot + L"\\Lib");
+    if (!loaded) return false;
+    Log().Write(L"Hardware-query libraries loaded from " + m_strDiscRoot + L"\\Lib");
+    m_vendor.StartDeviceListing();
     return loaded;
 }
 

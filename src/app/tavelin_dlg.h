@@ -23,7 +23,7 @@
 #include "install/restart_record.h"
 #include "install/run_fingerprints.h"
 #include "platform/handles.h"
-#include "probe/machine_facts.h"
+#include "base/machine_facts.h"
 #include "probe/pending_restart.h"
 #include "probe/vendor_libraries_win.h"
 #include "report/fleet_report.h"

@@ -6,6 +6,7 @@
 
 #include "app/tavelin_dlg.h"
 #include "config/text.h"
+#include "evaluate/list_plan.h"
 #include "install/exit_code.h"
 #include "runlog/run_log_file_win.h"
 #include "ui/resource.h"
@@ -41,7 +42,7 @@ bool CTavelinDlg::ApplyItemChoice() {
         if (item->m_nListRow < 0) continue;
         const bool wanted = byNumber ? std::find(m_options.numbers.begin(), m_options.numbers.end(),
                                                  item->m_nItemNo) != m_options.numbers.end()
-                                     : item->m_bVersionResult || !item->m_bInstalled;
+                                     : tavelin::ChosenByAllItems(*item);
         m_list.SetRowCheck(item->m_nListRow, wanted ? tavelin::CHECK_ON : tavelin::CHECK_OFF);
         if (wanted) chosen += (chosen.empty() ? L"Item_" : L", Item_") + std::to_wstring(item->m_nItemNo);
     }

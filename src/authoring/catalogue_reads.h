@@ -7,10 +7,10 @@
 #include <map>
 #include <string>
 
+#include "base/hardware_query.h"
+#include "base/machine_facts.h"
 #include "config/config_file.h"
 #include "evaluate/registry.h"
-#include "probe/hardware_query.h"
-#include "probe/machine_facts.h"
 
 namespace tavelin {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "probe/hardware_query.h"
+#include "base/hardware_query.h"
 
 namespace tavelin {
 

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "base/hardware_query.h"
+#include "base/machine_facts.h"
 #include "evaluate/memory_registry.h"
-#include "probe/hardware_query.h"
-#include "probe/machine_facts.h"
 
 namespace tavelin {
 

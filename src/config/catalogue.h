@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/machine_facts.h"
 #include "config/config_file.h"
-#include "probe/machine_facts.h"
 
 namespace tavelin {
 

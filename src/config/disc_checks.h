@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "base/machine_facts.h"
 #include "config/config_file.h"
 #include "config/diagnostics.h"
-#include "probe/machine_facts.h"
 
 namespace tavelin {
 

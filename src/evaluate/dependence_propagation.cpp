@@ -14,8 +14,10 @@ public:
         if (row < 0 || !m_followed.insert(row).second) return;
         const CItem* item = ItemAtRow(m_items, row);
         if (item == nullptr) return;
+        // A state the list cannot read counts as checked, as it does for the installation run,
+        // which installs such a row: what the item needs is checked with a readable mark.
         if (state != 0) {
-            CheckWhatItDependsOn(*item, state);
+            CheckWhatItDependsOn(*item, kChecked);
         } else {
             ClearWhatDependsOn(*item);
         }
@@ -24,6 +26,8 @@ public:
     std::vector<DependenceChange> TakeChanges() { return std::move(m_changes); }
 
 private:
+    static constexpr int kChecked = 1;
+
     void CheckWhatItDependsOn(const CItem& item, int state) {
         for (const std::uint32_t number : item.m_arrDependence) {
             const CItem* needed = ItemNumbered(number);

@@ -26,7 +26,8 @@ struct DependenceChange {
 };
 
 // Pushes the check state of `selectedRow` (negative: none) along the links and returns the boxes
-// it set, in order. Links may form a cycle on a badly made disc; every row is followed at most once
+// it set, in order. A state the list cannot read (-1) counts as checked, as the installation run
+// counts it, and checks what the item needs. Links may form a cycle on a badly made disc; every row is followed at most once
 // per call, which changes nothing for links without cycles because setting a check state twice is
 // the same as setting it once.
 std::vector<DependenceChange> ApplyDependences(const ItemList& items, CheckRows& rows, int selectedRow);

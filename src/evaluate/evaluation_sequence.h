@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "base/hardware_query.h"
+#include "base/machine_facts.h"
 #include "config/catalogue.h"
 #include "config/diagnostics.h"
 #include "evaluate/decision_record.h"
 #include "evaluate/registry.h"
-#include "probe/hardware_query.h"
-#include "probe/machine_facts.h"
 
 namespace tavelin {
 

@@ -23,6 +23,10 @@ std::wstring ItemTypeText(int type, const ItemTypeTexts& typeTexts) {
     }
 }
 
+bool ChosenByAllItems(const CItem& item) {
+    return item.m_bVersionResult || !item.m_bInstalled;
+}
+
 bool IsItemListed(const CItem& item, const std::vector<std::wstring>& waitingNumbers) {
     const std::wstring number = DecimalText(item.m_nItemNo);
     for (const auto& piece : waitingNumbers) {

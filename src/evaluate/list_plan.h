@@ -37,6 +37,10 @@ struct ListPopulationInput {
 std::vector<PlannedRow> PlanItemList(const ItemList& items, const ListPopulationInput& input,
                                      const ItemTypeTexts& typeTexts);
 
+// Whether "/items all" checks a listed item: everything that is to be installed, and whatever is
+// not installed at all (an item whose installed state nobody could find still counts as missing).
+bool ChosenByAllItems(const CItem& item);
+
 // The type text of an item, empty for an unknown type.
 std::wstring ItemTypeText(int type, const ItemTypeTexts& typeTexts);
 

@@ -1,5 +1,6 @@
 #include "evaluate/memory_registry.h"
 
+#include <string_view>
 #include <unordered_map>
 
 #include "config/text.h"
@@ -9,22 +10,32 @@ namespace tavelin {
 struct MemoryRegistry::Node {
     std::vector<std::pair<std::wstring, std::unique_ptr<Node>>> children;  // in the order added
     std::unordered_map<std::wstring, Node*> childByUpperName;
-    std::map<std::wstring, std::wstring> valueByUpperName;
+    std::unordered_map<std::wstring, std::wstring> valueByUpperName;
 };
 
 namespace {
 
-// Path pieces between backslashes; empty pieces (doubled or trailing separators) are skipped.
-std::vector<std::wstring> PathPieces(const std::wstring& path) {
-    std::vector<std::wstring> pieces;
+// The folded form of a name, in a buffer reused for every look-up: an open must not cost a new
+// string per piece of its path, or the registry's own work would hide the work of its callers.
+const std::wstring& Folded(std::wstring_view name) {
+    thread_local std::wstring buffer;
+    buffer.assign(name.data(), name.size());
+    for (wchar_t& c : buffer) c = ToUpperChar(c);
+    return buffer;
+}
+
+// Calls visit(piece) for the path pieces between backslashes, skipping empty pieces (doubled or
+// trailing separators), until it returns false.
+template <typename Visit>
+bool ForEachPathPiece(std::wstring_view path, Visit&& visit) {
     std::size_t start = 0;
     while (start <= path.size()) {
         std::size_t end = path.find(L'\\', start);
-        if (end == std::wstring::npos) end = path.size();
-        if (end > start) pieces.push_back(path.substr(start, end - start));
+        if (end == std::wstring_view::npos) end = path.size();
+        if (end > start && !visit(path.substr(start, end - start))) return false;
         start = end + 1;
     }
-    return pieces;
+    return true;
 }
 
 class MemoryKey : public RegistryKey {
@@ -42,7 +53,7 @@ public:
 
     std::optional<std::wstring> QueryStringValue(const std::wstring& name,
                                                 std::size_t bufferBytes) override {
-        const auto found = m_node.valueByUpperName.find(ToUpperText(name));
+        const auto found = m_node.valueByUpperName.find(Folded(name));
         if (found == m_node.valueByUpperName.end()) return std::nullopt;
         const std::wstring& text = found->second;
         if ((text.size() + 1) * sizeof(char16_t) > bufferBytes) return std::nullopt;
@@ -67,28 +78,30 @@ MemoryRegistry::Node* MemoryRegistry::Find(const std::wstring& path, RegistryVie
     // found on Windows, and must not be found here either.
     if (!path.empty() && path.front() == L'\\') return nullptr;
     Node* node = view == RegistryView::View64 ? m_root64.get() : m_root32.get();
-    for (const std::wstring& piece : PathPieces(path)) {
-        const auto found = node->childByUpperName.find(ToUpperText(piece));
-        if (found == node->childByUpperName.end()) return nullptr;
-        node = found->second;
-    }
-    return node;
+    const bool found = ForEachPathPiece(path, [&node](std::wstring_view piece) {
+        const auto child = node->childByUpperName.find(Folded(piece));
+        if (child == node->childByUpperName.end()) return false;
+        node = child->second;
+        return true;
+    });
+    return found ? node : nullptr;
 }
 
 MemoryRegistry::Node& MemoryRegistry::Create(const std::wstring& path, RegistryView view) {
     Node* node = view == RegistryView::View64 ? m_root64.get() : m_root32.get();
-    for (const std::wstring& piece : PathPieces(path)) {
-        const std::wstring upper = ToUpperText(piece);
+    ForEachPathPiece(path, [&node](std::wstring_view piece) {
+        const std::wstring upper = Folded(piece);
         const auto found = node->childByUpperName.find(upper);
         if (found != node->childByUpperName.end()) {
             node = found->second;
-            continue;
+            return true;
         }
-        node->children.emplace_back(piece, std::make_unique<Node>());
+        node->children.emplace_back(std::wstring(piece), std::make_unique<Node>());
         Node* child = node->children.back().second.get();
         node->childByUpperName.emplace(upper, child);
         node = child;
-    }
+        return true;
+    });
     return *node;
 }
 
@@ -96,7 +109,7 @@ void MemoryRegistry::AddKey(const std::wstring& path, RegistryView view) { Creat
 
 void MemoryRegistry::SetValue(const std::wstring& path, const std::wstring& name, const std::wstring& text,
                               RegistryView view) {
-    Create(path, view).valueByUpperName[ToUpperText(name)] = text;
+    Create(path, view).valueByUpperName[Folded(name)] = text;
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::OpenKey(const std::wstring& path, RegistryView view) {

@@ -1,7 +1,7 @@
 // Asking the running Windows for the answers the OS key is built from.
 #pragma once
 
-#include "probe/machine_facts.h"
+#include "base/machine_facts.h"
 #include "probe/os_key.h"
 
 namespace tavelin {

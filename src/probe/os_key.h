@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "probe/machine_facts.h"
+#include "base/machine_facts.h"
 
 namespace tavelin {
 

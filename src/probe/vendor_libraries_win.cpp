@@ -112,7 +112,13 @@ bool VendorLibraries::IsDevicePresent(const std::wstring& hardwareId) {
     return FindDevice(hardwareId).present;
 }
 
+void VendorLibraries::StartDeviceListing() {
+    m_deviceListing.Start(
+        FindEntryPoint<QuorvelIoControlFunction>(m_libraries[kEnum].module.Get(), vendor::kEntryPointName));
+}
+
 DeviceAnswer VendorLibraries::FindDevice(const std::wstring& hardwareId) {
+    m_deviceListing.Wait();
     const auto enumEntryPoint =
         FindEntryPoint<QuorvelIoControlFunction>(m_libraries[kEnum].module.Get(), vendor::kEntryPointName);
     if (enumEntryPoint != nullptr &&

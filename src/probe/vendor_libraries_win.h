@@ -10,14 +10,12 @@
 #include <optional>
 #include <string>
 
+#include "base/hardware_query.h"
 #include "platform/handles.h"
-#include "probe/hardware_query.h"
+#include "probe/device_query_warm_up_win.h"
 #include "probe/vendor_protocol.h"
 
 namespace tavelin {
-
-using QuorvelIoControlFunction = BOOL(WINAPI*)(DWORD request, void* input, DWORD inputSize, void* output,
-                                               DWORD outputSize, DWORD* bytesReturned, void* reserved);
 
 struct VendorLibraryRecord {
     static constexpr std::size_t kMaxFileNameLength = 19;
@@ -43,6 +41,10 @@ public:
     // <discRoot>\Lib by full path, their dependencies from Lib. True only when all three loaded. Leaves discRoot the current directory.
     bool Load(const std::wstring& discRoot, const std::wstring& systemDir);
 
+    // Sends the ENUM library one query on a worker thread, so that its listing of the machine's
+    // devices runs beside the rest of the start; the first device query waits for it.
+    void StartDeviceListing();
+
     // <discRoot>\Lib\<languageCode>.DLL, mapped as a data file (its texts only); true when it loaded.
     bool LoadLanguageLibrary(const std::wstring& discRoot, const std::wstring& languageCode);
 
@@ -55,7 +57,8 @@ public:
     // The same, naming the library (its file name) that found the device.
     DeviceAnswer FindDevice(const std::wstring& hardwareId) override;
 
-    // Frees all four libraries and deletes the copied driver. Safe when nothing is loaded, and twice.
+    // Frees all four libraries (an early query still under way keeps its library until it ends) and
+    // deletes the copied driver. Safe when nothing is loaded, and twice.
     void Unload();
 
     HMODULE LanguageModule() const { return m_libraries[kLanguage].module.Get(); }
@@ -67,6 +70,7 @@ private:
     bool LoadInto(Library library, const std::wstring& libFolder, const std::wstring& fileName);
 
     std::array<VendorLibraryRecord, kLibraryCount> m_libraries;
+    DeviceQueryWarmUp m_deviceListing;  // waited for before every query
     std::wstring m_copiedDriverPath;  // deleted by Unload; empty when there is nothing to delete
     // The model query's records; the model pointer points into memory the DMI library owns.
     std::array<std::uint8_t, 35> m_identifyRecord{};

@@ -78,6 +78,37 @@ TEST(ApplyDependences, ClearingClearsEveryShownItemThatDependsOnIt) {
     EXPECT_EQ(Checks(rows), "0=0 1=0 2=0 3=0 4=1 ");
 }
 
+TEST(ApplyDependences, WhatIsInstalledButOlderIsCheckedWithTheItemThatNeedsIt) {
+    // 1 needs 2, 3 and 4: 2 is installed but older than the disc's copy, 3 installed and current,
+    // 4 not installed.
+    const ItemList items = Items({
+        {1, 0, {2, 3, 4}},
+        {2, 1, {}, true, true},
+        {3, 2, {}, true, false},
+        {4, 3, {}, false, true},
+    });
+    FakeRows rows;
+    rows.checks = {{0, 1}, {1, 0}, {2, 0}, {3, 0}};
+    ApplyDependences(items, rows, 0);
+    EXPECT_EQ(Checks(rows), "0=1 1=1 2=0 3=1 ");
+}
+
+TEST(ApplyDependences, AnUnreadableStateCountsAsCheckedAndChecksWhatItNeeds) {
+    // The installation run installs a row whose state it cannot read, so what that item needs is
+    // checked as for a checked row, with a readable check mark; nothing that depends on it is cleared.
+    const ItemList items = Items({
+        {1, 0, {2}},
+        {2, 1, {}},
+        {3, 2, {1}},
+    });
+    FakeRows rows;
+    rows.checks = {{0, -1}, {1, 0}, {2, 1}};
+    const std::vector<DependenceChange> changes = ApplyDependences(items, rows, 0);
+    EXPECT_EQ(Checks(rows), "0=-1 1=1 2=1 ");
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_TRUE(changes[0].finding.checked);
+}
+
 TEST(ApplyDependences, CyclesEndAndNoSelectionDoesNothing) {
     const ItemList items = Items({
         {1, 0, {2}},

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/hardware_query.h"
 #include "config/diagnostics.h"
-#include "probe/hardware_query.h"
 
 namespace tavelin {
 

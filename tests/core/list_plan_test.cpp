@@ -88,6 +88,27 @@ TEST(PlanItemList, RowTexts) {
     EXPECT_EQ(rows[3].title, L"Item 4");
 }
 
+TEST(ChosenByAllItems, ChecksWhatIsToBeInstalledOrMissing) {
+    struct Case {
+        const char* name;
+        bool installed;
+        bool toInstall;
+        bool chosen;
+    };
+    const Case cases[] = {
+        {"missing", false, true, true},
+        {"installed but older than the disc's", true, true, true},
+        {"installed and current", true, false, false},
+        {"installed state unknown, no newer version", false, false, true},
+    };
+    for (const Case& c : cases) {
+        CItem item;
+        item.m_bInstalled = c.installed;
+        item.m_bVersionResult = c.toInstall;
+        EXPECT_EQ(ChosenByAllItems(item), c.chosen) << c.name;
+    }
+}
+
 TEST(IsItemListed, ComparesTheNumberAsText) {
     const ItemList items = Items({{12, ITEM_TYPE_DRIVER, true, true, true, true}});
     EXPECT_TRUE(IsItemListed(*items[0], {L"4", L"12"}));

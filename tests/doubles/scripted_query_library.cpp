@@ -7,10 +7,13 @@
 //   fail=N          request N of the DMI library fails (2, 6 or 4); may repeat
 //   enum=ID         QVCDENUM.DLL answers "present" for ID (compared ignoring ASCII case)
 //   usb=ID          QVCDUSB.DLL answers "present" for ID
+//   enum_ms=N       QVCDENUM.DLL takes N milliseconds for each answer, as a listing of many devices
+//                   does, and also logs "ENUM <id> answered" when it answers
 // QUERIES.LOG lines: "DMI <request>", "ENUM <id>", "USB <id>".
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -72,6 +75,14 @@ bool Scripted(const char* name, const std::string& value) {
     return false;
 }
 
+// The number of a setting, 0 when it is not scripted.
+[[maybe_unused]] DWORD ScriptedNumber(const std::string& name) {  // the ENUM kind alone reads one
+    for (const Setting& setting : ReadScript()) {
+        if (setting.name == name) return static_cast<DWORD>(std::strtoul(setting.value.c_str(), nullptr, 10));
+    }
+    return 0;
+}
+
 [[maybe_unused]] BOOL AnswerDmi(DWORD request, void* output, DWORD outputSize, DWORD* bytesReturned) {
     Log("DMI " + std::to_string(request));
     // Kept for the life of the load: request 4 hands out a pointer into it.
@@ -125,6 +136,10 @@ extern "C" __declspec(dllexport) BOOL WINAPI QuorvelIoControl(DWORD request, voi
 #if defined(TAVELIN_DOUBLE_ENUM)
     const std::string id = WideToAnsi(static_cast<const wchar_t*>(input), static_cast<int>(inputSize));
     Log("ENUM " + id);
+    const DWORD answerMs = ScriptedNumber("enum_ms");
+    if (answerMs == 0) return Scripted("enum", id) ? TRUE : FALSE;
+    Sleep(answerMs);
+    Log("ENUM " + id + " answered");
     return Scripted("enum", id) ? TRUE : FALSE;
 #else
     const std::string id(static_cast<const char*>(input), strnlen(static_cast<const char*>(input), inputSize));

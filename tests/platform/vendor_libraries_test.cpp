@@ -266,6 +266,31 @@ TEST(VendorLibrariesWithDoubles, DevicePresenceAsksEnumThenUsb) {
     }
 }
 
+TEST(VendorLibrariesWithDoubles, TheEarlyDeviceListingRunsBesideTheCallerAndTheFirstQueryWaitsForIt) {
+    TAVELIN_REQUIRE_DOUBLES();
+    TemporaryDisc disc;
+    disc.CopyQueryLibraries(testing::DoublesDirectory());
+    disc.WriteScript("enum=PCI\\VEN_1&DEV_2\r\nenum_ms=600\r\n");
+    VendorLibraries libraries;
+    ASSERT_TRUE(libraries.Load(disc.Root(), disc.System().wstring()));
+    const DWORD before = GetTickCount();
+    libraries.StartDeviceListing();
+    EXPECT_LT(GetTickCount() - before, 300u) << "the listing must not hold up the start";
+    // The library is never asked twice at once: the query starts after the early one answered.
+    EXPECT_TRUE(libraries.IsDevicePresent(L"PCI\\VEN_1&DEV_2"));
+    EXPECT_EQ(disc.Queries(),
+              "ENUM TAVELIN\\NO-SUCH-DEVICE | ENUM TAVELIN\\NO-SUCH-DEVICE answered | ENUM PCI\\VEN_1&DEV_2 | "
+              "ENUM PCI\\VEN_1&DEV_2 answered");
+
+    // Unloading does not wait for a listing under way, which keeps its library until it answers.
+    libraries.StartDeviceListing();
+    const DWORD unloading = GetTickCount();
+    libraries.Unload();
+    EXPECT_LT(GetTickCount() - unloading, 300u) << "a window closed right after the start closes at once";
+    Sleep(1500);
+    EXPECT_EQ(disc.Queries(), "ENUM TAVELIN\\NO-SUCH-DEVICE | ENUM TAVELIN\\NO-SUCH-DEVICE answered");
+}
+
 TEST(VendorLibrariesWithDoubles, DmiLibraryWithoutEntryPointWarns) {
     TAVELIN_REQUIRE_DOUBLES();
     TemporaryDisc disc;

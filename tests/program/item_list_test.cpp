@@ -90,6 +90,23 @@ TEST_F(ItemList, DependencesFollowTheCheckBoxesAndTheDescriptionTheSelection) {
     EXPECT_TRUE(program.Close());
 }
 
+TEST_F(ItemList, CheckingAnItemChecksWhatItNeedsWhenThatIsInstalledButOlder) {
+    // The power manager is installed at 1.0, older than the disc's 2.0: it is offered, and checking
+    // the widget that needs it checks it again like a missing one.
+    SetRegistryString(L"SOFTWARE\\TavelinListTest\\Power", L"Version", L"1.0");
+    RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Rows(window), L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]");
+
+    ClickListCell(List(window), 0, 0);
+    EXPECT_TRUE(RowsBecome(window, L"Power Manager[ ] | USB Hotfix[x] | Power Widget[ ]")) << Rows(window);
+    ClickListCell(List(window), 2, 0);
+    EXPECT_TRUE(RowsBecome(window, L"Power Manager[x] | USB Hotfix[x] | Power Widget[x]")) << Rows(window);
+    EXPECT_TRUE(program.Close());
+    DeleteRegistryValue(L"SOFTWARE\\TavelinListTest\\Power", L"Version");
+}
+
 TEST_F(ItemList, KeyboardSelectionShowsTheDescriptionWithoutApplyingDependences) {
     RunningProgram program(m_disc.ProgramPath(), L"setup.exe");
     HWND window = program.WaitForMainWindow();
