@@ -465,6 +465,23 @@ int RunHelper(const std::wstring& helper) {
     return static_cast<int>(code);
 }
 
+struct BoxSearch {
+    DWORD id;
+    HWND box;
+};
+
+// The visible dialog (a message box) of the process `parameter` names.
+BOOL CALLBACK FindProcessBox(HWND window, LPARAM parameter) {
+    auto* wanted = reinterpret_cast<BoxSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (owner != wanted->id || std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+    wanted->box = window;
+    return FALSE;
+}
+
 struct HelperRun {
     int exitCode = -1;
     bool messageShown = false;
@@ -477,22 +494,8 @@ HelperRun RunHelperAnsweringItsMessage(const std::wstring& helper) {
     if (!process) return run;
     const DWORD id = GetProcessId(process->Handle());
     for (int i = 0; i < 200 && WaitForSingleObject(process->Handle(), 100) == WAIT_TIMEOUT; ++i) {
-        struct Search {
-            DWORD id;
-            HWND box;
-        } search{id, nullptr};
-        EnumWindows(
-            [](HWND window, LPARAM parameter) -> BOOL {
-                auto* wanted = reinterpret_cast<Search*>(parameter);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                wchar_t name[16] = {};
-                GetClassNameW(window, name, 16);
-                if (owner != wanted->id || std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-                wanted->box = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        BoxSearch search{id, nullptr};
+        EnumWindows(FindProcessBox, reinterpret_cast<LPARAM>(&search));
         if (search.box != nullptr) {
             run.messageShown = true;
             PostMessageW(search.box, WM_COMMAND, IDOK, 0);

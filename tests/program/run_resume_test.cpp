@@ -224,6 +224,25 @@ TEST_F(Resume, AResumeWithAnEmptyRecommendedViewInstallsTheStoredItems) {
     EXPECT_FALSE(RegistryKeyExists(kRecordKey));
 }
 
+// The disc lies where others may write: a stored run whose catalogue was another (its SHA-256 in
+// the record differs from the catalogue's now) resumes nothing, and the user is told why.
+TEST_F(Resume, ARunStoredWithAnotherCatalogueResumesNothing) {
+    const TestDisc disc = MakeDisc(L"resume-other-catalogue",
+                                   Application("Other", 1, "First") + Application("Other", 2, "Second"), 2);
+    StoreRecord(disc, L"2");
+    SetRegistryString(kRecordKey, L"CatalogueSHA256", std::wstring(64, L'0'));
+    RunningProgram program(disc.ProgramPath(), L"setup.exe");
+    HWND box = program.WaitForMessageBox(20000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find(L"catalogue has changed"), std::wstring::npos) << Narrow(MessageBoxText(box));
+    Answer(box, IDOK);
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WaitForQuestion(program, 3000), nullptr) << "nothing resumed";
+    EXPECT_EQ(InstalledVersion("Other", 2), L"<no key>");
+    EXPECT_TRUE(program.Close());
+}
+
 // A record the program cannot remove would install the same items at every start without asking:
 // its items come checked, and Start asks first.
 TEST_F(Resume, ARecordThatCannotBeRemovedIsOfferedNotActedOn) {
