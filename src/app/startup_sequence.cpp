@@ -69,6 +69,8 @@ BOOL CTavelinDlg::OnInitDialog() {
     if (!LoadAndEvaluateCatalogue(tavelin::EvaluationRun::Startup)) return RefuseStartup(kCatalogueTooLargeMessage);
     SetupItemList();
     PopulateItemList();
+    // The stored record decided the program's end (it waits for a restart).
+    if (m_bEnding) return FALSE;
     if (!ApplyItemChoice()) return FALSE;
     // A resumed run has started already (the population starts it).
     if (Unattended() && !m_bRunActive && m_resumeMode == tavelin::ResumeMode::None) OnStart();

@@ -4,6 +4,7 @@ namespace tavelin {
 
 int ExitCodeOf(const RunResult& result) {
     if (result.anyFailed) return kExitItemFailed;
+    if (result.stoppedWithItemsLeft) return kExitUserCancelled;
     if (result.restartStarted) return kExitRestartStarted;
     if (result.restartNeeded) return kExitRestartNeeded;
     return kExitSuccess;

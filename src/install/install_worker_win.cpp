@@ -137,7 +137,7 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     WorkerMessageSink box(context->settings.messageTitle);
     LoggedMessageSink sink(log, box);
     const RunServices services{list, launcher, sleeper, dialog, context->progress, marker, dialog, sink, log};
-    Win32RemainderRecord windowsRecord;
+    Win32RemainderRecord windowsRecord(RunningProgramPath(), context->settings.discIdentity);
     LoggedRemainderRecord record(windowsRecord, log);
     RunControl control;
     control.record = &record;

@@ -38,6 +38,8 @@ struct InstallRunSettings {
     std::wstring messageTitle;  // caption of the message box the worker shows under ShowErrorMessage
     // A resumed run keeps the restart record up to date after each item (see RunControl).
     bool keepRestartRecord = false;
+    // What a record this run writes says its disc is (install/disc_identity.h); empty for none.
+    std::wstring discIdentity;
     // The run log of this start, co-owned by the run so that it outlives a closed window; null
     // runs without one.
     std::shared_ptr<RunLog> log;

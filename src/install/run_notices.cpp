@@ -53,4 +53,18 @@ std::wstring RestartNotStoredText(const std::vector<std::wstring>& waitingTitles
            Bulleted(waitingTitles) + L"\n\nRestart Windows, then start this disc again and install them.";
 }
 
+std::wstring RestartRefusedText(const std::vector<std::wstring>& waitingTitles) {
+    std::wstring text = L"Windows could not be restarted now. Restart Windows later to finish installing.";
+    if (!waitingTitles.empty()) {
+        text += L" These items are installed after the restart:\n" + Bulleted(waitingTitles);
+    }
+    return text;
+}
+
+std::wstring OtherDiscResumeQuestionText(const std::vector<std::wstring>& waitingTitles) {
+    return L"Items of another driver disc are waiting to be installed. This disc has these items of the same "
+           L"numbers:\n" +
+           Bulleted(waitingTitles) + L"\n\nInstall them from this disc now?";
+}
+
 }  // namespace tavelin

@@ -23,4 +23,10 @@ std::wstring RunStoppedByErrorText(const std::vector<std::wstring>& notRunTitles
 // A restart item asked for a restart, but the resume could not be stored: Windows is not restarted.
 std::wstring RestartNotStoredText(const std::vector<std::wstring>& waitingTitles);
 
+// Windows refused the restart: the items left (none, when the restart only finishes what was
+// installed) are installed after a restart the user makes.
+std::wstring RestartRefusedText(const std::vector<std::wstring>& waitingTitles);
+// A record written by another disc: Yes installs this disc's items of the same numbers.
+std::wstring OtherDiscResumeQuestionText(const std::vector<std::wstring>& waitingTitles);
+
 }  // namespace tavelin
