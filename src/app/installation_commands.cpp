@@ -144,7 +144,8 @@ void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
     m_bRunActive = false;
     m_bAnyRunEnded = true;
     m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
-    m_bAnyItemFailed = m_bAnyItemFailed || outcome.anyFailed;
+    // An error between two items fails no row, but items were never run: a failure all the same.
+    m_bAnyItemFailed = m_bAnyItemFailed || outcome.anyFailed || outcome.stop == tavelin::RunStop::ByError;
     const bool restartItem = outcome.code == tavelin::WM_INSTALLATION_RESTART;
     m_bRestartNeeded = m_bRestartNeeded || restartItem;
     for (WPARAM code : m_deferredCodes) PostMessageW(Window(), tavelin::kUmInternal, code, 0);
@@ -158,7 +159,7 @@ void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
                 (plan.exitCode != plan.exitCodeWithoutRestart
                      ? L" (" + std::to_wstring(plan.exitCodeWithoutRestart) + L" without the restart)"
                      : std::wstring()));
-    if (m_bRestartNeeded && (m_bAnyItemFailed || outcome.stop == tavelin::RunStop::ByError)) {
+    if (m_bRestartNeeded && m_bAnyItemFailed) {
         Log().Write(L"An item failed, and Windows must restart to finish what was installed: both hold");
     }
     m_nExitCode = plan.exitCodeWithoutRestart;
