@@ -194,6 +194,7 @@ tavelin::RunEndPlan CTavelinDlg::PlanEnd(tavelin::RunStop stop, bool itemsLeft) 
     facts.anyFailed = m_bAnyItemFailed;
     facts.restartNeeded = m_bRestartNeeded;
     facts.itemsLeft = itemsLeft;
+    facts.restartPendingBefore = m_pendingRestart.Any();
     return tavelin::PlanRunEnd(facts, m_options.mode, m_options.noRestart);
 }
 
@@ -215,9 +216,10 @@ void CTavelinDlg::OnInstallationComplete() {
             RestartUnattended(plan);
             return;
         }
-        EndUnattended(plan.exitCode, m_bRestartNeeded
-                                         ? L"the run is complete; Windows must restart to finish it (/norestart)"
-                                         : L"the run is complete");
+        EndUnattended(plan.exitCode,
+                      m_bRestartNeeded          ? L"the run is complete; Windows must restart to finish it (/norestart)"
+                      : m_pendingRestart.Any() ? L"the run is complete; Windows waited for a restart before it began"
+                                               : L"the run is complete");
         return;
     }
     if (m_bRescanRequested) {

@@ -27,7 +27,7 @@ RunEndPlan PlanRunEnd(const RunEndFacts& facts, RunMode mode, bool noRestart) {
     RunResult result;
     result.anyFailed = facts.anyFailed || stoppedByError;
     result.stoppedWithItemsLeft = stoppedByUser && facts.itemsLeft;
-    result.restartNeeded = facts.restartNeeded;
+    result.restartNeeded = facts.restartNeeded || facts.restartPendingBefore;
     plan.exitCodeWithoutRestart = ExitCodeOf(result);
     result.restartStarted = plan.restart != RestartAction::None;
     plan.exitCode = ExitCodeOf(result);

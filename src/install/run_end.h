@@ -16,6 +16,9 @@ struct RunEndFacts {
     bool anyFailed = false;         // a row ended "Failed"
     bool restartNeeded = false;     // an installed item asked for a restart that has not been made
     bool itemsLeft = false;         // checked items not run: waiting for the restart, or left by a stop
+    // Windows already waited for a restart when the program started (probe/pending_restart.h):
+    // reported in the exit code, but not this program's to make.
+    bool restartPendingBefore = false;
 };
 
 enum class RestartAction {

@@ -61,6 +61,11 @@ std::wstring RestartRefusedText(const std::vector<std::wstring>& waitingTitles) 
     return text;
 }
 
+std::wstring RestartAlreadyPendingText() {
+    return L"Windows is waiting for a restart that an earlier installation or update asked for. What is "
+           L"installed now may take effect only after that restart.";
+}
+
 std::wstring OtherDiscResumeQuestionText(const std::vector<std::wstring>& waitingTitles) {
     return L"Items of another driver disc are waiting to be installed. This disc has these items of the same "
            L"numbers:\n" +

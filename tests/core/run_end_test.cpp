@@ -114,6 +114,35 @@ TEST(RunEnd, EveryEndingInEveryMode) {
     }
 }
 
+// Windows already waited for a restart when the program started: the caller learns it (3010)
+// even when no item asked for one, but the program does not restart Windows for it.
+TEST(RunEnd, ARestartPendingBeforeTheRunIsReportedNotMade) {
+    struct Case {
+        const char* name;
+        RunEndFacts facts;
+        Mode mode;
+        int exitCode;
+        RestartAction restart;
+    };
+    const RunEndFacts pendingOnly{RunStop::None, false, false, false, false, true};
+    const RunEndFacts pendingFailed{RunStop::None, false, true, false, false, true};
+    const RunEndFacts pendingAndItem{RunStop::None, false, false, true, false, true};
+    const RunEndFacts pendingStopped{RunStop::OnRequest, true, false, false, true, true};
+    const Case cases[] = {
+        {"nothing else", pendingOnly, kQuiet, 3010, RestartAction::None},
+        {"nothing else, window", pendingOnly, kWindow, 3010, RestartAction::None},
+        {"nothing else, /norestart", pendingOnly, kPassiveNoRestart, 3010, RestartAction::None},
+        {"an item failed", pendingFailed, kQuiet, 1603, RestartAction::None},
+        {"an item needs a restart too", pendingAndItem, kQuiet, 1641, RestartAction::Start},
+        {"stopped with items left", pendingStopped, kPassive, 1602, RestartAction::None},
+    };
+    for (const Case& c : cases) {
+        const RunEndPlan plan = PlanRunEnd(c.facts, c.mode.mode, c.mode.noRestart);
+        EXPECT_EQ(plan.exitCode, c.exitCode) << c.name;
+        EXPECT_EQ(Narrow(RestartActionName(plan.restart)), Narrow(RestartActionName(c.restart))) << c.name;
+    }
+}
+
 // The window closed while no run went on.
 TEST(RunEnd, ClosingTheWindowOutsideARun) {
     EXPECT_EQ(ExitCodeOfClosedWindow(false, 0, false), kExitSuccess) << "nothing to install";

@@ -255,5 +255,30 @@ TEST(Unattended, ARecordOfAnotherDiscIsLeftAlone) {
     DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
 }
 
+// Windows waits for a restart already (servicing's mark, in the 64-bit view where Windows keeps
+// it): the window says so where descriptions go before Start, and an unattended run reports the
+// restart at its end although no item asked for one. It does not restart Windows for it.
+TEST(Unattended, ARestartPendingBeforeTheRunIsReported) {
+    const wchar_t kServicing[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing\\RebootPending";
+    const TestDisc disc = MakeDisc(L"quiet-pending", Application("Pending", 1), 1);
+    UniqueKey mark;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServicing, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                              mark.Receive(), nullptr),
+              ERROR_SUCCESS);
+    {
+        RunningProgram window(disc.ProgramPath(), L"setup.exe");
+        HWND main = window.WaitForMainWindow();
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(ReadControl(main, 1010).text.rfind(L"Windows is waiting for a restart", 0), 0u)
+            << Narrow(ReadControl(main, 1010).text);
+        EXPECT_TRUE(window.Close());
+    }
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 3010u);
+    EXPECT_EQ(Installed("Pending", 1), L"2.0");
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kServicing, RegistryView::View64);
+}
+
 }  // namespace
 }  // namespace tavelin::testing
