@@ -91,7 +91,7 @@ TEST(ReadWaitingList, ReadsTheListAndChoosesHowToResume) {
     }
 }
 
-// A record resumes as the Part-old record always did unless a mark says otherwise: the pending
+// A record resumes as an older program's record always did unless a mark says otherwise: the pending
 // mark (the restart has not happened) and another disc's identity hold it back, only when present.
 TEST(ReadWaitingList, ThePendingMarkAndTheDiscHoldAResumeBackOnlyWhenPresent) {
     const std::wstring disc(64, L'a');
