@@ -6,6 +6,7 @@
 #include "app/tavelin_dlg.h"
 #include "evaluate/dependence_propagation.h"
 #include "install/process_launcher_win.h"
+#include "install/run_notices.h"
 #include "ui/about_dlg.h"
 #include "ui/resource.h"
 
@@ -113,7 +114,9 @@ int CTavelinDlg::SelectedRow() const {
 void CTavelinDlg::ShowSelectedDescription() {
     const int row = SelectedRow();
     if (row < 0) {
-        SetWindowTextW(Item(IDC_DESCRIPTION), L"");
+        // Before the first run, the place to say that Windows waits for a restart already.
+        const bool pending = m_pendingRestart.Any() && !m_bAnyRunEnded;
+        SetWindowTextW(Item(IDC_DESCRIPTION), pending ? tavelin::RestartAlreadyPendingText().c_str() : L"");
         return;
     }
     if (const tavelin::CItem* item = tavelin::ItemAtRow(m_pItemList, row)) {

@@ -3,9 +3,12 @@
 // while a run goes on.
 #include <windows.h>
 
+#include <filesystem>
+
 #include "app/tavelin_dlg.h"
 #include "config/text.h"
 #include "evaluate/evaluation_sequence.h"
+#include "install/disc_identity.h"
 #include "install/exit_code.h"
 #include "install/internal_message.h"
 #include "install/logged_restart_record.h"
@@ -60,6 +63,7 @@ void CTavelinDlg::OnStart() {
     settings.switches = m_switches;
     settings.messageTitle = tavelin::ApplicationTitle();
     settings.keepRestartRecord = m_resumeMode != tavelin::ResumeMode::None;
+    settings.discIdentity = m_strDiscIdentity;
     settings.log = m_log;
     settings.restorePoint = RestorePointPolicyOfRun();
     settings.discTitle = m_strCaption;
@@ -82,6 +86,15 @@ void CTavelinDlg::OnStart() {
 
 void CTavelinDlg::OnCancel() {
     if (!m_bRunActive) {
+        if (!m_bAnyRunEnded) {
+            bool anythingChecked = false;
+            for (int row = 0; row < m_list.RowCount(); ++row) {
+                anythingChecked = anythingChecked || tavelin::CountsAsChecked(m_list.GetRowCheck(row));
+            }
+            m_nExitCode = tavelin::ExitCodeOfClosedWindow(false, m_nExitCode, anythingChecked);
+            Log().Write(anythingChecked ? L"Closed with items checked and none installed"
+                                        : L"Closed with nothing checked to install");
+        }
         EndDialog(IDCANCEL);
         return;
     }
@@ -138,30 +151,61 @@ void CTavelinDlg::OnInternalMessage(WPARAM code) {
 
 void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
     m_bRunActive = false;
+    m_bAnyRunEnded = true;
     m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
-    m_bAnyItemFailed = m_bAnyItemFailed || outcome.anyFailed;
+    // An error between two items fails no row, but items were never run: a failure all the same.
+    m_bAnyItemFailed = m_bAnyItemFailed || outcome.anyFailed || outcome.stop == tavelin::RunStop::ByError;
+    const bool restartItem = outcome.code == tavelin::WM_INSTALLATION_RESTART;
+    m_bRestartNeeded = m_bRestartNeeded || restartItem;
     NoteRunResults(outcome);
     for (WPARAM code : m_deferredCodes) PostMessageW(Window(), tavelin::kUmInternal, code, 0);
     m_deferredCodes.clear();
 
-    if (m_bCloseWhenRunEnds && outcome.code != tavelin::WM_INSTALLATION_RESTART) {
-        if (outcome.stop == tavelin::RunStop::OnRequest && !outcome.notRunStored) {
+    const std::wstring& itemsLeft = restartItem ? outcome.m_strWaitingList : outcome.notRun;
+    const tavelin::RunEndPlan plan = PlanEnd(outcome.stop, !itemsLeft.empty());
+    Log().Write(L"Run end: restart " + std::wstring(tavelin::RestartActionName(plan.restart)) +
+                (plan.keepRecord ? L", the items left stay in the restart record" : L"") + L", exit code " +
+                std::to_wstring(plan.exitCode) +
+                (plan.exitCode != plan.exitCodeWithoutRestart
+                     ? L" (" + std::to_wstring(plan.exitCodeWithoutRestart) + L" without the restart)"
+                     : std::wstring()));
+    if (m_bRestartNeeded && m_bAnyItemFailed) {
+        Log().Write(L"An item failed, and Windows must restart to finish what was installed: both hold");
+    }
+    m_nExitCode = plan.exitCodeWithoutRestart;
+
+    if (m_bCloseWhenRunEnds) {
+        if (restartItem && !itemsLeft.empty()) {
+            // The user asked to stop: no restart, but the rest resumes after the next one.
+            m_strWaitingList = itemsLeft;
+            StoreResume();
+        } else if (outcome.stop == tavelin::RunStop::OnRequest && !outcome.notRunStored) {
             ShowMessage(tavelin::StoppedRunNotStoredText(TitlesOf(outcome.notRun)));
         }
-        UnloadVendorLibraries();
-        m_nExitCode = tavelin::ExitCodeOf({m_bAnyItemFailed, false, false});
-        EndDialog(IDCANCEL);
+        if (m_bRestartNeeded) Log().Write(L"Windows must restart to finish installing; the user stopped the run");
+        EndUnattended(m_nExitCode, L"the user stopped the run");
         return;
     }
     if (outcome.stop == tavelin::RunStop::ByError) {
         ShowMessage(tavelin::RunStoppedByErrorText(TitlesOf(outcome.notRun)));
     }
-    if (outcome.code == tavelin::WM_INSTALLATION_RESTART) {
+    if (restartItem) {
         m_strWaitingList = outcome.m_strWaitingList;
         RestartAndResume();
     } else {
         OnInstallationComplete();
     }
+}
+
+tavelin::RunEndPlan CTavelinDlg::PlanEnd(tavelin::RunStop stop, bool itemsLeft) const {
+    tavelin::RunEndFacts facts;
+    facts.stop = stop;
+    facts.closeRequested = m_bCloseWhenRunEnds;
+    facts.anyFailed = m_bAnyItemFailed;
+    facts.restartNeeded = m_bRestartNeeded;
+    facts.itemsLeft = itemsLeft;
+    facts.restartPendingBefore = m_pendingRestart.Any();
+    return tavelin::PlanRunEnd(facts, m_options.mode, m_options.noRestart);
 }
 
 void CTavelinDlg::OnInstallationComplete() {
@@ -175,15 +219,33 @@ void CTavelinDlg::OnInstallationComplete() {
         wait.DoModal(Window());
     }
     if (Unattended()) {
-        // Nobody is there to look at the list again or to be asked about a restart that no item
-        // asked for.
-        EndUnattended(tavelin::ExitCodeOf({m_bAnyItemFailed, false, false}), L"the run is complete");
+        // Nobody is there to look at the list again or to be asked: Windows restarts when an item
+        // needs it (unless /norestart), and not otherwise.
+        const tavelin::RunEndPlan plan = PlanEnd(tavelin::RunStop::None, false);
+        if (plan.restart == tavelin::RestartAction::Start) {
+            RestartUnattended(plan);
+            return;
+        }
+        EndUnattended(plan.exitCode,
+                      m_bRestartNeeded          ? L"the run is complete; Windows must restart to finish it (/norestart)"
+                      : m_pendingRestart.Any() ? L"the run is complete; Windows waited for a restart before it began"
+                                               : L"the run is complete");
         return;
     }
     if (m_bRescanRequested) {
         Rescan();
     } else {
         AskReboot();
+    }
+}
+
+void CTavelinDlg::RestartUnattended(const tavelin::RunEndPlan& plan) {
+    tavelin::Win32RestartSystem windowsSystem;
+    tavelin::LoggedRestartSystem system(windowsSystem, Log());
+    if (tavelin::RestartWindows(system) == tavelin::RestartStep::RestartScheduled) {
+        EndUnattended(plan.exitCode, L"Windows restarts to finish installing");
+    } else {
+        EndUnattended(plan.exitCodeWithoutRestart, L"Windows refused to restart; it must restart to finish installing");
     }
 }
 
@@ -204,7 +266,8 @@ void CTavelinDlg::Rescan() {
 }
 
 void CTavelinDlg::AskReboot() {
-    m_nExitCode = tavelin::ExitCodeOf({m_bAnyItemFailed, false, false});
+    const tavelin::RunEndPlan plan = PlanEnd(tavelin::RunStop::None, false);
+    m_nExitCode = plan.exitCodeWithoutRestart;
     if (m_options.noRestart) {
         Log().Write(L"No restart question: /norestart");
         UnloadVendorLibraries();
@@ -217,7 +280,7 @@ void CTavelinDlg::AskReboot() {
         Log().Write(L"Restarting Windows");
         Log().Persist();
         if (tavelin::RebootWindows()) {
-            if (!m_bAnyItemFailed) m_nExitCode = tavelin::kExitRestartStarted;
+            m_nExitCode = tavelin::ExitCodeOf({m_bAnyItemFailed, m_bRestartNeeded, true});
         } else {
             Log().Write(L"Windows refused to restart");
         }
@@ -226,64 +289,63 @@ void CTavelinDlg::AskReboot() {
     }
 }
 
-namespace {
-
-// /norestart: everything a restart with resume needs is stored (the helper, RunOnce, the record),
-// but the restart itself is left to whoever deployed the disc.
-class RestartLeftToTheCaller : public tavelin::RestartSystem {
-public:
-    RestartLeftToTheCaller(tavelin::RestartSystem& system, tavelin::RunLog& log) : m_system(system), m_log(log) {}
-    std::wstring ProtectedHelperFolder() override { return m_system.ProtectedHelperFolder(); }
-    bool CopyOverFile(const std::wstring& from, const std::wstring& to) override {
-        return m_system.CopyOverFile(from, to);
-    }
-    bool SetRunOnce(const std::wstring& commandLine) override { return m_system.SetRunOnce(commandLine); }
-    void RemoveRunOnce() override { m_system.RemoveRunOnce(); }
-    bool WriteRecord(const std::wstring& waitingList,
-                     const std::optional<tavelin::UnattendedResume>& unattended) override {
-        return m_system.WriteRecord(waitingList, unattended);
-    }
-    void StartCommand(const std::wstring& commandLine) override {
-        m_log.Write(L"Restart command not started (/norestart): " + commandLine);
-    }
-
-private:
-    tavelin::RestartSystem& m_system;
-    tavelin::RunLog& m_log;
-};
-
-}  // namespace
-
-void CTavelinDlg::RestartAndResume() {
+tavelin::RestartStep CTavelinDlg::StoreResume() {
     tavelin::Win32RestartSystem windowsSystem;
     windowsSystem.SetFingerprints(m_runFingerprints);
-    tavelin::LoggedRestartSystem logged(windowsSystem, Log());
-    RestartLeftToTheCaller held(logged, Log());
-    tavelin::RestartSystem& system = m_options.noRestart ? static_cast<tavelin::RestartSystem&>(held) : logged;
+    tavelin::LoggedRestartSystem system(windowsSystem, Log());
+    tavelin::ResumeDetails details;
+    details.unattended = UnattendedResume();
+    details.discIdentity = m_strDiscIdentity;
+    details.startRestart = false;
     const tavelin::RestartStep step =
-        tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages, UnattendedResume());
-    Log().Write(L"Restart with resume, waiting list \"" + m_strWaitingList + L"\": " + tavelin::RestartStepName(step));
-    switch (step) {
+        tavelin::RestartAndResume(system, m_strDiscRoot, m_strWaitingList, m_switches, m_messages, details);
+    Log().Write(L"Resume stored, waiting list \"" + m_strWaitingList + L"\": " + tavelin::RestartStepName(step));
+    return step;
+}
+
+void CTavelinDlg::RestartAndResume() {
+    // A code posted by someone else, or a run whose restart item was the last one: nothing waits.
+    if (m_strWaitingList.empty()) {
+        OnInstallationComplete();
+        return;
+    }
+    const tavelin::RunEndPlan plan = PlanEnd(tavelin::RunStop::None, true);
+    // Everything the resume needs is stored before anything is asked or restarted: a failure to
+    // store it is told without a question that could not be acted on.
+    switch (StoreResume()) {
         case tavelin::RestartStep::CompleteInstead:
             OnInstallationComplete();
-            break;
-        case tavelin::RestartStep::RestartScheduled:
-            if (m_options.noRestart) {
-                EndUnattended(tavelin::ExitCodeOf({m_bAnyItemFailed, true, false}),
-                              L"Windows must restart to go on; the restart is left to the caller (/norestart)");
-                break;
-            }
-            m_nExitCode = tavelin::ExitCodeOf({m_bAnyItemFailed, false, true});
-            break;
+            return;
         case tavelin::RestartStep::ResumeNotStored:
             // Restarting now would lose the rest of the list without a word: the user restarts
             // and starts the disc again, told which items wait.
             ShowMessage(tavelin::RestartNotStoredText(TitlesOf(m_strWaitingList)));
-            UnloadVendorLibraries();
-            m_nExitCode = tavelin::kExitItemFailed;  // the waiting items were not installed
-            PostQuitMessage(0);
+            EndUnattended(tavelin::kExitItemFailed, L"the rest of the run could not be stored for after the restart");
+            return;
+        default:
             break;
     }
+    if (plan.restart == tavelin::RestartAction::None) {
+        EndUnattended(plan.exitCodeWithoutRestart,
+                      L"Windows must restart to go on; the restart is left to the caller (/norestart)");
+        return;
+    }
+    // A restart closes the programs the user has open: never without asking.
+    if (plan.restart == tavelin::RestartAction::AskFirst && !AskYesNo(m_texts.Get(IDS_RESTART_NOW), MB_ICONQUESTION, true)) {
+        EndUnattended(plan.exitCodeWithoutRestart,
+                      L"Windows must restart to go on; the user chose to restart later, the rest resumes after it");
+        return;
+    }
+    tavelin::Win32RestartSystem windowsSystem;
+    tavelin::LoggedRestartSystem system(windowsSystem, Log());
+    if (tavelin::RestartWindows(system) == tavelin::RestartStep::RestartScheduled) {
+        m_nExitCode = plan.exitCode;
+        // Windows closes the window; nobody waits for an unattended run's end.
+        if (Unattended()) EndUnattended(plan.exitCode, L"Windows restarts; the rest resumes after the restart");
+        return;
+    }
+    if (!Unattended()) ShowMessage(tavelin::RestartRefusedText(TitlesOf(m_strWaitingList)));
+    EndUnattended(plan.exitCodeWithoutRestart, L"Windows refused to restart; the rest resumes after a restart made later");
 }
 
 void CTavelinDlg::ReadWaitingListOnce() {
@@ -295,15 +357,41 @@ void CTavelinDlg::ReadWaitingListOnce() {
         Log().Write(L"Resume: not read, a scan leaves the restart record to the run it belongs to");
         return;
     }
+    m_strDiscIdentity = tavelin::DiscIdentityOf(std::filesystem::path(m_strIniPath));
+    Log().Write(L"Disc identity (SHA-256 of " + m_strIniPath + L"): " +
+                (m_strDiscIdentity.empty() ? std::wstring(L"unknown, the file could not be read") : m_strDiscIdentity));
     tavelin::Win32RestartRecordStore windowsStore;
     tavelin::LoggedRestartRecordStore store(windowsStore, Log());
-    const tavelin::StoredWaitingList stored = tavelin::ReadWaitingList(store, m_switches, m_messages);
+    const tavelin::StoredWaitingList stored = tavelin::ReadWaitingList(store, m_switches, m_messages, m_strDiscIdentity);
     Log().Write(L"Resume: " + std::wstring(tavelin::ResumeModeName(stored.mode)) +
-                (stored.list.empty() ? L"" : L", waiting list \"" + stored.list + L"\""));
-    if (stored.unattended) ResumeUnattended(*stored.unattended);
-    if (stored.mode != tavelin::ResumeMode::None && !ResumeMatchesCatalogue(stored)) return;
+                (stored.list.empty() ? L"" : L", waiting list \"" + stored.list + L"\"") +
+                (stored.hold == tavelin::ResumeHold::None ? std::wstring()
+                                                          : L", held back: " + std::wstring(tavelin::ResumeHoldName(stored.hold))));
     m_resumeMode = stored.mode;
     m_waitingNumbers = tavelin::SplitWaitingList(stored.list);
+    switch (stored.hold) {
+        case tavelin::ResumeHold::None:
+            break;
+        case tavelin::ResumeHold::RestartFirst:
+            HoldForRestart();
+            return;
+        case tavelin::ResumeHold::OtherDisc:
+            if (!ResumeOtherDisc(stored.list)) {
+                m_resumeMode = tavelin::ResumeMode::None;
+                m_waitingNumbers.clear();
+                return;
+            }
+            break;
+    }
+    if (stored.unattended) ResumeUnattended(*stored.unattended);
+    // A record of this disc (or one without its identity) whose catalogue digest differs: the
+    // catalogue was changed since the stored run began. The user's own choice to resume another
+    // disc's record above stands.
+    if (stored.hold == tavelin::ResumeHold::None && stored.mode != tavelin::ResumeMode::None &&
+        !ResumeMatchesCatalogue(stored)) {
+        m_resumeMode = tavelin::ResumeMode::None;
+        m_waitingNumbers.clear();
+    }
 }
 
 bool CTavelinDlg::ResumeMatchesCatalogue(const tavelin::StoredWaitingList& stored) {
@@ -318,6 +406,44 @@ bool CTavelinDlg::ResumeMatchesCatalogue(const tavelin::StoredWaitingList& store
     Log().Write(L"Resume refused: " + m_resumeRefusal + L" (waiting list \"" + stored.list + L"\")");
     if (!Unattended()) ShowMessage(tavelin::CatalogueChangedText());
     return false;
+}
+
+void CTavelinDlg::HoldForRestart() {
+    m_resumeMode = tavelin::ResumeMode::None;
+    m_waitingNumbers.clear();
+    m_bRestartNeeded = true;
+    Log().Write(L"Windows has not restarted since the restart record was written: nothing of it is resumed before "
+                L"the restart");
+    const tavelin::RunEndPlan plan = PlanEnd(tavelin::RunStop::None, true);
+    if (plan.restart != tavelin::RestartAction::AskFirst) {
+        EndUnattended(plan.exitCodeWithoutRestart, L"Windows must restart before the stored items can be installed");
+        return;
+    }
+    if (!AskYesNo(m_texts.Get(IDS_RESTART_NOW), MB_ICONQUESTION, false)) {
+        EndUnattended(plan.exitCodeWithoutRestart,
+                      L"Windows must restart before the stored items can be installed; the user chose to restart later");
+        return;
+    }
+    tavelin::Win32RestartSystem windowsSystem;
+    tavelin::LoggedRestartSystem system(windowsSystem, Log());
+    if (tavelin::RestartWindows(system) == tavelin::RestartStep::RestartScheduled) {
+        EndUnattended(plan.exitCode, L"Windows restarts; the stored items are installed after the restart");
+        return;
+    }
+    ShowMessage(tavelin::RestartRefusedText({}));
+    EndUnattended(plan.exitCodeWithoutRestart, L"Windows refused to restart");
+}
+
+bool CTavelinDlg::ResumeOtherDisc(const std::wstring& waitingList) {
+    if (Unattended()) {
+        Log().Write(L"The restart record belongs to another disc: it is left in place, and none of its items is "
+                    L"installed from this one");
+        return false;
+    }
+    const bool resume = AskYesNo(tavelin::OtherDiscResumeQuestionText(TitlesOf(waitingList)), MB_ICONQUESTION, false);
+    Log().Write(resume ? L"The restart record of another disc is resumed with this disc's items, as the user chose"
+                       : L"The restart record of another disc is left in place; this start does not resume it");
+    return resume;
 }
 
 std::vector<std::wstring> CTavelinDlg::TitlesOf(const std::wstring& waitingList) const {

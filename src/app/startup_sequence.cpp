@@ -75,6 +75,8 @@ BOOL CTavelinDlg::OnInitDialog() {
     SetupItemList();
     PopulateItemList();
     if (!m_resumeRefusal.empty() && Unattended()) return QuitStartup(m_resumeRefusal);
+    // The stored record decided the program's end (it waits for a restart).
+    if (m_bEnding) return FALSE;
     if (!ApplyItemChoice()) return FALSE;
     TakeReportSnapshot();
     if (m_options.scan) return FinishScan() ? TRUE : FALSE;

@@ -26,6 +26,18 @@ std::wstring FolderOf(const std::wstring& path) {
     return lastBackslash == std::wstring::npos ? std::wstring() : path.substr(0, lastBackslash);
 }
 
+// A relative /log path names a file in the folder the program was started from; the record keeps
+// the full path, since the run resumed after a restart starts from another folder.
+std::wstring FullPathOf(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
 // "1,0,0,0" as the resource gives it, written as versions are read: "1.0.0.0".
 std::wstring DottedVersion(std::wstring version) {
     for (wchar_t& c : version) {
@@ -50,6 +62,7 @@ bool CTavelinApp::InitInstance() {
         if (__wargv[i] != nullptr) arguments.emplace_back(__wargv[i]);
     }
     m_options = tavelin::ParseRunOptions(arguments);
+    if (!m_options.logFile.empty()) m_options.logFile = FullPathOf(m_options.logFile);
     if (!m_options.logFile.empty()) tavelin::AddAppendedLogFile(*m_log, m_options.logFile);
     // The program makes its disc folder the current directory: a report named relative to where
     // it was started must land there, never on the disc.

@@ -22,6 +22,7 @@
 #include "install/install_worker_win.h"
 #include "install/restart_record.h"
 #include "install/run_fingerprints.h"
+#include "install/run_end.h"
 #include "platform/handles.h"
 #include "base/machine_facts.h"
 #include "probe/pending_restart.h"
@@ -92,6 +93,8 @@ private:
     // selection (false, the program ending with the bad-switch code, when it names an item that
     // is not listed); and the end of an unattended run with its exit code.
     bool ApplyItemChoice();
+    // Ends the program with the exit code; the log says why. Not only for unattended runs: every
+    // end that is decided rather than asked for goes this way.
     void EndUnattended(int exitCode, const std::wstring& reason);
     bool Unattended() const { return m_options.Unattended(); }
     // What the restart record keeps of this run so that the run after the restart goes on alike;
@@ -135,11 +138,22 @@ private:
     void Rescan();
     void AskReboot();
     void RestartAndResume();
+    // The restart record of m_strWaitingList, with the helper registered to run after the restart.
+    tavelin::RestartStep StoreResume();
+    // What the end of a run comes to, for this start's state and mode (install/run_end.h).
+    tavelin::RunEndPlan PlanEnd(tavelin::RunStop stop, bool itemsLeft) const;
+    // An unattended run with nothing left: Windows restarts now; the program ends either way.
+    void RestartUnattended(const tavelin::RunEndPlan& plan);
     // The stored waiting list, read once per start, before the first population.
     void ReadWaitingListOnce();
     // False, with the resume dropped and the reason said, when the stored run began with another
     // catalogue than the disc's now.
     bool ResumeMatchesCatalogue(const tavelin::StoredWaitingList& stored);
+    // The record waits for a restart that has not happened: nothing is resumed, and the program
+    // ends, after offering the restart in the window.
+    void HoldForRestart();
+    // The record is another disc's: true when this start resumes it all the same (the user said so).
+    bool ResumeOtherDisc(const std::wstring& waitingList);
     std::vector<std::wstring> TitlesOf(const std::wstring& waitingList) const;
 
     void UnloadVendorLibraries();
@@ -157,6 +171,13 @@ private:
     tavelin::RunOptions m_options;
     int m_nExitCode = 0;
     bool m_bAnyItemFailed = false;  // over every run of this start
+    // An installed item asked for a restart that has not been made, over every run of this start.
+    bool m_bRestartNeeded = false;
+    bool m_bAnyRunEnded = false;
+    // The program's end is decided (EndUnattended): the startup goes no further.
+    bool m_bEnding = false;
+    // This disc's identity for the restart record (install/disc_identity.h); empty when unknown.
+    std::wstring m_strDiscIdentity;
 
     // Window state.
     HICON m_hIcon;

@@ -12,7 +12,9 @@
 #include "ui/resource.h"
 
 bool CTavelinDlg::ApplyItemChoice() {
-    if (m_options.items == tavelin::ItemChoice::Recommended || m_resumeMode != tavelin::ResumeMode::None) {
+    if (m_options.items == tavelin::ItemChoice::Recommended) return true;
+    if (m_resumeMode != tavelin::ResumeMode::None) {
+        Log().Write(L"/items is ignored: the stored waiting list is resumed instead");
         return true;
     }
     // Both choices may name items the recommended view leaves out: the advanced view lists every
@@ -51,6 +53,7 @@ bool CTavelinDlg::ApplyItemChoice() {
 }
 
 void CTavelinDlg::EndUnattended(int exitCode, const std::wstring& reason) {
+    m_bEnding = true;
     m_nExitCode = exitCode;
     Log().Write(L"The program ends with exit code " + std::to_wstring(exitCode) + L": " + reason);
     UnloadVendorLibraries();
@@ -60,13 +63,17 @@ void CTavelinDlg::EndUnattended(int exitCode, const std::wstring& reason) {
 std::optional<tavelin::UnattendedResume> CTavelinDlg::UnattendedResume() const {
     if (!Unattended()) return std::nullopt;
     const wchar_t* mode = m_options.mode == tavelin::RunMode::Quiet ? tavelin::kUnattendedQuiet : tavelin::kUnattendedPassive;
-    return tavelin::UnattendedResume{mode, m_options.logFile};
+    return tavelin::UnattendedResume{mode, m_options.logFile, m_options.noRestart};
 }
 
 void CTavelinDlg::ResumeUnattended(const tavelin::UnattendedResume& stored) {
     if (Unattended()) return;  // switches given to this start decide
     m_options.mode = stored.mode == tavelin::kUnattendedQuiet ? tavelin::RunMode::Quiet : tavelin::RunMode::Passive;
+    // The caller of the stored run restarts Windows itself; whoever has logged on since must not
+    // be restarted from under their work.
+    m_options.noRestart = m_options.noRestart || stored.noRestart;
     Log().Write(L"The stored run was unattended: this one goes on " + stored.mode +
+                (stored.noRestart ? L", /norestart" : L"") +
                 (stored.logFile.empty() ? L"" : L", its log appended to " + stored.logFile));
     // The window has not been shown yet: the population that read the record ends the startup.
     if (m_options.mode == tavelin::RunMode::Quiet) KeepHidden();

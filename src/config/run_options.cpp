@@ -136,8 +136,9 @@ std::wstring RunOptionsUsage() {
            L"  /?           this text\n"
            L"\n"
            L"Exit codes: 0 success, 3010 success with a restart needed, 1641 restart started,\n"
-           L"1603 an item failed, 1618 another copy is running, 1633 the disc refuses this\n"
-           L"machine, 87 a bad switch. /scan: 0 nothing to install, 536870913 (0x20000001)\n"
+           L"1602 stopped by the user with items left, 1603 an item failed or an error ended\n"
+           L"the run, 1618 another copy is running, 1633 the disc refuses this machine,\n"
+           L"87 a bad switch. /scan: 0 nothing to install, 536870913 (0x20000001)\n"
            L"something to install.\n";
 }
 

@@ -6,6 +6,7 @@ int ScanExitCode(bool somethingToInstall) { return somethingToInstall ? kExitSca
 
 int ExitCodeOf(const RunResult& result) {
     if (result.anyFailed) return kExitItemFailed;
+    if (result.stoppedWithItemsLeft) return kExitUserCancelled;
     if (result.restartStarted) return kExitRestartStarted;
     if (result.restartNeeded) return kExitRestartNeeded;
     return kExitSuccess;

@@ -6,7 +6,8 @@ namespace tavelin {
 
 constexpr int kExitSuccess = 0;          // also: nothing to install
 constexpr int kExitBadSwitch = 87;       // a switch with a missing or unusable value
-constexpr int kExitItemFailed = 1603;    // at least one item failed; the rest still ran
+constexpr int kExitUserCancelled = 1602;  // the user stopped the run (or closed the window) with items left
+constexpr int kExitItemFailed = 1603;    // at least one item failed, or an error ended the run
 constexpr int kExitAlreadyRunning = 1618;
 constexpr int kExitRestartStarted = 1641;
 constexpr int kExitRefused = 1633;       // the disc refuses this machine (model, OS or bitness)
@@ -22,12 +23,14 @@ struct RunResult {
     bool anyFailed = false;
     bool restartNeeded = false;   // an item asked for a restart that was not made
     bool restartStarted = false;  // the program asked Windows to restart
+    bool stoppedWithItemsLeft = false;  // the user stopped the run before every checked item ran
 };
 
 // A scan that got as far as the list.
 int ScanExitCode(bool somethingToInstall);
 
-// A failure outweighs a restart: the deployment tool must see that something did not install.
+// A failure outweighs everything, then a stop by the user, then the restart: the deployment tool
+// must see first that something did not install, then that something was left out on purpose.
 int ExitCodeOf(const RunResult& result);
 
 }  // namespace tavelin

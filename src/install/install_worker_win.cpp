@@ -141,7 +141,7 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     Win32WindowsInstallerState windowsInstaller;
     const RunServices services{list,   launcher, sleeper, dialog, context->progress, marker,
                                dialog, sink,     log,     windowsInstaller};
-    Win32RemainderRecord windowsRecord;
+    Win32RemainderRecord windowsRecord(RunningProgramPath(), context->settings.discIdentity);
     LoggedRemainderRecord record(windowsRecord, log);
     RunControl control;
     control.record = &record;

@@ -42,6 +42,8 @@ struct InstallRunSettings {
     // title that names it.
     RestorePointPolicy restorePoint;
     std::wstring discTitle;
+    // What a record this run writes says its disc is (install/disc_identity.h); empty for none.
+    std::wstring discIdentity;
     // The run log of this start, co-owned by the run so that it outlives a closed window; null
     // runs without one.
     std::shared_ptr<RunLog> log;

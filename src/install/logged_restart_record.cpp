@@ -37,6 +37,19 @@ std::optional<UnattendedResume> LoggedRestartRecordStore::ReadUnattendedValue() 
     return unattended;
 }
 
+std::wstring LoggedRestartRecordStore::ReadDiscIdentity() {
+    const std::wstring identity = m_store.ReadDiscIdentity();
+    m_log.Write(L"Restart record's disc: " + (identity.empty() ? std::wstring(L"not named (any disc)") : identity));
+    return identity;
+}
+
+bool LoggedRestartRecordStore::RestartPending() {
+    const bool pending = m_store.RestartPending();
+    m_log.Write(pending ? L"Restart record waits for a restart that has not happened yet"
+                        : L"Restart record: no restart pending since it was written");
+    return pending;
+}
+
 bool LoggedRemainderRecord::Store(const std::wstring& waitingList) {
     const bool stored = m_record.Store(waitingList);
     if (waitingList.empty()) {
@@ -78,10 +91,27 @@ bool LoggedRestartSystem::WriteRecord(const std::wstring& waitingList,
     return written;
 }
 
-void LoggedRestartSystem::StartCommand(const std::wstring& commandLine) {
+bool LoggedRestartSystem::WriteDiscIdentity(const std::wstring& identity) {
+    const bool written = m_system.WriteDiscIdentity(identity);
+    m_log.Write(L"Restart record's disc " + (identity.empty() ? std::wstring(L"removed (unknown)") : identity) + L": " +
+                Outcome(written));
+    return written;
+}
+
+bool LoggedRestartSystem::MarkRestartPending() {
+    const bool marked = m_system.MarkRestartPending();
+    m_log.Write(std::wstring(L"Restart pending mark HKLM\\") + kRestartPendingKeyPath + L" set: " + Outcome(marked));
+    return marked;
+}
+
+RestartCommandResult LoggedRestartSystem::StartCommand(const std::wstring& commandLine) {
     m_log.Write(L"Restart command: " + commandLine);
     m_log.Persist();
-    m_system.StartCommand(commandLine);
+    const RestartCommandResult result = m_system.StartCommand(commandLine);
+    m_log.Write(L"Restart command " + RestartCommandResultText(result) +
+                (RestartAccepted(result) ? L": Windows restarts" : L": Windows refused to restart"));
+    m_log.Persist();
+    return result;
 }
 
 }  // namespace tavelin

@@ -17,6 +17,8 @@ public:
     WaitingListRead ReadWaitingListValue(std::wstring& text) override;
     bool CanChangeRecord() override;
     std::optional<UnattendedResume> ReadUnattendedValue() override;
+    std::wstring ReadDiscIdentity() override;
+    bool RestartPending() override;
 
 private:
     RestartRecordStore& m_store;
@@ -41,8 +43,10 @@ public:
     bool SetRunOnce(const std::wstring& commandLine) override;
     void RemoveRunOnce() override;
     bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override;
+    bool WriteDiscIdentity(const std::wstring& identity) override;
+    bool MarkRestartPending() override;
     // The log is made to survive the restart the command begins.
-    void StartCommand(const std::wstring& commandLine) override;
+    RestartCommandResult StartCommand(const std::wstring& commandLine) override;
 
 private:
     RestartSystem& m_system;

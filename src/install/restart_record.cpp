@@ -20,6 +20,23 @@ ResumeMode ResumeModeFor(const std::wstring& waitingList, bool recordChangeable)
     return recordChangeable ? ResumeMode::Automatic : ResumeMode::AskFirst;
 }
 
+const wchar_t* ResumeHoldName(ResumeHold hold) {
+    switch (hold) {
+        case ResumeHold::None: return L"None";
+        case ResumeHold::RestartFirst: return L"RestartFirst";
+        case ResumeHold::OtherDisc: return L"OtherDisc";
+    }
+    return L"?";
+}
+
+ResumeHold ResumeHoldOf(bool restartPending, const std::wstring& storedIdentity, const std::wstring& discIdentity) {
+    if (restartPending) return ResumeHold::RestartFirst;
+    const std::wstring stored = TrimWhiteSpace(storedIdentity);
+    // A disc whose catalogue could not be read has no identity to set against the record's.
+    if (!stored.empty() && !discIdentity.empty() && !EqualsNoCase(stored, discIdentity)) return ResumeHold::OtherDisc;
+    return ResumeHold::None;
+}
+
 std::wstring UnattendedValueData(const UnattendedResume& unattended) {
     std::wstring data = unattended.mode;
     data.push_back(L'\0');
@@ -50,11 +67,14 @@ std::optional<UnattendedResume> ParseUnattendedValue(const std::wstring& data) {
 
 std::wstring UnattendedResumeText(const std::optional<UnattendedResume>& unattended) {
     if (!unattended) return L"none";
-    if (unattended->logFile.empty()) return unattended->mode;
-    return unattended->mode + L", log " + unattended->logFile;
+    std::wstring text = unattended->mode;
+    if (!unattended->logFile.empty()) text += L", log " + unattended->logFile;
+    if (unattended->noRestart) text += L", norestart";
+    return text;
 }
 
-StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink) {
+StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink,
+                                  const std::wstring& discIdentity) {
     std::wstring stored;
     switch (store.ReadWaitingListValue(stored)) {
         case WaitingListRead::KeyMissing:
@@ -69,7 +89,12 @@ StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwi
     StoredWaitingList result;
     result.list = TrimWhiteSpace(stored);
     result.mode = ResumeModeFor(result.list, !result.list.empty() && store.CanChangeRecord());
-    if (result.mode == ResumeMode::Automatic) result.unattended = store.ReadUnattendedValue();
+    if (result.mode == ResumeMode::None) return result;
+    const bool pending = store.RestartPending();
+    result.hold = ResumeHoldOf(pending, pending ? std::wstring() : store.ReadDiscIdentity(), discIdentity);
+    if (result.mode == ResumeMode::Automatic && result.hold == ResumeHold::None) {
+        result.unattended = store.ReadUnattendedValue();
+    }
     return result;
 }
 
@@ -78,10 +103,22 @@ std::wstring RunOnceCommandOf(const std::wstring& helperPath) {
     return L"\"" + helperPath + L"\"";
 }
 
+bool RestartAccepted(const RestartCommandResult& result) {
+    return result.started && result.exitCode && *result.exitCode == 0;
+}
+
+std::wstring RestartCommandResultText(const RestartCommandResult& result) {
+    if (!result.started) return L"not started";
+    if (!result.exitCode) return L"did not end, or its exit code could not be read";
+    return L"exit code " + std::to_wstring(*result.exitCode);
+}
+
 const wchar_t* RestartStepName(RestartStep step) {
     switch (step) {
         case RestartStep::CompleteInstead: return L"CompleteInstead";
         case RestartStep::RestartScheduled: return L"RestartScheduled";
+        case RestartStep::RestartRefused: return L"RestartRefused";
+        case RestartStep::ResumeStored: return L"ResumeStored";
         case RestartStep::ResumeNotStored: return L"ResumeNotStored";
     }
     return L"?";
@@ -105,22 +142,32 @@ const wchar_t* RegisterHelper(RestartSystem& system, const std::wstring& discRoo
 }  // namespace
 
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
-                             const DiagnosticSwitches& switches, MessageSink& sink,
-                             const std::optional<UnattendedResume>& unattended) {
+                             const DiagnosticSwitches& switches, MessageSink& sink, const ResumeDetails& details) {
     if (waitingList.empty()) return RestartStep::CompleteInstead;
-    const wchar_t* helperFailure = RegisterHelper(system, discRoot);
-    // Written even when the helper failed: a start of the disc by hand then resumes the rest.
-    const bool recordWritten = system.WriteRecord(waitingList, unattended);
-    if (helperFailure == nullptr && recordWritten) {
-        system.StartCommand(kRestartCommandLine);
-        return RestartStep::RestartScheduled;
+    // The record first: a helper registered without one (a crash between the two) would start the
+    // program for nothing, or resume an older record.
+    if (!system.WriteRecord(waitingList, details.unattended)) {
+        // A helper an earlier restart left registered would find no record to act on.
+        system.RemoveRunOnce();
+        if (switches.m_bShowErrorMessage) sink.ShowMessage(L"Could not write the restart record");
+        return RestartStep::ResumeNotStored;
     }
-    // The helper would find no record to act on.
-    if (!recordWritten) system.RemoveRunOnce();
-    if (switches.m_bShowErrorMessage) {
-        sink.ShowMessage(helperFailure != nullptr ? helperFailure : L"Could not write the restart record");
+    // Neither is needed to resume: a record without them resumes as an older program's does.
+    system.WriteDiscIdentity(details.discIdentity);
+    system.MarkRestartPending();
+    // The record stays when the helper fails: a start of the disc by hand after the restart then
+    // resumes the rest.
+    if (const wchar_t* helperFailure = RegisterHelper(system, discRoot)) {
+        if (switches.m_bShowErrorMessage) sink.ShowMessage(helperFailure);
+        return RestartStep::ResumeNotStored;
     }
-    return RestartStep::ResumeNotStored;
+    if (!details.startRestart) return RestartStep::ResumeStored;
+    return RestartWindows(system);
+}
+
+RestartStep RestartWindows(RestartSystem& system) {
+    return RestartAccepted(system.StartCommand(kRestartCommandLine)) ? RestartStep::RestartScheduled
+                                                                      : RestartStep::RestartRefused;
 }
 
 }  // namespace tavelin

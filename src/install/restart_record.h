@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,15 @@ constexpr wchar_t kFullPathValueName[] = L"FullPathName";
 // Present only when the run that wrote the record was unattended (REG_MULTI_SZ: the mode, then the
 // log file when one was given). Older programs read only the two values above and ignore it.
 constexpr wchar_t kUnattendedValueName[] = L"UnattendedRun";
+// Present only when the run that wrote the record was unattended with /norestart (REG_DWORD 1), so
+// that the run resumed after the restart does not restart Windows by itself either.
+constexpr wchar_t kNoRestartValueName[] = L"UnattendedNoRestart";
+// The disc the record belongs to (install/disc_identity.h); a record without it resumes on any disc.
+constexpr wchar_t kDiscIdentityValueName[] = L"DiscIdentity";
+// A volatile key, written with a record that waits for a restart: Windows forgets it when it
+// restarts, so while it exists the restart has not happened yet. Beside the record rather than
+// under it, so that an older program can still delete the record's key.
+constexpr wchar_t kRestartPendingKeyPath[] = L"SOFTWARE\\TavelinRestartPending";
 constexpr wchar_t kRunOnceKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr wchar_t kRunOnceValueName[] = L"Tavelin";
 constexpr wchar_t kRestartCommandLine[] = L"shutdown -r -t 15";
@@ -36,7 +46,8 @@ constexpr std::size_t kMaxWaitingListBytes = 1024 * 1024;
 // log appended to the same file.
 struct UnattendedResume {
     std::wstring mode;     // kUnattendedQuiet or kUnattendedPassive
-    std::wstring logFile;  // the run's /log file; empty when none was given
+    std::wstring logFile;  // the run's /log file, a full path; empty when none was given
+    bool noRestart = false;  // /norestart
 };
 constexpr wchar_t kUnattendedQuiet[] = L"quiet";
 constexpr wchar_t kUnattendedPassive[] = L"passive";
@@ -47,7 +58,7 @@ std::wstring UnattendedValueData(const UnattendedResume& unattended);
 // record it does not understand is resumed in the window, which asks before it acts. Strings after
 // the log file are ignored, for what a later program may add.
 std::optional<UnattendedResume> ParseUnattendedValue(const std::wstring& data);
-// "quiet", "passive, log C:\deploy\disc.log", "none": for the log.
+// "quiet", "passive, log C:\deploy\disc.log", "quiet, norestart", "none": for the log.
 std::wstring UnattendedResumeText(const std::optional<UnattendedResume>& unattended);
 
 enum class WaitingListRead {
@@ -65,6 +76,11 @@ public:
     virtual bool CanChangeRecord() = 0;
     // The record's kUnattendedValueName, when it holds one this program understands.
     virtual std::optional<UnattendedResume> ReadUnattendedValue() = 0;
+    // The record's kDiscIdentityValueName; empty when it holds none.
+    virtual std::wstring ReadDiscIdentity() = 0;
+    // Whether the kRestartPendingKeyPath mark exists: the restart the record waits for has not
+    // happened yet.
+    virtual bool RestartPending() = 0;
 };
 
 // How the program goes on with a stored list.
@@ -79,18 +95,35 @@ const wchar_t* ResumeModeName(ResumeMode mode);
 // is never acted on without asking: its items come checked and the user decides.
 ResumeMode ResumeModeFor(const std::wstring& waitingList, bool recordChangeable);
 
+// How a start goes on with a stored waiting list, before any of it is resumed.
+enum class ResumeHold {
+    None,          // resume as the record says
+    RestartFirst,  // Windows has not restarted since the record was written: nothing is resumed yet
+    OtherDisc,     // the record was written by another disc: never resumed without asking
+};
+const wchar_t* ResumeHoldName(ResumeHold hold);
+
+// The pending mark and the stored identity hold a resume back only when present (and, for the
+// identity, different from this disc's); a record written by an older program resumes as ever.
+ResumeHold ResumeHoldOf(bool restartPending, const std::wstring& storedIdentity, const std::wstring& discIdentity);
+
 struct StoredWaitingList {
     std::wstring list;  // trimmed; empty when nothing could be read
     ResumeMode mode = ResumeMode::None;
     // Set when the run that stored the list was unattended, and only in ResumeMode::Automatic: a
     // record that cannot be removed is never acted on without asking, so it resumes in the window.
     std::optional<UnattendedResume> unattended;
+    // What holds the resume back; the list and its mode are as stored all the same.
+    ResumeHold hold = ResumeHold::None;
 };
 
 // Reads the stored waiting list once per start; the record is left in place (the resumed run
-// removes it). A failure to read is shown under ShowErrorMessage. The unattended value is read
-// only for a list that resumes automatically.
-StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink);
+// removes it). A failure to read is shown under ShowErrorMessage. For a list, the pending mark and
+// the stored identity are set against `discIdentity` (this disc's; empty when unknown). The
+// unattended value is read only for a list that resumes automatically and is held back by nothing:
+// a record of another disc or one waiting for its restart does not choose how this start runs.
+StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink,
+                                  const std::wstring& discIdentity = std::wstring());
 
 // The record as the run keeps it: Store writes the list with the program's full path, or removes
 // the record when the list is empty. False when the registry refused. The unattended value is left
@@ -101,6 +134,15 @@ public:
     virtual ~RemainderRecord() = default;
     virtual bool Store(const std::wstring& waitingList) = 0;
 };
+
+// What became of Windows' restart command: it returns at once, with 0 when Windows took the restart.
+struct RestartCommandResult {
+    bool started = false;
+    std::optional<std::uint32_t> exitCode;  // nothing when it did not end in time or could not be read
+};
+bool RestartAccepted(const RestartCommandResult& result);
+// "exit code 0", "not started", "did not end", for the log.
+std::wstring RestartCommandResultText(const RestartCommandResult& result);
 
 class RestartSystem {
 public:
@@ -115,7 +157,13 @@ public:
     // With the program's own full path; the unattended value written when given, removed when not,
     // so that a record is never resumed in the mode of an earlier run.
     virtual bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) = 0;
-    virtual void StartCommand(const std::wstring& commandLine) = 0;
+    // The record's kDiscIdentityValueName; an empty identity removes the value, so that a record is
+    // never taken for the disc of an earlier one.
+    virtual bool WriteDiscIdentity(const std::wstring& identity) = 0;
+    // Creates the volatile kRestartPendingKeyPath mark.
+    virtual bool MarkRestartPending() = 0;
+    // Starts the command and waits for it to end (a few seconds at most).
+    virtual RestartCommandResult StartCommand(const std::wstring& commandLine) = 0;
 };
 
 // What Windows runs once after the restart: the copied helper's path, quoted when it holds a blank so
@@ -123,19 +171,34 @@ public:
 std::wstring RunOnceCommandOf(const std::wstring& helperPath);
 
 enum class RestartStep {
-    CompleteInstead,    // nothing is waiting: handle the end of the run as a normal completion
-    RestartScheduled,   // record written, helper registered, restart command started
+    CompleteInstead,    // nothing is waiting: nothing is stored
+    RestartScheduled,   // record written, helper registered, Windows took the restart command
+    RestartRefused,     // record written and helper registered, but Windows refused the restart
+    ResumeStored,       // record written and helper registered; the restart was not asked for
     ResumeNotStored,    // the resume could not be stored in full: Windows is not restarted
 };
 const wchar_t* RestartStepName(RestartStep step);
 
-// Copies the helper from the disc's Lib folder into the protected folder, registers it to run
-// once, writes the record, and only when all of that worked starts the restart. When a step fails
-// nothing restarts; the record is written all the same, so that the next start of the disc by hand
-// resumes the rest. An unattended run passes its mode and log file, which the record keeps so that
-// the run resumed after the restart is unattended too.
+// What the record keeps besides the list, and whether the restart is asked for now.
+struct ResumeDetails {
+    // An unattended run's mode, log file and /norestart, so that the run resumed after the restart
+    // is unattended too.
+    std::optional<UnattendedResume> unattended;
+    std::wstring discIdentity;  // empty: the record resumes on any disc
+    // False: everything is stored and the restart is left to someone else (/norestart, the user).
+    bool startRestart = true;
+};
+
+// Writes the record (the list, the disc's identity, the pending mark), then copies the helper from
+// the disc's Lib folder into the protected folder and registers it to run once, and only when all
+// of that worked starts the restart: RunOnce never names the helper without a record for it. When
+// the helper fails nothing restarts; the record stays, so that the next start of the disc by hand
+// (after a restart) resumes the rest.
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
                              const DiagnosticSwitches& switches, MessageSink& sink,
-                             const std::optional<UnattendedResume>& unattended = std::nullopt);
+                             const ResumeDetails& details = ResumeDetails());
+
+// Starts Windows' restart: RestartScheduled when Windows took it, RestartRefused otherwise.
+RestartStep RestartWindows(RestartSystem& system);
 
 }  // namespace tavelin

@@ -77,7 +77,40 @@ std::optional<UnattendedResume> Win32RestartRecordStore::ReadUnattendedValue() {
         return std::nullopt;
     }
     data.resize(got / sizeof(wchar_t));
-    return ParseUnattendedValue(data);
+    std::optional<UnattendedResume> unattended = ParseUnattendedValue(data);
+    if (unattended) {
+        DWORD noRestart = 0;
+        DWORD noRestartSize = sizeof noRestart;
+        unattended->noRestart = RegQueryValueExW(key.Get(), kNoRestartValueName, nullptr, &type,
+                                                 reinterpret_cast<BYTE*>(&noRestart), &noRestartSize) == ERROR_SUCCESS &&
+                                type == REG_DWORD && noRestart != 0;
+    }
+    return unattended;
+}
+
+std::wstring Win32RestartRecordStore::ReadDiscIdentity() {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_READ | kRecordView, key.Receive()) !=
+        ERROR_SUCCESS) {
+        return std::wstring();
+    }
+    // 64 digits; anything longer was not written by the program and matches no disc.
+    wchar_t buffer[128] = {};
+    DWORD type = 0;
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    if (RegQueryValueExW(key.Get(), kDiscIdentityValueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ) {
+        // A value too long to be an identity still says the record belongs to some disc.
+        return type == REG_SZ ? std::wstring(L"?") : std::wstring();
+    }
+    return buffer;
+}
+
+bool Win32RestartRecordStore::RestartPending() {
+    UniqueKey key;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartPendingKeyPath, 0, KEY_READ | kRecordView, key.Receive()) ==
+           ERROR_SUCCESS;
 }
 
 bool Win32RestartRecordStore::CanChangeRecord() {
@@ -101,20 +134,38 @@ bool WriteListAndPath(HKEY key, const std::wstring& waitingList, const std::wstr
            SetTextValue(key, kFullPathValueName, REG_SZ, programPath);
 }
 
+bool DeleteValue(HKEY key, const wchar_t* name) {
+    const LONG deleted = RegDeleteValueW(key, name);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+// Its own value rather than a string of the unattended one, which ends at its first empty string
+// (a run without a log file).
+bool WriteNoRestart(HKEY key, bool noRestart) {
+    if (!noRestart) return DeleteValue(key, kNoRestartValueName);
+    const DWORD one = 1;
+    return RegSetValueExW(key, kNoRestartValueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one) ==
+           ERROR_SUCCESS;
+}
+
 bool WriteUnattended(HKEY key, const std::optional<UnattendedResume>& unattended) {
-    if (!unattended) {
-        const LONG deleted = RegDeleteValueW(key, kUnattendedValueName);
-        return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
-    }
+    if (!unattended) return DeleteValue(key, kUnattendedValueName) && DeleteValue(key, kNoRestartValueName);
     const std::wstring data = UnattendedValueData(*unattended);
     return RegSetValueExW(key, kUnattendedValueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+                          static_cast<DWORD>(data.size() * sizeof(wchar_t))) == ERROR_SUCCESS &&
+           WriteNoRestart(key, unattended->noRestart);
+}
+
+bool WriteIdentity(HKEY key, const std::wstring& identity) {
+    if (identity.empty()) return DeleteValue(key, kDiscIdentityValueName);
+    return SetTextValue(key, kDiscIdentityValueName, REG_SZ, identity);
 }
 
 }  // namespace
 
 bool DeleteRestartRecord() {
     const LONG deleted = DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, RegistryView::View32);
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRestartPendingKeyPath, RegistryView::View32);
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 
@@ -122,10 +173,16 @@ Win32RemainderRecord::Win32RemainderRecord() : m_programPath(RunningProgramPath(
 
 Win32RemainderRecord::Win32RemainderRecord(std::wstring programPath) : m_programPath(std::move(programPath)) {}
 
+Win32RemainderRecord::Win32RemainderRecord(std::wstring programPath, std::wstring discIdentity)
+    : m_programPath(std::move(programPath)), m_discIdentity(std::move(discIdentity)) {}
+
 bool Win32RemainderRecord::Store(const std::wstring& waitingList) {
     if (waitingList.empty()) return DeleteRestartRecord();
     const UniqueKey key = CreateRecordKey();
-    return key.Valid() && WriteListAndPath(key.Get(), waitingList, m_programPath);
+    if (!key.Valid() || !WriteListAndPath(key.Get(), waitingList, m_programPath)) return false;
+    // A resumed run rewrites the record of its own disc: the identity already there stays.
+    if (!m_discIdentity.empty()) WriteIdentity(key.Get(), m_discIdentity);
+    return true;
 }
 
 Win32RestartSystem::Win32RestartSystem() : m_programPath(RunningProgramPath()) {}
@@ -175,8 +232,29 @@ bool Win32RestartSystem::WriteRecord(const std::wstring& waitingList,
            WriteUnattended(key.Get(), unattended) && WriteRunFingerprints(key.Get(), m_fingerprints);
 }
 
-// The only command the record starts is Windows' own restart command.
-void Win32RestartSystem::StartCommand(const std::wstring& commandLine) { StartSystemProgram(commandLine); }
+bool Win32RestartSystem::WriteDiscIdentity(const std::wstring& identity) {
+    const UniqueKey key = CreateRecordKey();
+    return key.Valid() && WriteIdentity(key.Get(), identity);
+}
+
+bool Win32RestartSystem::MarkRestartPending() {
+    UniqueKey key;
+    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartPendingKeyPath, 0, nullptr, REG_OPTION_VOLATILE,
+                           KEY_WRITE | kRecordView, nullptr, key.Receive(), nullptr) == ERROR_SUCCESS;
+}
+
+// The only command the record starts is Windows' own restart command. It returns as soon as
+// Windows has taken (or refused) the restart; the wait is bounded all the same, since the program
+// must end with a code either way.
+RestartCommandResult Win32RestartSystem::StartCommand(const std::wstring& commandLine) {
+    constexpr unsigned kRestartCommandWaitMs = 30000;
+    RestartCommandResult result;
+    const std::unique_ptr<Win32Process> process = StartSystemProgram(commandLine);
+    if (!process) return result;
+    result.started = true;
+    if (process->WaitSlice(kRestartCommandWaitMs) == WaitResult::Ended) result.exitCode = process->ExitCode();
+    return result;
+}
 
 bool RebootWindows() {
     UniqueHandle token;

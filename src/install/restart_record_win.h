@@ -17,6 +17,8 @@ public:
     WaitingListRead ReadWaitingListValue(std::wstring& text) override;
     bool CanChangeRecord() override;
     std::optional<UnattendedResume> ReadUnattendedValue() override;
+    std::wstring ReadDiscIdentity() override;
+    bool RestartPending() override;
 };
 
 // The record with the list and the program's full path (the running program by default).
@@ -24,13 +26,17 @@ class Win32RemainderRecord : public RemainderRecord {
 public:
     Win32RemainderRecord();
     explicit Win32RemainderRecord(std::wstring programPath);
+    // A record this run writes anew carries the disc's identity (install/disc_identity.h).
+    Win32RemainderRecord(std::wstring programPath, std::wstring discIdentity);
     bool Store(const std::wstring& waitingList) override;
 
 private:
     std::wstring m_programPath;
+    std::wstring m_discIdentity;
 };
 
-// Removes SOFTWARE\Tavelin with all its values; true when it is gone.
+// Removes SOFTWARE\Tavelin with all its values, and the pending mark that goes with it; true when
+// the record is gone.
 bool DeleteRestartRecord();
 
 class Win32RestartSystem : public RestartSystem {
@@ -47,7 +53,9 @@ public:
     bool SetRunOnce(const std::wstring& commandLine) override;
     void RemoveRunOnce() override;
     bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override;
-    void StartCommand(const std::wstring& commandLine) override;
+    bool WriteDiscIdentity(const std::wstring& identity) override;
+    bool MarkRestartPending() override;
+    RestartCommandResult StartCommand(const std::wstring& commandLine) override;
 
 private:
     std::wstring m_programPath;

@@ -58,4 +58,23 @@ std::wstring CatalogueChangedText() {
            L"began. Choose the items to install again.";
 }
 
+std::wstring RestartRefusedText(const std::vector<std::wstring>& waitingTitles) {
+    std::wstring text = L"Windows could not be restarted now. Restart Windows later to finish installing.";
+    if (!waitingTitles.empty()) {
+        text += L" These items are installed after the restart:\n" + Bulleted(waitingTitles);
+    }
+    return text;
+}
+
+std::wstring RestartAlreadyPendingText() {
+    return L"Windows is waiting for a restart that an earlier installation or update asked for. What is "
+           L"installed now may take effect only after that restart.";
+}
+
+std::wstring OtherDiscResumeQuestionText(const std::vector<std::wstring>& waitingTitles) {
+    return L"Items of another driver disc are waiting to be installed. This disc has these items of the same "
+           L"numbers:\n" +
+           Bulleted(waitingTitles) + L"\n\nInstall them from this disc now?";
+}
+
 }  // namespace tavelin

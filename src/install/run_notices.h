@@ -25,4 +25,12 @@ std::wstring RestartNotStoredText(const std::vector<std::wstring>& waitingTitles
 // A stored run was not resumed: the disc's catalogue changed since the run began.
 std::wstring CatalogueChangedText();
 
+// Windows refused the restart: the items left (none, when the restart only finishes what was
+// installed) are installed after a restart the user makes.
+std::wstring RestartRefusedText(const std::vector<std::wstring>& waitingTitles);
+// Shown before Start when Windows already waited for a restart at the program's start.
+std::wstring RestartAlreadyPendingText();
+// A record written by another disc: Yes installs this disc's items of the same numbers.
+std::wstring OtherDiscResumeQuestionText(const std::vector<std::wstring>& waitingTitles);
+
 }  // namespace tavelin

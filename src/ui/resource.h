@@ -36,6 +36,9 @@
 #define IDS_SUITABLE_OS 127
 #define IDS_FIRST_UI_TEXT IDS_DEFAULT
 #define IDS_LAST_UI_TEXT IDS_SUITABLE_OS
+// Texts added after the 25 above, each taken from the language library where it has it and from
+// the program's own string table otherwise.
+#define IDS_RESTART_NOW 128
 
 // Why an item is offered, greyed or left out, as a row's tooltip says it: one id per template of
 // ReasonText, in its order (evaluate/decision_text.h lists what each template's %1, %2, ... stand

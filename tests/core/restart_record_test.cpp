@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,8 +33,12 @@ public:
         ++unattendedReads;
         return unattended;
     }
+    std::wstring ReadDiscIdentity() override { return identity; }
+    bool RestartPending() override { return pending; }
 
     WaitingListRead status = WaitingListRead::Read;
+    std::wstring identity;
+    bool pending = false;
     std::wstring stored;
     bool changeable = true;
     std::optional<UnattendedResume> unattended;
@@ -86,6 +91,48 @@ TEST(ReadWaitingList, ReadsTheListAndChoosesHowToResume) {
     }
 }
 
+// A record resumes as an older program's record always did unless a mark says otherwise: the pending
+// mark (the restart has not happened) and another disc's identity hold it back, only when present.
+TEST(ReadWaitingList, ThePendingMarkAndTheDiscHoldAResumeBackOnlyWhenPresent) {
+    const std::wstring disc(64, L'a');
+    const std::wstring discUpper(64, L'A');
+    const std::wstring other(64, L'b');
+    struct Case {
+        const char* name;
+        const wchar_t* list;
+        bool pending;
+        std::wstring storedIdentity;
+        std::wstring discIdentity;
+        ResumeHold hold;
+        bool unattendedRead;
+    };
+    const Case cases[] = {
+        {"an older program's record", L"4@7", false, L"", disc, ResumeHold::None, true},
+        {"this disc", L"4@7", false, disc, disc, ResumeHold::None, true},
+        {"this disc, digits in upper case", L"4@7", false, discUpper, disc, ResumeHold::None, true},
+        {"another disc", L"4@7", false, other, disc, ResumeHold::OtherDisc, false},
+        {"not restarted yet", L"4@7", true, disc, disc, ResumeHold::RestartFirst, false},
+        {"not restarted yet, another disc", L"4@7", true, other, disc, ResumeHold::RestartFirst, false},
+        {"not restarted yet, an older record", L"4@7", true, L"", disc, ResumeHold::RestartFirst, false},
+        {"this disc's identity unknown", L"4@7", false, other, L"", ResumeHold::None, true},
+        {"a blank identity", L"4@7", false, L"  ", disc, ResumeHold::None, true},
+        {"no list", L"", true, other, disc, ResumeHold::None, false},
+    };
+    for (const Case& c : cases) {
+        FakeStore store;
+        store.stored = c.list;
+        store.pending = c.pending;
+        store.identity = c.storedIdentity;
+        store.unattended = UnattendedResume{L"quiet", L""};
+        DiagnosticSwitches switches;
+        RecordingSink sink;
+        const StoredWaitingList read = ReadWaitingList(store, switches, sink, c.discIdentity);
+        EXPECT_EQ(Narrow(ResumeHoldName(read.hold)), Narrow(ResumeHoldName(c.hold))) << c.name;
+        EXPECT_EQ(read.unattended.has_value(), c.unattendedRead) << c.name << ": the stored mode is taken only then";
+        EXPECT_EQ(Narrow(read.list), Narrow(c.list)) << c.name << ": the list is read all the same";
+    }
+}
+
 class FakeRestartSystem : public RestartSystem {
 public:
     std::wstring ProtectedHelperFolder() override {
@@ -106,38 +153,97 @@ public:
                         (unattended ? " unattended " + Narrow(UnattendedResumeText(unattended)) : std::string()));
         return recordWritten;
     }
-    void StartCommand(const std::wstring& commandLine) override { calls.push_back("start " + Narrow(commandLine)); }
+    bool WriteDiscIdentity(const std::wstring& identity) override {
+        if (!identity.empty()) calls.push_back("identity " + Narrow(identity));
+        return true;
+    }
+    bool MarkRestartPending() override {
+        calls.push_back("pending");
+        return true;
+    }
+    RestartCommandResult StartCommand(const std::wstring& commandLine) override {
+        calls.push_back("start " + Narrow(commandLine));
+        return commandResult;
+    }
 
     std::wstring folder = L"C:\\ProgramData\\Tavelin";
     bool folderMade = true;
     bool copied = true;
     bool runOnceSet = true;
     bool recordWritten = true;
+    RestartCommandResult commandResult{true, 0u};
     std::vector<std::string> calls;
 };
 
-TEST(RestartAndResume, WritesTheRecordAndRegistersTheHelperBeforeTheRestart) {
+// The record (with the disc and the pending mark) is written before RunOnce names the helper: a
+// crash between the two must not leave a helper that starts the program without a record.
+TEST(RestartAndResume, WritesTheRecordThenRegistersTheHelperThenRestarts) {
     FakeRestartSystem system;
     DiagnosticSwitches switches;
     RecordingSink sink;
-    EXPECT_EQ(RestartAndResume(system, L"D:", L"4@7@12", switches, sink), RestartStep::RestartScheduled);
+    ResumeDetails details;
+    details.discIdentity = L"ab12";
+    EXPECT_EQ(RestartAndResume(system, L"D:", L"4@7@12", switches, sink, details), RestartStep::RestartScheduled);
     const std::vector<std::string> expected = {
+        "record 4@7@12",
+        "identity ab12",
+        "pending",
         "folder",
         "replace D:\\Lib\\ReInst.exe -> C:\\ProgramData\\Tavelin\\ReInst.exe",
         "runonce C:\\ProgramData\\Tavelin\\ReInst.exe",
-        "record 4@7@12",
         "start shutdown -r -t 15",
     };
     EXPECT_EQ(system.calls, expected);
     EXPECT_TRUE(sink.messages.empty());
 }
 
-TEST(RestartAndResume, EmptyListIsANormalCompletion) {
+// Nothing waits: nothing is stored. Whether Windows restarts all the same is PlanRunEnd's to say.
+TEST(RestartAndResume, AnEmptyListStoresNothing) {
     FakeRestartSystem system;
     DiagnosticSwitches switches;
     RecordingSink sink;
     EXPECT_EQ(RestartAndResume(system, L"D:", L"", switches, sink), RestartStep::CompleteInstead);
     EXPECT_TRUE(system.calls.empty());
+}
+
+// The restart command's end is read: a refused restart keeps the record and RunOnce for a restart
+// made later; a restart left to someone else is not started at all.
+TEST(RestartAndResume, TheRestartCommandsResultDecidesTheStep) {
+    struct Case {
+        const char* name;
+        bool startRestart;
+        RestartCommandResult result;
+        RestartStep step;
+        bool started;
+    };
+    const Case cases[] = {
+        {"taken", true, {true, 0u}, RestartStep::RestartScheduled, true},
+        {"refused (one pending already)", true, {true, 1190u}, RestartStep::RestartRefused, true},
+        {"refused (denied by policy)", true, {true, 5u}, RestartStep::RestartRefused, true},
+        {"did not end", true, {true, std::nullopt}, RestartStep::RestartRefused, true},
+        {"command missing", true, {false, std::nullopt}, RestartStep::RestartRefused, true},
+        {"left to the caller", false, {true, 0u}, RestartStep::ResumeStored, false},
+    };
+    for (const Case& c : cases) {
+        FakeRestartSystem system;
+        system.commandResult = c.result;
+        DiagnosticSwitches switches;
+        RecordingSink sink;
+        ResumeDetails details;
+        details.startRestart = c.startRestart;
+        EXPECT_EQ(Narrow(RestartStepName(RestartAndResume(system, L"D:", L"4", switches, sink, details))),
+                  Narrow(RestartStepName(c.step)))
+            << c.name;
+        EXPECT_EQ(system.calls.back() == "start shutdown -r -t 15", c.started) << c.name;
+        EXPECT_NE(std::find(system.calls.begin(), system.calls.end(), "record 4"), system.calls.end()) << c.name;
+        EXPECT_NE(std::find(system.calls.begin(), system.calls.end(), "runonce C:\\ProgramData\\Tavelin\\ReInst.exe"),
+                  system.calls.end())
+            << c.name;
+    }
+    FakeRestartSystem refused;
+    refused.commandResult = {true, 1190u};
+    EXPECT_EQ(RestartWindows(refused), RestartStep::RestartRefused);
+    EXPECT_EQ(refused.calls, std::vector<std::string>{"start shutdown -r -t 15"});
 }
 
 // Any step that fails stops the restart, which would otherwise lose the rest of the list; the
@@ -152,15 +258,13 @@ TEST(RestartAndResume, AResumeThatCannotBeStoredDoesNotRestart) {
     const std::string replace = "replace D:\\Lib\\ReInst.exe -> C:\\ProgramData\\Tavelin\\ReInst.exe";
     const std::string runOnce = "runonce C:\\ProgramData\\Tavelin\\ReInst.exe";
     const Case cases[] = {
-        {"no protected folder", false, true, true, true, {"folder", "record 4"}, "Could not create temp dir"},
-        {"helper not copied", true, false, true, true, {"folder", replace, "record 4"},
+        {"no protected folder", false, true, true, true, {"record 4", "pending", "folder"}, "Could not create temp dir"},
+        {"helper not copied", true, false, true, true, {"record 4", "pending", "folder", replace},
          "Could not copy the restart helper"},
-        {"RunOnce refused", true, true, false, true, {"folder", replace, runOnce, "record 4"},
+        {"RunOnce refused", true, true, false, true, {"record 4", "pending", "folder", replace, runOnce},
          "Could not register the restart helper"},
-        {"record refused", true, true, true, false, {"folder", replace, runOnce, "record 4", "remove runonce"},
-         "Could not write the restart record"},
-        {"nothing works", false, true, true, false, {"folder", "record 4", "remove runonce"},
-         "Could not create temp dir"},
+        {"record refused", true, true, true, false, {"record 4", "remove runonce"}, "Could not write the restart record"},
+        {"nothing works", false, true, true, false, {"record 4", "remove runonce"}, "Could not write the restart record"},
     };
     for (const Case& c : cases) {
         for (bool showErrors : {false, true}) {
@@ -199,7 +303,7 @@ TEST(RestartAndResume, RunOnceCommandIsQuotedWhenThePathHasBlanks) {
         DiagnosticSwitches switches;
         RecordingSink sink;
         RestartAndResume(system, L"D:", L"4", switches, sink);
-        EXPECT_EQ(system.calls.at(2), c.runOnce) << Narrow(c.folder);
+        EXPECT_EQ(system.calls.at(4), c.runOnce) << Narrow(c.folder);
     }
 }
 
@@ -253,7 +357,28 @@ public:
     std::optional<UnattendedResume> ReadUnattendedValue() override {
         const auto value = values.find(kUnattendedValueName);
         if (value == values.end()) return std::nullopt;
-        return ParseUnattendedValue(value->second);
+        std::optional<UnattendedResume> read = ParseUnattendedValue(value->second);
+        if (read) read->noRestart = values.count(kNoRestartValueName) != 0;
+        return read;
+    }
+    std::wstring ReadDiscIdentity() override {
+        const auto value = values.find(kDiscIdentityValueName);
+        return value == values.end() ? std::wstring() : value->second;
+    }
+    bool RestartPending() override { return pending; }
+    bool WriteDiscIdentity(const std::wstring& identity) override {
+        FakeRestartSystem::WriteDiscIdentity(identity);
+        if (identity.empty()) {
+            values.erase(kDiscIdentityValueName);
+        } else {
+            values[kDiscIdentityValueName] = identity;
+        }
+        return true;
+    }
+    bool MarkRestartPending() override {
+        FakeRestartSystem::MarkRestartPending();
+        pending = true;
+        return true;
     }
     bool Store(const std::wstring& waitingList) override {
         if (waitingList.empty()) {
@@ -267,8 +392,10 @@ public:
     bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override {
         FakeRestartSystem::WriteRecord(waitingList, unattended);
         Store(waitingList);
+        values.erase(kNoRestartValueName);
         if (unattended) {
             values[kUnattendedValueName] = UnattendedValueData(*unattended);
+            if (unattended->noRestart) values[kNoRestartValueName] = L"1";
         } else {
             values.erase(kUnattendedValueName);
         }
@@ -276,6 +403,7 @@ public:
     }
 
     std::map<std::wstring, std::wstring> values;
+    bool pending = false;  // volatile: a restart clears it
 };
 
 StoredWaitingList ReadAtStart(MemoryRecord& record) {
@@ -288,9 +416,11 @@ TEST(UnattendedResume, ARestartOfAnUnattendedRunIsResumedUnattended) {
     MemoryRecord record;
     DiagnosticSwitches switches;
     RecordingSink sink;
-    ASSERT_EQ(RestartAndResume(record, L"D:", L"4@7", switches, sink, UnattendedResume{L"quiet", L"C:\\d.log"}),
-              RestartStep::RestartScheduled);
-    EXPECT_EQ(record.calls.at(3), "record 4@7 unattended quiet, log C:\\d.log");
+    ResumeDetails details;
+    details.unattended = UnattendedResume{L"quiet", L"C:\\d.log"};
+    ASSERT_EQ(RestartAndResume(record, L"D:", L"4@7", switches, sink, details), RestartStep::RestartScheduled);
+    EXPECT_EQ(record.calls.at(0), "record 4@7 unattended quiet, log C:\\d.log");
+    record.pending = false;  // Windows restarted
 
     StoredWaitingList stored = ReadAtStart(record);
     EXPECT_EQ(Narrow(stored.list), "4@7");
@@ -312,13 +442,40 @@ TEST(UnattendedResume, ARestartOfAnUnattendedRunIsResumedUnattended) {
     EXPECT_FALSE(stored.unattended.has_value()) << "gone with the record";
 }
 
+// What a restart writes is what holds the next start back: before the restart nothing resumes;
+// after it the same disc resumes and another disc does not, silently.
+TEST(RestartAndResume, TheRecordNamesItsDiscAndWaitsForTheRestart) {
+    MemoryRecord record;
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    const std::wstring disc(64, L'c');
+    ResumeDetails details;
+    details.discIdentity = disc;
+    details.startRestart = false;  // the user answered No
+    ASSERT_EQ(RestartAndResume(record, L"D:", L"4@7", switches, sink, details), RestartStep::ResumeStored);
+
+    EXPECT_EQ(ReadWaitingList(record, switches, sink, disc).hold, ResumeHold::RestartFirst);
+    record.pending = false;  // Windows restarted
+    EXPECT_EQ(ReadWaitingList(record, switches, sink, disc).hold, ResumeHold::None);
+    EXPECT_EQ(ReadWaitingList(record, switches, sink, std::wstring(64, L'd')).hold, ResumeHold::OtherDisc);
+
+    // A later record written without an identity is not taken for this disc's.
+    RestartAndResume(record, L"D:", L"7", switches, sink);
+    record.pending = false;
+    EXPECT_EQ(record.values.count(kDiscIdentityValueName), 0u);
+    EXPECT_EQ(ReadWaitingList(record, switches, sink, std::wstring(64, L'd')).hold, ResumeHold::None);
+}
+
 TEST(UnattendedResume, ARestartOfAWindowRunLeavesNoUnattendedValue) {
     MemoryRecord record;
     DiagnosticSwitches switches;
     RecordingSink sink;
     // A record left by an unattended run is written again by a run in the window.
-    RestartAndResume(record, L"D:", L"4@7", switches, sink, UnattendedResume{L"passive", L""});
+    ResumeDetails details;
+    details.unattended = UnattendedResume{L"passive", L""};
+    RestartAndResume(record, L"D:", L"4@7", switches, sink, details);
     RestartAndResume(record, L"D:", L"7", switches, sink);
+    record.pending = false;
     const StoredWaitingList stored = ReadAtStart(record);
     EXPECT_EQ(Narrow(stored.list), "7");
     EXPECT_EQ(stored.mode, ResumeMode::Automatic);
@@ -370,10 +527,12 @@ TEST(LoggedRestartRecord, ReadingTellsWhatWasFound) {
     const Case cases[] = {
         {"a list", WaitingListRead::Read, L" 4@7 ", true,
          {"Restart record read: waiting list \" 4@7 \"", "Restart record can be rewritten and deleted",
+          "Restart record: no restart pending since it was written", "Restart record's disc: not named (any disc)",
           "Restart record's unattended run: none"},
          "Automatic"},
         {"a list that cannot be removed", WaitingListRead::Read, L"4", false,
-         {"Restart record read: waiting list \"4\"", "Restart record cannot be rewritten or deleted by this program"},
+         {"Restart record read: waiting list \"4\"", "Restart record cannot be rewritten or deleted by this program",
+          "Restart record: no restart pending since it was written", "Restart record's disc: not named (any disc)"},
          "AskFirst"},
         {"no record", WaitingListRead::KeyMissing, L"", true,
          {"Restart record: none (HKLM\\SOFTWARE\\Tavelin does not open)"}, "None"},
@@ -425,15 +584,17 @@ TEST(LoggedRestartRecord, EveryStepOfARestartWithItsResult) {
         "Restart helper copied from D:\\Lib\\ReInst.exe to C:\\ProgramData\\Tavelin\\ReInst.exe: ";
     const Case cases[] = {
         {"scheduled", true, true, true,
-         {"Restart helper folder: C:\\ProgramData\\Tavelin", copied + "done",
+         {"Restart record written, waiting list \"4@7\": done", "Restart record's disc removed (unknown): done",
+          "Restart pending mark HKLM\\SOFTWARE\\TavelinRestartPending set: done",
+          "Restart helper folder: C:\\ProgramData\\Tavelin", copied + "done",
           "RunOnce \"Tavelin\" set to C:\\ProgramData\\Tavelin\\ReInst.exe: done",
-          "Restart record written, waiting list \"4@7\": done", "Restart command: shutdown -r -t 15"}},
+          "Restart command: shutdown -r -t 15", "Restart command exit code 0: Windows restarts"}},
         {"helper not copied", true, false, true,
-         {"Restart helper folder: C:\\ProgramData\\Tavelin", copied + "failed",
-          "Restart record written, waiting list \"4@7\": done"}},
+         {"Restart record written, waiting list \"4@7\": done", "Restart record's disc removed (unknown): done",
+          "Restart pending mark HKLM\\SOFTWARE\\TavelinRestartPending set: done",
+          "Restart helper folder: C:\\ProgramData\\Tavelin", copied + "failed"}},
         {"nothing works", false, true, false,
-         {"Restart helper folder: none could be prepared", "Restart record written, waiting list \"4@7\": failed",
-          "RunOnce \"Tavelin\" removed"}},
+         {"Restart record written, waiting list \"4@7\": failed", "RunOnce \"Tavelin\" removed"}},
     };
     for (const Case& c : cases) {
         FakeRestartSystem real;
@@ -455,13 +616,18 @@ TEST(LoggedRestartRecord, TheUnattendedRunWrittenAndRead) {
     LoggedRestartSystem system(real, memory.Log());
     DiagnosticSwitches switches;
     RecordingSink sink;
-    RestartAndResume(system, L"D:", L"4", switches, sink, UnattendedResume{L"quiet", L"C:\\d.log"});
-    EXPECT_TRUE(memory.Has("Restart record written, waiting list \"4\", unattended run quiet, log C:\\d.log: done"))
+    ResumeDetails details;
+    details.unattended = UnattendedResume{L"quiet", L"C:\\d.log", true};
+    RestartAndResume(system, L"D:", L"4", switches, sink, details);
+    EXPECT_TRUE(memory.Has("Restart record written, waiting list \"4\", unattended run quiet, log C:\\d.log, "
+                           "norestart: done"))
         << memory.Joined();
+    real.pending = false;
     LoggedRestartRecordStore store(real, memory.Log());
     const StoredWaitingList stored = ReadWaitingList(store, switches, sink);
     ASSERT_TRUE(stored.unattended.has_value());
-    EXPECT_EQ(memory.Lines().back(), "Restart record's unattended run: quiet, log C:\\d.log");
+    EXPECT_EQ(memory.Lines().back(), "Restart record's unattended run: quiet, log C:\\d.log, norestart");
+    EXPECT_TRUE(stored.unattended->noRestart) << "the resumed run does not restart whoever logged on";
 }
 
 // The restart may be the end of everything in the system's cache: the log is on the disk first.
@@ -469,9 +635,9 @@ TEST(LoggedRestartRecord, TheLogIsOnTheDiskBeforeTheRestartCommandStarts) {
     MemoryRunLog memory;
     struct CheckingSystem : FakeRestartSystem {
         explicit CheckingSystem(MemoryRunLog& log) : m_log(log) {}
-        void StartCommand(const std::wstring& commandLine) override {
+        RestartCommandResult StartCommand(const std::wstring& commandLine) override {
             persistedAtStart = m_log.persists > 0 && m_log.persistedSize == m_log.bytes.size();
-            FakeRestartSystem::StartCommand(commandLine);
+            return FakeRestartSystem::StartCommand(commandLine);
         }
         MemoryRunLog& m_log;
         bool persistedAtStart = false;

@@ -38,6 +38,7 @@ public:
 
 void RemoveRestartTraces() {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kRestartPendingKeyPath);
     UniqueKey runOnce;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, 0, KEY_SET_VALUE | kProgramView, runOnce.Receive()) == ERROR_SUCCESS) {
         RegDeleteValueW(runOnce.Get(), kRunOnceValueName);
@@ -170,6 +171,56 @@ TEST_F(RestartRecord, AnUnattendedRunIsRememberedBesideTheList) {
     EXPECT_FALSE(ReadAtStart().unattended.has_value());
 }
 
+// The disc's identity and /norestart are values of their own beside the list, which an older
+// program passes over; the pending mark is a key Windows forgets at its restart (a volatile key,
+// which is why it cannot hold a key that is kept), and a start before the restart resumes nothing.
+TEST_F(RestartRecord, TheDiscTheRestartAndNoRestartAreKeptBesideTheList) {
+    const std::wstring disc(64, L'e');
+    Win32RestartSystem system(L"C:\\Disc\\setup.exe");
+    ASSERT_TRUE(system.WriteRecord(L"4@7", UnattendedResume{L"quiet", L"", true}));
+    ASSERT_TRUE(system.WriteDiscIdentity(disc));
+    ASSERT_TRUE(system.MarkRestartPending());
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kDiscIdentityValueName).text, disc);
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kDiscIdentityValueName).type, static_cast<DWORD>(REG_SZ));
+    DWORD type = 0;
+    EXPECT_EQ(ReadRawValue(kUnattendedValueName, type), std::wstring(L"quiet\0\0", 7)) << "as older programs read it";
+
+    UniqueKey child;
+    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kRestartPendingKeyPath) + L"\\Kept").c_str(), 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_WRITE | kProgramView, nullptr, child.Receive(), nullptr),
+              ERROR_CHILD_MUST_BE_VOLATILE)
+        << "the mark is volatile: a restart clears it";
+
+    Win32RestartRecordStore store;
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    StoredWaitingList read = ReadWaitingList(store, switches, sink, disc);
+    EXPECT_EQ(read.hold, ResumeHold::RestartFirst);
+
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kRestartPendingKeyPath);  // what the restart does
+    read = ReadWaitingList(store, switches, sink, disc);
+    EXPECT_EQ(read.hold, ResumeHold::None);
+    ASSERT_TRUE(read.unattended.has_value());
+    EXPECT_TRUE(read.unattended->noRestart);
+    EXPECT_EQ(ReadWaitingList(store, switches, sink, std::wstring(64, L'f')).hold, ResumeHold::OtherDisc);
+
+    // The resumed run's rewrite keeps what the record says; a record it writes anew names its disc.
+    ASSERT_TRUE(Win32RemainderRecord(L"C:\\Disc\\setup.exe").Store(L"7"));
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kDiscIdentityValueName).text, disc);
+    ASSERT_TRUE(system.MarkRestartPending());
+    EXPECT_TRUE(DeleteRestartRecord());
+    EXPECT_FALSE(store.RestartPending()) << "the mark goes with the record";
+    ASSERT_TRUE(Win32RemainderRecord(L"C:\\Disc\\setup.exe", disc).Store(L"7"));
+    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kDiscIdentityValueName).text, disc);
+
+    ASSERT_TRUE(system.WriteRecord(L"7", UnattendedResume{L"quiet", L""}));
+    ASSERT_TRUE(system.WriteDiscIdentity(L""));
+    EXPECT_FALSE(ReadText(kRestartRecordKeyPath, kDiscIdentityValueName).found);
+    read = ReadWaitingList(store, switches, sink, disc);
+    ASSERT_TRUE(read.unattended.has_value());
+    EXPECT_FALSE(read.unattended->noRestart) << "an earlier run's /norestart is not kept";
+}
+
 // Only a list of texts naming a known mode resumes unattended: anything else resumes in the window.
 TEST_F(RestartRecord, AnUnattendedValueNotUnderstoodIsIgnored) {
     struct Case {
@@ -277,7 +328,10 @@ std::string ReadTextFile(const std::wstring& path) {
 class RecordedRestart : public Win32RestartSystem {
 public:
     using Win32RestartSystem::Win32RestartSystem;
-    void StartCommand(const std::wstring& commandLine) override { started.push_back(commandLine); }
+    RestartCommandResult StartCommand(const std::wstring& commandLine) override {
+        started.push_back(commandLine);
+        return RestartCommandResult{true, 0u};
+    }
     std::vector<std::wstring> started;
 };
 

@@ -123,22 +123,18 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
         ClickListCell(GetDlgItem(window, 1007), 2, 0);  // the third stays out
         ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
 
-        // The restart record is written once the first item is done; the program stays open.
-        std::wstring waiting;
-        for (int i = 0; i < 600 && (waiting = ReadRegistryString(L"SOFTWARE\\Tavelin", L"InstallWaitingList")) == L"<no key>"; ++i) {
-            Sleep(100);
-        }
-        EXPECT_EQ(waiting, L"2@4");
-        // The program's path is stored right after the list.
-        std::wstring programPath;
-        for (int i = 0; i < 100 && (programPath = ReadRegistryString(L"SOFTWARE\\Tavelin", L"FullPathName")) == L"<no value>";
-             ++i) {
-            Sleep(100);
-        }
-        EXPECT_EQ(programPath, disc.ProgramPath());
+        // The restart record is written once the first item is done, then the user is asked: a
+        // restart closes whatever else is open.
+        HWND restart = WaitForQuestion(program);
+        ASSERT_NE(restart, nullptr);
+        EXPECT_EQ(MessageBoxText(restart), L"Windows must restart to finish installing. Restart now?");
+        EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Tavelin", L"InstallWaitingList"), L"2@4");
+        EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Tavelin", L"FullPathName"), disc.ProgramPath());
         const std::wstring runOnce =
             ReadRegistryString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Tavelin");
         EXPECT_NE(runOnce.find(L"\\Tavelin\\ReInst.exe"), std::wstring::npos) << runOnce.size();
+        EXPECT_EQ(WaitForRecordedStart(L"shutdown", 0), L"") << "nothing restarts before the answer";
+        Answer(restart, IDYES);
         EXPECT_EQ(WaitForRecordedStart(L"shutdown"), L"shutdown -r -t 15");
         EXPECT_TRUE(SamePath(RecordedStartPath(L"shutdown"), SystemFolderAsRunFrom() + L"\\shutdown.exe"))
             << ::testing::PrintToString(RecordedStartPath(L"shutdown"));
@@ -149,6 +145,7 @@ TEST_F(Installation, ARestartStoresTheRestAndTheNextStartResumesIt) {
     }
 
     // Started again after the restart: exactly the stored items are checked and installed at once.
+    ForgetPendingRestart();
     RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
     HWND reboot = WaitForQuestion(resumed);
     ASSERT_NE(reboot, nullptr);
@@ -182,6 +179,9 @@ TEST_F(Installation, InstallersCodesCountWhereTheDiscSaysWhatTheyMean) {
     ASSERT_EQ(ClickStartAndAnswer(program, window), L"Install now?");
 
     // The restart code ends the run with the fourth item stored for after the restart.
+    HWND restart = WaitForQuestion(program);
+    ASSERT_NE(restart, nullptr);
+    Answer(restart, IDYES);
     EXPECT_EQ(WaitForRecordedStart(L"shutdown"), L"shutdown -r -t 15");
     EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Tavelin", L"InstallWaitingList"), L"4");
     EXPECT_EQ(Statuses(window), L"Strict:Failed | Lenient:Done | Restarting:Done | Later:");

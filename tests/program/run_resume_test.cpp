@@ -131,6 +131,7 @@ protected:
     static void RemoveRecord() {
         UnlockRecord();
         DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
+        ForgetPendingRestart();
     }
 };
 class Resume : public WithoutRecord {};
@@ -403,6 +404,101 @@ TEST_F(RunGuard, ClosingDuringARunAsksAndStopsAfterTheCurrentItem) {
     EXPECT_EQ(Statuses(resumed.FindMainWindow()), L"Second:Done | Third:Done");
     Answer(reboot, IDNO);
     EXPECT_TRUE(resumed.WaitForExit());
+}
+
+const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// A restart closes whatever the user has open, so the window asks first. No keeps everything for
+// the next restart and ends the program; a start before that restart resumes nothing and offers
+// the restart again; the start after it resumes.
+TEST_F(RunGuard, TheRestartQuestionsNoKeepsTheRecordAndRunOnceAndEnds) {
+    const TestDisc disc = MakeDisc(L"guard-restart-no",
+                                   Application("RestartNo", 1, "First", "Restart=1\r\n") +
+                                       Application("RestartNo", 2, "Second") + Application("RestartNo", 3, "Third"),
+                                   3);
+    ASSERT_TRUE(WatchTheRestartCommand());
+    {
+        RunningProgram program(disc.ProgramPath(), L"setup.exe");
+        HWND ask = StartTheRunAndTakeTheNextBox(program);
+        ASSERT_NE(ask, nullptr);
+        EXPECT_EQ(MessageBoxText(ask), L"Windows must restart to finish installing. Restart now?");
+        Answer(ask, IDNO);
+        EXPECT_TRUE(program.WaitForExit(30000)) << "No ends the program";
+        EXPECT_EQ(program.ExitCode(), 3010u);
+    }
+    EXPECT_EQ(WaitForRecordedStart(L"shutdown", 0), L"") << "no restart";
+    EXPECT_EQ(InstalledVersion("RestartNo", 1), L"2.0");
+    EXPECT_EQ(StoredWaitingList(), L"2@3");
+    EXPECT_NE(ReadRegistryString(kRunOnce, L"Tavelin").find(L"ReInst.exe"), std::wstring::npos);
+
+    {
+        RunningProgram early(disc.ProgramPath(), L"setup.exe");
+        HWND ask = WaitForQuestion(early);
+        ASSERT_NE(ask, nullptr);
+        EXPECT_EQ(MessageBoxText(ask), L"Windows must restart to finish installing. Restart now?");
+        Answer(ask, IDNO);
+        EXPECT_TRUE(early.WaitForExit(30000));
+        EXPECT_EQ(early.ExitCode(), 3010u);
+    }
+    EXPECT_EQ(InstalledVersion("RestartNo", 2), L"<no key>") << "nothing resumes before the restart";
+    EXPECT_EQ(StoredWaitingList(), L"2@3");
+
+    ForgetPendingRestart();
+    RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
+    HWND reboot = WaitForQuestion(resumed);
+    ASSERT_NE(reboot, nullptr);
+    EXPECT_EQ(MessageBoxText(reboot), L"Reboot?");
+    EXPECT_EQ(Statuses(resumed.FindMainWindow()), L"Second:Done | Third:Done");
+    Answer(reboot, IDNO);
+    EXPECT_TRUE(resumed.WaitForExit());
+    EXPECT_EQ(WaitForRecordedStart(L"shutdown", 0), L"");
+}
+
+// One driver that needs a restart, last in the list: a quiet run restarts Windows and says so.
+TEST_F(RunGuard, AQuietRunRestartsForItsLastItem) {
+    const TestDisc disc = MakeDisc(L"guard-quiet-last",
+                                   Application("QuietLast", 1, "First") +
+                                       Application("QuietLast", 2, "Second", "Restart=1\r\n"),
+                                   2);
+    ASSERT_TRUE(WatchTheRestartCommand());
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 1641u);
+    EXPECT_EQ(WaitForRecordedStart(L"shutdown", 0), L"shutdown -r -t 15");
+    EXPECT_EQ(InstalledVersion("QuietLast", 2), L"2.0");
+    EXPECT_FALSE(RegistryKeyExists(kRecordKey)) << "nothing waits for the restart";
+}
+
+// The user's choice for a record another disc left: Yes installs this disc's items of its numbers.
+TEST_F(RunGuard, ARecordOfAnotherDiscIsResumedOnlyWhenTheUserSaysSo) {
+    const TestDisc disc = MakeDisc(L"guard-other-disc",
+                                   Application("Other", 1, "First") + Application("Other", 2, "Second"), 2);
+    for (const int answer : {IDNO, IDYES}) {
+        StoreRecord(disc, L"2");
+        SetRegistryString(kRecordKey, L"DiscIdentity", std::wstring(64, L'0'));
+        RunningProgram program(disc.ProgramPath(), L"setup.exe");
+        HWND ask = WaitForQuestion(program);
+        ASSERT_NE(ask, nullptr);
+        const std::wstring text = MessageBoxText(ask);
+        EXPECT_EQ(text.rfind(L"Items of another driver disc are waiting to be installed.", 0), 0u) << Narrow(text);
+        EXPECT_NE(text.find(L"\n    Second\n"), std::wstring::npos) << Narrow(text);
+        Answer(ask, answer);
+        if (answer == IDNO) {
+            HWND window = program.WaitForMainWindow();
+            ASSERT_NE(window, nullptr);
+            EXPECT_EQ(InstalledVersion("Other", 2), L"<no key>");
+            EXPECT_EQ(StoredWaitingList(), L"2") << "left in place";
+            EXPECT_TRUE(program.Close());
+            continue;
+        }
+        HWND reboot = WaitForQuestion(program);
+        ASSERT_NE(reboot, nullptr);
+        EXPECT_EQ(Statuses(program.FindMainWindow()), L"First: | Second:Done");
+        Answer(reboot, IDNO);
+        EXPECT_TRUE(program.WaitForExit());
+    }
+    EXPECT_EQ(InstalledVersion("Other", 1), L"<no key>");
+    EXPECT_FALSE(RegistryKeyExists(kRecordKey));
 }
 
 // The completion codes acted at once: "Reboot?" while an installer ran. Start during a run killed

@@ -17,11 +17,11 @@ std::string AppKey(const std::string& set, int number) {
 }
 
 // An application the sample installer installs by writing the version detection reads.
-std::string Application(const std::string& set, int number) {
+std::string Application(const std::string& set, int number, int delayMs = 100) {
     return "[Item_" + std::to_string(number) + "]\r\nType=OPTIONAL_APPLICATION\r\nTitle_ENG=App " +
            std::to_string(number) + "\r\nVersion=2.0\r\nVersion_Path=" + AppKey(set, number) +
-           "\\Version\r\nSlient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay 100 /set " + AppKey(set, number) +
-           " Version 2.0\r\n";
+           "\\Version\r\nSlient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay " + std::to_string(delayMs) +
+           " /set " + AppKey(set, number) + " Version 2.0\r\n";
 }
 
 std::string MissingInstaller(int number) {
@@ -90,7 +90,7 @@ TEST(Unattended, ASecondCopyGives1618) {
         EXPECT_EQ(second.ExitCode(), 1618u);
     }
     EXPECT_TRUE(first.Close());
-    EXPECT_EQ(first.ExitCode(), 0u) << "closed without a run";
+    EXPECT_EQ(first.ExitCode(), 1602u) << "closed without a run while its item was offered: declined";
     EXPECT_EQ(Installed("Second", 1), L"<no key>");
 }
 
@@ -154,7 +154,21 @@ TEST(Unattended, NoRestartStoresTheRestAndTheLogonsRunOnceResumesItQuietly) {
     EXPECT_EQ(Installed("NoRestart", 1), L"2.0");
     ASSERT_EQ(Installed("NoRestart", 2), L"<no key>");
     EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"2");
+    DWORD type = 0;
+    ReadRegistryString(kRecordKey, L"UnattendedNoRestart", &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD)) << "the resumed run must not restart whoever logged on";
 
+    // Started again before the restart: nothing of the record is installed yet, and the caller is
+    // told again that Windows must restart.
+    {
+        RunningProgram early(disc.ProgramPath(), L"setup.exe /quiet");
+        EXPECT_TRUE(early.EndsWithoutShowingAnyWindow(60000));
+        EXPECT_EQ(early.ExitCode(), 3010u);
+    }
+    EXPECT_EQ(Installed("NoRestart", 2), L"<no key>");
+    EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"2") << "the record waits for the restart";
+
+    ForgetPendingRestart();
     std::wstring command = ReadRegistryString(kRunOnce, L"Tavelin");
     ASSERT_NE(command, L"<no value>") << "the helper resumes after the restart";
     DeleteRegistryValue(kRunOnce, L"Tavelin");
@@ -184,6 +198,86 @@ TEST(Unattended, NoRestartStoresTheRestAndTheLogonsRunOnceResumesItQuietly) {
     EXPECT_EQ(Installed("NoRestart", 2), L"2.0");
     EXPECT_FALSE(RegistryKeyExists(kRecordKey)) << "a run that is through leaves no record";
     DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
+}
+
+// The commonest disc: one driver that needs a restart, and it is the last item. Nothing waits for
+// the restart, but the restart is still needed, and the caller who forbade it is told so.
+TEST(Unattended, ARestartNeededByTheLastItemGives3010UnderNoRestart) {
+    const TestDisc disc =
+        MakeDisc(L"quiet-last-restart", Application("LastRestart", 1) + Application("LastRestart", 2) + "Restart=1\r\n", 2);
+    const std::wstring log = disc.DiscRoot() + L"\\..\\quiet-last-restart.log";
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /norestart /log \"" + log + L"\"");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 3010u);
+    EXPECT_EQ(Installed("LastRestart", 1), L"2.0");
+    EXPECT_EQ(Installed("LastRestart", 2), L"2.0");
+    EXPECT_FALSE(RegistryKeyExists(L"SOFTWARE\\Tavelin")) << "nothing waits: no record";
+    const std::string text = ReadFileBytes(log);
+    EXPECT_NE(text.find("Windows must restart to finish it (/norestart)"), std::string::npos) << text;
+}
+
+// Closing a passive window answers "stop and close" by itself: the run ends after the item being
+// installed, and the code says that items were left.
+TEST(Unattended, AStoppedPassiveRunGives1602) {
+    const TestDisc disc =
+        MakeDisc(L"passive-stopped", Application("Stopped", 1, 4000) + Application("Stopped", 2), 2);
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /passive");
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    Sleep(1500);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(60000));
+    EXPECT_EQ(program.ExitCode(), 1602u);
+    EXPECT_EQ(Installed("Stopped", 1), L"2.0") << "the item that ran was finished";
+    EXPECT_EQ(Installed("Stopped", 2), L"<no key>");
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\Tavelin", L"InstallWaitingList"), L"2") << "kept for the next start";
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tavelin", RegistryView::View32);
+}
+
+// A record left by another disc built with this program: its item numbers mean other items here.
+// An unattended start leaves it alone and installs what it was asked to, and says so.
+TEST(Unattended, ARecordOfAnotherDiscIsLeftAlone) {
+    const wchar_t kRecordKey[] = L"SOFTWARE\\Tavelin";
+    const TestDisc disc = MakeDisc(L"quiet-other-disc", Application("OtherDisc", 1) + Application("OtherDisc", 2), 2);
+    ForgetPendingRestart();
+    SetRegistryString(kRecordKey, L"InstallWaitingList", L"1");
+    SetRegistryString(kRecordKey, L"FullPathName", L"E:\\setup.exe");
+    SetRegistryString(kRecordKey, L"DiscIdentity", std::wstring(64, L'0'));
+    const std::wstring log = disc.DiscRoot() + L"\\..\\quiet-other-disc.log";
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /items 2 /log \"" + log + L"\"");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(Installed("OtherDisc", 1), L"<no key>") << "nothing of the record is installed";
+    EXPECT_EQ(Installed("OtherDisc", 2), L"2.0");
+    EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"1") << "the record is left";
+    const std::string text = ReadFileBytes(log);
+    EXPECT_NE(text.find("The restart record belongs to another disc"), std::string::npos) << text;
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kRecordKey, RegistryView::View32);
+}
+
+// Windows waits for a restart already (servicing's mark, in the 64-bit view where Windows keeps
+// it): the window says so where descriptions go before Start, and an unattended run reports the
+// restart at its end although no item asked for one. It does not restart Windows for it.
+TEST(Unattended, ARestartPendingBeforeTheRunIsReported) {
+    const wchar_t kServicing[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing\\RebootPending";
+    const TestDisc disc = MakeDisc(L"quiet-pending", Application("Pending", 1), 1);
+    UniqueKey mark;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kServicing, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                              mark.Receive(), nullptr),
+              ERROR_SUCCESS);
+    {
+        RunningProgram window(disc.ProgramPath(), L"setup.exe");
+        HWND main = window.WaitForMainWindow();
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(ReadControl(main, 1010).text.rfind(L"Windows is waiting for a restart", 0), 0u)
+            << Narrow(ReadControl(main, 1010).text);
+        EXPECT_TRUE(window.Close());
+    }
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet");
+    EXPECT_TRUE(program.EndsWithoutShowingAnyWindow(60000));
+    EXPECT_EQ(program.ExitCode(), 3010u);
+    EXPECT_EQ(Installed("Pending", 1), L"2.0");
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, kServicing, RegistryView::View64);
 }
 
 }  // namespace

@@ -43,6 +43,10 @@ bool RegistryKeyExists(const std::wstring& path) {
     return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | kProgramView, key.Receive()) == ERROR_SUCCESS;
 }
 
+void ForgetPendingRestart() {
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TavelinRestartPending", RegistryView::View32);
+}
+
 void CreateRegistryKey(const std::wstring& path) {
     UniqueKey key;
     RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | kProgramView, nullptr, key.Receive(),

@@ -22,6 +22,9 @@ std::wstring ReadRegistryString(const std::wstring& path, const wchar_t* name, D
 void DeleteRegistryValue(const std::wstring& path, const wchar_t* name);
 
 bool RegistryKeyExists(const std::wstring& path);
+// What Windows' restart does to the program's mark of a restart still to come (a volatile key,
+// SOFTWARE\TavelinRestartPending): it is gone. Wine keeps volatile keys until its server ends.
+void ForgetPendingRestart();
 void CreateRegistryKey(const std::wstring& path);
 
 // A present device: SYSTEM\CurrentControlSet\Enum\<device>\<instance> with its class and hardware
