@@ -26,8 +26,9 @@ std::wstring FolderOf(const std::wstring& path) {
     return lastBackslash == std::wstring::npos ? std::wstring() : path.substr(0, lastBackslash);
 }
 
-// A relative /log path names a file in the folder the program was started from; the record keeps
-// the full path, since the run resumed after a restart starts from another folder.
+// A relative /log or /report path names a file in the folder the program was started from: the
+// program makes the disc its current folder, and the record keeps the full path, since the run
+// resumed after a restart starts from another folder.
 std::wstring FullPathOf(const std::wstring& path) {
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0) return path;
@@ -44,12 +45,6 @@ std::wstring DottedVersion(std::wstring version) {
         if (c == L',') c = L'.';
     }
     return version.empty() ? L"unknown" : version;
-}
-
-std::wstring FullPathOf(const std::wstring& path) {
-    wchar_t full[MAX_PATH * 4] = {};
-    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
-    return length == 0 || length >= MAX_PATH * 4 ? path : std::wstring(full, length);
 }
 
 }  // namespace
