@@ -176,6 +176,18 @@ TEST_F(Resume, SixtyStoredItemsAreResumed) {
     EXPECT_FALSE(RegistryKeyExists(kRecordKey)) << "a run that is through leaves no record";
 }
 
+// Started again, a stored run resumes by itself: it ends with the "Reboot?" question over the rows
+// it ran, answered No, and the program ends.
+void ExpectTheResumedRunEndsAskingReboot(const TestDisc& disc, const wchar_t* statuses) {
+    RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
+    HWND reboot = WaitForQuestion(resumed);
+    ASSERT_NE(reboot, nullptr);
+    EXPECT_EQ(MessageBoxText(reboot), L"Reboot?");
+    EXPECT_EQ(Statuses(resumed.FindMainWindow()), statuses);
+    Answer(reboot, IDNO);
+    EXPECT_TRUE(resumed.WaitForExit());
+}
+
 // The record was deleted as soon as it was read: a resumed run that died lost its rest.
 TEST_F(Resume, AnInterruptedResumedRunResumesExactlyTheRemainder) {
     const TestDisc disc = MakeDisc(L"resume-killed",
@@ -194,13 +206,7 @@ TEST_F(Resume, AnInterruptedResumedRunResumesExactlyTheRemainder) {
     EXPECT_EQ(InstalledVersion("Killed", 2), L"2.0");
     EXPECT_EQ(InstalledVersion("Killed", 3), L"<no key>");
 
-    RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
-    HWND reboot = WaitForQuestion(resumed);
-    ASSERT_NE(reboot, nullptr);
-    EXPECT_EQ(MessageBoxText(reboot), L"Reboot?");
-    EXPECT_EQ(Statuses(resumed.FindMainWindow()), L"Third:Done | Fourth:Done");
-    Answer(reboot, IDNO);
-    EXPECT_TRUE(resumed.WaitForExit());
+    ExpectTheResumedRunEndsAskingReboot(disc, L"Third:Done | Fourth:Done");
     EXPECT_EQ(InstalledVersion("Killed", 4), L"2.0");
     EXPECT_FALSE(RegistryKeyExists(kRecordKey));
 }
@@ -397,13 +403,7 @@ TEST_F(RunGuard, ClosingDuringARunAsksAndStopsAfterTheCurrentItem) {
     EXPECT_EQ(InstalledVersion("Close", 2), L"<no key>");
     EXPECT_EQ(StoredWaitingList(), L"2@3");
 
-    RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
-    HWND reboot = WaitForQuestion(resumed);
-    ASSERT_NE(reboot, nullptr);
-    EXPECT_EQ(MessageBoxText(reboot), L"Reboot?");
-    EXPECT_EQ(Statuses(resumed.FindMainWindow()), L"Second:Done | Third:Done");
-    Answer(reboot, IDNO);
-    EXPECT_TRUE(resumed.WaitForExit());
+    ExpectTheResumedRunEndsAskingReboot(disc, L"Second:Done | Third:Done");
 }
 
 const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
@@ -444,13 +444,7 @@ TEST_F(RunGuard, TheRestartQuestionsNoKeepsTheRecordAndRunOnceAndEnds) {
     EXPECT_EQ(StoredWaitingList(), L"2@3");
 
     ForgetPendingRestart();
-    RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
-    HWND reboot = WaitForQuestion(resumed);
-    ASSERT_NE(reboot, nullptr);
-    EXPECT_EQ(MessageBoxText(reboot), L"Reboot?");
-    EXPECT_EQ(Statuses(resumed.FindMainWindow()), L"Second:Done | Third:Done");
-    Answer(reboot, IDNO);
-    EXPECT_TRUE(resumed.WaitForExit());
+    ExpectTheResumedRunEndsAskingReboot(disc, L"Second:Done | Third:Done");
     EXPECT_EQ(WaitForRecordedStart(L"shutdown", 0), L"");
 }
 
