@@ -16,8 +16,8 @@ set -euo pipefail
 arch="$1"
 shift
 case "$arch" in
-    x86) objdump=i686-w64-mingw32-objdump; format="pei-i386"; minor=1; kind="32-bit PE" ;;
-    x64) objdump=x86_64-w64-mingw32-objdump; format="pei-x86-64"; minor=2; kind="PE32+" ;;
+    x86) objdump=i686-w64-mingw32-objdump; format="pei-i386"; minor=1; kind="32-bit PE"; load_config_size=40 ;;
+    x64) objdump=x86_64-w64-mingw32-objdump; format="pei-x86-64"; minor=2; kind="PE32+"; load_config_size=70 ;;
     *) echo "check-program-image.sh: first argument is x86 or x64, not '$arch'" >&2; exit 2 ;;
 esac
 
@@ -63,6 +63,15 @@ for image in "${images[@]}"; do
         done
     done < <(grep "DLL Name:" <<<"$dump" | awk '{print $3}')
 
+    # Windows 10 1607 and later resolve the image's imports from the system folder only: no DLL
+    # planted beside it loads before its first line. The 32-bit structure stops at 64 bytes, the
+    # size Windows XP requires.
+    load_config="$(llvm-readobj --coff-load-config "$image")"
+    grep -qE "^\s+DependentLoadFlags: 0x800$" <<<"$load_config" ||
+        { echo "$image: its load configuration does not limit its imports to the system folder (DependentLoadFlags 0x800)"; status=1; }
+    grep -qE "^\s+Size: 0x$load_config_size$" <<<"$load_config" ||
+        { echo "$image: its load configuration is not 0x$load_config_size bytes"; status=1; }
+
     # Rows of the import tables: address, hint, name.
     imports="$(grep -E '^\s+[0-9a-f]+\s+[0-9]+\s+\S+' <<<"$dump" | awk '{print $3}')"
     for fn in $after_xp; do
@@ -70,7 +79,7 @@ for image in "${images[@]}"; do
     done
 done
 if [ $status -eq 0 ]; then
-    echo "$arch: $kind, subsystem 5.0$minor, system DLLs only, no post-XP imports: ${images[*]}"
+    echo "$arch: $kind, subsystem 5.0$minor, system DLLs only, no post-XP imports, imports from the system folder only: ${images[*]}"
     [ ${#elevated[@]} -eq 0 ] || echo "$arch: only DLLs never searched for beside the program: ${elevated[*]}"
 fi
 exit $status
