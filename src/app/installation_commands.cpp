@@ -68,6 +68,8 @@ void CTavelinDlg::OnStart() {
     settings.restorePoint = RestorePointPolicyOfRun();
     settings.discTitle = m_strCaption;
     settings.timeLimits = {m_nDiscInstallTimeout, m_options.timeoutSeconds};
+    // Nobody answers an unattended run's question: it stops when the disc is gone.
+    if (!Unattended()) settings.insertDiscQuestion = m_texts.Get(IDS_INSERT_DISC) + L"\n\n" + m_strDiscRoot + L"\\";
     const bool started = m_worker.Start(Window(), *m_runUi, m_pItemList, settings);
     m_hInstallThread = m_worker.ThreadHandle();
     if (!started) {
@@ -154,7 +156,8 @@ void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
     m_bAnyRunEnded = true;
     m_bRescanRequested = m_bRescanRequested || outcome.m_bRescanRequested;
     // An error between two items fails no row, but items were never run: a failure all the same.
-    m_bAnyItemFailed = m_bAnyItemFailed || outcome.anyFailed || outcome.stop == tavelin::RunStop::ByError;
+    m_bAnyItemFailed = m_bAnyItemFailed || outcome.anyFailed || outcome.stop == tavelin::RunStop::ByError ||
+                       outcome.stop == tavelin::RunStop::DiscMissing;
     const bool restartItem = outcome.code == tavelin::WM_INSTALLATION_RESTART;
     m_bRestartNeeded = m_bRestartNeeded || restartItem;
     NoteRunResults(outcome);
@@ -184,6 +187,15 @@ void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
         }
         if (m_bRestartNeeded) Log().Write(L"Windows must restart to finish installing; the user stopped the run");
         EndUnattended(m_nExitCode, L"the user stopped the run");
+        return;
+    }
+    if (outcome.stop == tavelin::RunStop::DiscMissing) {
+        // Without the disc nothing more can be installed, re-scanned or offered: the program ends.
+        if (!outcome.notRunStored) ShowMessage(tavelin::StoppedRunNotStoredText(TitlesOf(outcome.notRun)));
+        EndUnattended(m_nExitCode, outcome.notRunStored
+                                       ? L"the disc is not there; the items not installed wait in the restart record "
+                                         L"for the next start of the disc"
+                                       : L"the disc is not there; the items not installed could not be stored");
         return;
     }
     if (outcome.stop == tavelin::RunStop::ByError) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <utility>
 
+#include "install/disc_watch_win.h"
 #include "install/install_marker_win.h"
 #include "install/logged_restart_record.h"
 #include "install/process_launcher_win.h"
@@ -115,6 +116,27 @@ private:
     HWND m_dialog;
 };
 
+// The question for the disc, a box owned by the dialog and shown on its thread, so that the
+// window cannot be used while it is open; a dialog that is gone answers Cancel.
+class BridgedInsertDiscQuestion : public InsertDiscQuestion {
+public:
+    BridgedInsertDiscQuestion(HWND bridge, HWND dialog, const std::wstring& text, const std::wstring& title)
+        : m_bridge(bridge), m_dialog(dialog), m_text(text), m_title(title) {}
+    InsertDiscAnswer AskToInsertDisc() override {
+        int answer = IDCANCEL;
+        CallOnUiThread(m_bridge, [&](InstallRunUi&) {
+            answer = ShowApplicationMessageBox(m_dialog, m_text, m_title, MB_RETRYCANCEL | MB_ICONWARNING);
+        });
+        return answer == IDRETRY ? InsertDiscAnswer::Retry : InsertDiscAnswer::Cancel;
+    }
+
+private:
+    HWND m_bridge;
+    HWND m_dialog;
+    const std::wstring& m_text;
+    const std::wstring& m_title;
+};
+
 class WorkerMessageSink : public MessageSink {
 public:
     explicit WorkerMessageSink(const std::wstring& title) : m_title(title) {}
@@ -151,6 +173,11 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     control.restorePoint = &restorePoint;
     control.stopRequested = &context->stopRequested;
     control.timeLimits = context->settings.timeLimits;
+    Win32DiscWatch disc(context->settings.discRoot, context->settings.discIdentity);
+    BridgedInsertDiscQuestion insertDisc(context->bridge, context->dialog, context->settings.insertDiscQuestion,
+                                         context->settings.messageTitle);
+    control.disc = &disc;
+    if (!context->settings.insertDiscQuestion.empty()) control.insertDisc = &insertDisc;
 
     RunOutcome outcome;
     try {

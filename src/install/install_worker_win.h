@@ -49,6 +49,9 @@ struct InstallRunSettings {
     std::shared_ptr<RunLog> log;
     // The disc's default time limit for installers and /timeout (the items carry their own).
     RunTimeLimits timeLimits;
+    // What the window asks (Retry / Cancel) when the disc is gone before an item; empty in an
+    // unattended run, which asks nobody and stops.
+    std::wstring insertDiscQuestion;
 };
 
 // The timer the worker starts and stops on the dialog, and the period of its ticks.

@@ -6,6 +6,7 @@
 
 #include "config/text.h"
 #include "install/command_line.h"
+#include "install/disc_presence.h"
 #include "install/installer_result.h"
 #include "install/installer_seal.h"
 #include "install/waiting_list.h"
@@ -241,6 +242,7 @@ const wchar_t* RunStopName(RunStop stop) {
         case RunStop::None: return L"None";
         case RunStop::OnRequest: return L"OnRequest";
         case RunStop::ByError: return L"ByError";
+        case RunStop::DiscMissing: return L"DiscMissing";
     }
     return L"?";
 }
@@ -355,6 +357,14 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                 outcome.notRunStored = control.record != nullptr && control.record->Store(outcome.notRun);
                 return outcome;
             }
+            if (control.disc != nullptr && !WaitForDisc(*control.disc, control.insertDisc, services.log,
+                                                        L"Row " + DecimalText(row + 1))) {
+                // Not run, so not failed: the item and the rest wait for the disc in the record.
+                outcome.stop = RunStop::DiscMissing;
+                outcome.notRun = WaitingListFrom(items, list, row);
+                outcome.notRunStored = control.record != nullptr && control.record->Store(outcome.notRun);
+                return outcome;
+            }
 
             currentRow = row;
             lastBegunRow = row;
@@ -445,6 +455,10 @@ std::wstring RunOutcomeText(const RunOutcome& outcome) {
             break;
         case RunStop::ByError:
             text = L"stopped by an error, not run " + (outcome.notRun.empty() ? L"none" : outcome.notRun);
+            break;
+        case RunStop::DiscMissing:
+            text = L"stopped, the disc is not there, not run " + (outcome.notRun.empty() ? L"none" : outcome.notRun) +
+                   (outcome.notRunStored ? L", stored in the restart record" : L", not stored");
             break;
     }
     if (outcome.m_bRescanRequested) text += L"; re-scan requested";

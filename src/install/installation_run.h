@@ -75,6 +75,8 @@ enum class RunStop {
     None,           // every checked row was run (or a restart item ended the run)
     OnRequest,      // the user asked to stop: the run ended after the item that was running
     ByError,        // an error (out of memory) ended the run; the current row shows "Failed"
+    DiscMissing,    // the disc was not there before an item and nobody put it back: that item
+                    // and the rest were not run (install/disc_presence.h)
 };
 const wchar_t* RunStopName(RunStop stop);
 
@@ -85,7 +87,7 @@ struct RunOutcome {
     std::wstring m_strWaitingList;        // item numbers still to install, "4@7@12"; restart only
     RunStop stop = RunStop::None;
     std::wstring notRun;                  // stopped runs: the checked items not run, "4@7@12"
-    bool notRunStored = false;            // stopped on request: notRun is in the restart record
+    bool notRunStored = false;            // stopped on request or for the disc: notRun is in the restart record
     // A row of the run ended "Failed": its installer could not be started or waited for, its exit
     // code is not one the disc calls success, or an error ended the run during it.
     bool anyFailed = false;
@@ -106,6 +108,10 @@ struct RunControl {
     RestorePointStep* restorePoint = nullptr;
     // The disc's default time limit and /timeout; each item's own Install_Timeout is in its record.
     RunTimeLimits timeLimits;
+    // Looked at before each item; when the disc is gone the question asks for it (null: unattended,
+    // the run stops at once), and a run that cannot go on stores the item and the rest in `record`.
+    DiscWatch* disc = nullptr;
+    InsertDiscQuestion* insertDisc = nullptr;
 };
 
 // The worker's run: the checked rows top to bottom (the row count is read again before each row),

@@ -16,16 +16,19 @@ const wchar_t* RestartActionName(RestartAction action) {
 RunEndPlan PlanRunEnd(const RunEndFacts& facts, RunMode mode, bool noRestart) {
     const bool stoppedByUser = facts.closeRequested || facts.stop == RunStop::OnRequest;
     const bool stoppedByError = facts.stop == RunStop::ByError;
+    // Items the run could not install: a failure for whoever deployed it, and what is left waits
+    // for the disc in the record, not for a restart.
+    const bool stoppedForDisc = facts.stop == RunStop::DiscMissing;
     RunEndPlan plan;
     // A run an error ended keeps only what a resumed run keeps after each item anyway.
     plan.keepRecord = facts.itemsLeft && !stoppedByError;
     // The user who asked to stop has work open that a restart would close; an error leaves the
     // machine in a state nobody has looked at.
-    if (facts.restartNeeded && !stoppedByUser && !stoppedByError && !noRestart) {
+    if (facts.restartNeeded && !stoppedByUser && !stoppedByError && !stoppedForDisc && !noRestart) {
         plan.restart = mode == RunMode::Window ? RestartAction::AskFirst : RestartAction::Start;
     }
     RunResult result;
-    result.anyFailed = facts.anyFailed || stoppedByError;
+    result.anyFailed = facts.anyFailed || stoppedByError || stoppedForDisc;
     result.stoppedWithItemsLeft = stoppedByUser && facts.itemsLeft;
     result.restartNeeded = facts.restartNeeded || facts.restartPendingBefore;
     plan.exitCodeWithoutRestart = ExitCodeOf(result);

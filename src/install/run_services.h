@@ -103,6 +103,29 @@ public:
     virtual void SetDescription(const std::wstring& text) = 0;
 };
 
+// The disc the run was started from, looked at before each item's commands run (see
+// install/disc_presence.h for what the run makes of it).
+enum class DiscState {
+    There,      // the disc root is there, and its catalogue is the run's (when the run knows it)
+    Missing,    // the folder the program was started from is gone: the disc was taken out
+    OtherDisc,  // the folder is there, but its catalogue is not the one the run began with
+};
+
+class DiscWatch {
+public:
+    virtual ~DiscWatch() = default;
+    virtual DiscState Check() = 0;
+};
+
+enum class InsertDiscAnswer { Retry, Cancel };
+
+// Asks the user to put the disc back. Only an attended run has one.
+class InsertDiscQuestion {
+public:
+    virtual ~InsertDiscQuestion() = default;
+    virtual InsertDiscAnswer AskToInsertDisc() = 0;
+};
+
 // Shared between the worker and the timer handler on the user-interface thread: the worker writes
 // the row and resets the position, the handler advances the position. Whole integers only; a
 // stale value only moves the bar.

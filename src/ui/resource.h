@@ -39,6 +39,7 @@
 // Texts added after the 25 above, each taken from the language library where it has it and from
 // the program's own string table otherwise.
 #define IDS_RESTART_NOW 128
+#define IDS_INSERT_DISC 129
 
 // Why an item is offered, greyed or left out, as a row's tooltip says it: one id per template of
 // ReasonText, in its order (evaluate/decision_text.h lists what each template's %1, %2, ... stand

@@ -84,6 +84,8 @@ void UiTexts::Load(HMODULE languageLibrary, HINSTANCE program) {
 
     m_restartNow = LoadStringText(source, IDS_RESTART_NOW);
     if (m_restartNow.empty()) m_restartNow = LoadStringText(program, IDS_RESTART_NOW);
+    m_insertDisc = LoadStringText(source, IDS_INSERT_DISC);
+    if (m_insertDisc.empty()) m_insertDisc = LoadStringText(program, IDS_INSERT_DISC);
 
     // The program's string table has no reasons (their English is built in), and a null module
     // would read that table: only a loaded library is asked.
@@ -95,6 +97,7 @@ void UiTexts::Load(HMODULE languageLibrary, HINSTANCE program) {
 const std::wstring& UiTexts::Get(int id) const {
     static const std::wstring empty;
     if (id == IDS_RESTART_NOW) return m_restartNow;
+    if (id == IDS_INSERT_DISC) return m_insertDisc;
     if (id < IDS_FIRST_UI_TEXT || id > IDS_LAST_UI_TEXT) return empty;
     return m_texts[static_cast<std::size_t>(id - IDS_FIRST_UI_TEXT)];
 }

@@ -19,7 +19,7 @@ public:
     // `languageLibrary` may be null (no language library loaded).
     void Load(HMODULE languageLibrary, HINSTANCE program);
 
-    // The text of one id from 103 to 127, or of IDS_RESTART_NOW; empty for any other id.
+    // The text of one id from 103 to 127, or of IDS_RESTART_NOW or IDS_INSERT_DISC; empty for any other id.
     const std::wstring& Get(int id) const;
     const ReasonTexts& Reasons() const { return m_reasons; }
 
@@ -27,6 +27,7 @@ private:
     static constexpr int kCount = IDS_LAST_UI_TEXT - IDS_FIRST_UI_TEXT + 1;
     std::array<std::wstring, kCount> m_texts;
     std::wstring m_restartNow;
+    std::wstring m_insertDisc;
     ReasonTexts m_reasons;
 };
 

@@ -10,8 +10,17 @@
 // rights: a program that is not the one recorded is not started. The helper says so and registers
 // itself to run again at the next logon, so that the run resumes once the disc is put right.
 //
-// Exit codes: 0 the program was started, 1 there was no recorded path, 2 the program did not start,
-// 3 the program is not the one the run began with.
+// The recorded program may be missing: the disc is not in its drive, or it has another letter now.
+// The helper then looks for it at the same path on every other drive, taking only the record's
+// disc (its catalogue's identity, and the program's SHA-256 when recorded), and starts it from
+// there; the program finds its record by the disc's identity and rewrites the path itself. When
+// the disc is nowhere, the user is asked to insert it (Retry looks again); Cancel leaves the run to
+// the next logon. A run that was unattended asks nobody: a logon on a managed machine must not
+// hang on a question; the helper registers itself for the next logon and ends.
+//
+// Exit codes (install/restart_helper_start.h): 0 the program was started, 1 there was no recorded
+// path, 2 the program did not start, 3 the program is not the one the run began with, 4 the disc
+// was not found and the user cancelled, 5 the disc was not found and nobody was asked.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -69,6 +78,59 @@ std::optional<std::wstring> RecordedProgramFingerprint() {
     std::wstring text = RecordedText(tavelin::kProgramFingerprintValueName, found);
     if (!found) return std::nullopt;
     return text;
+}
+
+// Whether the run that wrote the record was unattended: its UnattendedRun value holds a mode this
+// helper knows, as the program reads it.
+bool RecordedRunWasUnattended() {
+    tavelin::UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, tavelin::kRestartRecordKeyPath, 0,
+                      KEY_QUERY_VALUE | tavelin::RegistryViewFlag(tavelin::RegistryView::View32), key.Receive()) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.Get(), tavelin::kUnattendedValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ || size > kMaxPathBytes) {
+        return false;
+    }
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key.Get(), tavelin::kUnattendedValueName, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    return tavelin::ParseUnattendedValue(data).has_value();
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The record's disc at the recorded program's path on another drive; empty when no drive holds it.
+std::wstring FindDiscOnOtherDrives(const std::wstring& program) {
+    bool found = false;
+    const std::wstring identity = RecordedText(tavelin::kDiscIdentityValueName, found);
+    const std::optional<std::wstring> recordedProgram = RecordedProgramFingerprint();
+    for (const std::wstring& candidate : tavelin::PathsOnOtherDrives(program, GetLogicalDrives())) {
+        if (!IsFile(candidate)) continue;
+        const std::optional<tavelin::Sha256Digest> catalogue =
+            tavelin::FileSha256(candidate.substr(0, candidate.rfind(L'\\')) + L"\\Lib\\TAVELIN.INI");
+        const tavelin::CandidateVerdict verdict = tavelin::JudgeCandidate(
+            identity, catalogue ? tavelin::Sha256Text(*catalogue) : std::wstring(), recordedProgram,
+            recordedProgram ? tavelin::FileSha256(candidate) : std::nullopt);
+        if (verdict == tavelin::CandidateVerdict::SameDisc) return candidate;
+    }
+    return std::wstring();
+}
+
+bool AskToInsertDisc(const std::wstring& program) {
+    const std::wstring text = L"Insert the disc the installation was started from, so that it can go on:\n\n    " +
+                              program +
+                              L"\n\nRetry looks for the disc again in every drive. Cancel leaves the installation "
+                              L"to the next logon.";
+    return MessageBoxW(nullptr, text.c_str(), L"Tavelin", MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) == IDRETRY;
 }
 
 // RunOnce again, as the program wrote it, so that the helper runs at the next logon once more.
@@ -148,8 +210,32 @@ bool StartInItsFolder(const std::wstring& program) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    const std::wstring program = RecordedProgramPath();
-    if (program.empty()) return 1;
+    // An empty drive among those searched must not make Windows ask about it.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+    const std::wstring recorded = RecordedProgramPath();
+    if (recorded.empty()) return tavelin::kHelperNoRecord;
+    std::wstring program = recorded;
+    const bool unattended = RecordedRunWasUnattended();
+    for (bool located = false; !located;) {
+        const bool there = IsFile(recorded);
+        const std::wstring found = there ? std::wstring() : FindDiscOnOtherDrives(recorded);
+        switch (tavelin::NextHelperDiscStep(there, !found.empty(), unattended)) {
+            case tavelin::HelperDiscStep::StartRecorded:
+                located = true;
+                break;
+            case tavelin::HelperDiscStep::StartFound:
+                program = found;
+                located = true;
+                break;
+            case tavelin::HelperDiscStep::AskToInsert:
+                if (AskToInsertDisc(recorded)) break;
+                RunAgainAtNextLogon();
+                return tavelin::kHelperDiscCancelled;
+            case tavelin::HelperDiscStep::WaitForNextLogon:
+                RunAgainAtNextLogon();
+                return tavelin::kHelperDiscNotFoundUnattended;
+        }
+    }
     // Held, so that it cannot be replaced, from the check until the program runs.
     const tavelin::HeldFile held = tavelin::OpenAndHash(program);
     if (tavelin::CompareFingerprint(RecordedProgramFingerprint(), held.digest) == tavelin::FingerprintCheck::Differs) {
@@ -158,7 +244,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                   L" is not the program it began with. It was not started.\n\nPut the disc the "
                                   L"installation began with back; the installation resumes at the next logon.";
         MessageBoxW(nullptr, text.c_str(), L"Tavelin", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
-        return 3;
+        return tavelin::kHelperOtherProgram;
     }
-    return StartInItsFolder(program) ? 0 : 2;
+    return StartInItsFolder(program) ? tavelin::kHelperStarted : tavelin::kHelperStartFailed;
 }

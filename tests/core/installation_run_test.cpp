@@ -15,6 +15,7 @@
 
 #include "../support/memory_run_log.h"
 #include "base/sha256.h"
+#include "install/disc_presence.h"
 #include "install/installer_seal.h"
 
 namespace tavelin {
@@ -740,6 +741,110 @@ TEST(InstallationRun, AStopRequestEndsTheRunAfterTheCurrentItem) {
         int started = 0;
         for (const std::string& line : run.log) started += line.rfind("start ", 0) == 0 ? 1 : 0;
         EXPECT_EQ(started, c.stopped ? c.stopAfterStarts : 4) << c.name;
+    }
+}
+
+// The disc as the run finds it before each item: the states of `script` in turn, then There.
+class ScriptedDisc : public DiscWatch, public InsertDiscQuestion {
+public:
+    ScriptedDisc(Log& log, std::vector<DiscState> script, std::vector<InsertDiscAnswer> answers)
+        : m_log(log), m_script(std::move(script)), m_answers(std::move(answers)) {}
+    DiscState Check() override {
+        const DiscState state = m_checks < m_script.size() ? m_script[m_checks] : DiscState::There;
+        ++m_checks;
+        m_log.push_back("disc " + Narrow(DiscStateName(state)));
+        return state;
+    }
+    InsertDiscAnswer AskToInsertDisc() override {
+        const InsertDiscAnswer answer = m_asked < m_answers.size() ? m_answers[m_asked] : InsertDiscAnswer::Cancel;
+        ++m_asked;
+        m_log.push_back(answer == InsertDiscAnswer::Retry ? "ask disc: retry" : "ask disc: cancel");
+        return answer;
+    }
+    std::size_t m_asked = 0;
+
+private:
+    Log& m_log;
+    std::vector<DiscState> m_script;
+    std::vector<InsertDiscAnswer> m_answers;
+    std::size_t m_checks = 0;
+};
+
+// The disc taken out after the first item: every later installer used to fail to start, each row
+// "Failed", and a resumed run left them out for good. Now the run asks before the next item; Retry
+// goes on once the disc is back, Cancel (and an unattended run, which asks nobody) stops the run
+// with that item and the rest in the record, none of them "Failed".
+TEST(InstallationRun, ADiscTakenOutBetweenItemsIsAskedForAndTheRestKept) {
+    const InsertDiscAnswer retry = InsertDiscAnswer::Retry, cancel = InsertDiscAnswer::Cancel;
+    const DiscState there = DiscState::There, missing = DiscState::Missing, other = DiscState::OtherDisc;
+    struct Case {
+        const char* name;
+        std::vector<DiscState> disc;  // before item 9, then before item 4, ...
+        bool attended;
+        std::vector<InsertDiscAnswer> answers;
+        bool recordWorks;
+        bool keepRecord;  // a resumed run
+        int starts;
+        std::size_t asked;
+        const char* stop;
+        const char* notRun;
+        std::vector<std::string> stored;
+    };
+    // Rows 0..3 hold items 9, 4, 7, 12, all checked.
+    const Case cases[] = {
+        {"put back: retried until it is there", {there, missing, missing}, true, {retry, retry}, true, false, 4, 2,
+         "None", "", {}},
+        {"cancelled", {there, missing}, true, {cancel}, true, false, 1, 1, "DiscMissing", "4@7@12", {"4@7@12"}},
+        {"cancelled after a retry", {there, there, missing, missing}, true, {retry, cancel}, true, false, 2, 2,
+         "DiscMissing", "7@12", {"7@12"}},
+        {"another disc in the drive", {there, other}, true, {cancel}, true, false, 1, 1, "DiscMissing", "4@7@12",
+         {"4@7@12"}},
+        {"unattended: nobody is asked", {there, missing}, false, {}, true, false, 1, 0, "DiscMissing", "4@7@12",
+         {"4@7@12"}},
+        {"gone before the first item", {missing}, false, {}, true, false, 0, 0, "DiscMissing", "9@4@7@12",
+         {"9@4@7@12"}},
+        {"the record refused", {there, missing}, false, {}, false, false, 1, 0, "DiscMissing", "4@7@12", {"4@7@12"}},
+        {"a resumed run", {there, missing}, true, {cancel}, true, true, 1, 1, "DiscMissing", "4@7@12",
+         {"4@7@12", "4@7@12"}},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1, 1, 1, 1});
+        const int numbers[] = {9, 4, 7, 12};
+        for (int row = 0; row < 4; ++row) run.Add(numbers[row], row, L"\\S.exe");
+        ScriptedDisc disc(run.log, c.disc, c.answers);
+        RecordingRemainder record;
+        record.works = c.recordWorks;
+        run.control.record = &record;
+        run.control.keepRecord = c.keepRecord;
+        run.control.disc = &disc;
+        run.control.insertDisc = c.attended ? &disc : nullptr;
+        const RunOutcome outcome = run.Go();
+        EXPECT_EQ(Narrow(RunStopName(outcome.stop)), c.stop) << c.name;
+        EXPECT_EQ(Narrow(outcome.notRun), c.notRun) << c.name;
+        EXPECT_EQ(outcome.notRunStored, std::string(c.stop) == "DiscMissing" && c.recordWorks) << c.name;
+        EXPECT_EQ(record.stored, c.stored) << c.name;
+        EXPECT_EQ(disc.m_asked, c.asked) << c.name;
+        EXPECT_FALSE(outcome.anyFailed) << c.name << ": an item that was not run did not fail";
+        int started = 0;
+        for (const std::string& line : run.log) started += line.rfind("start ", 0) == 0 ? 1 : 0;
+        EXPECT_EQ(started, c.starts) << c.name << "\n" << Joined(run.log);
+        for (int row = c.starts; row < 4 && std::string(c.stop) == "DiscMissing"; ++row) {
+            EXPECT_FALSE(ContainsLineStarting(run.log, "text " + std::to_string(row) + ",3"))
+                << c.name << ": row " << row << " keeps its status empty";
+            EXPECT_FALSE(ContainsLineStarting(run.log, "progress " + std::to_string(row)))
+                << c.name << ": row " << row << " was not begun";
+        }
+        const std::string runLog = run.runLog.Joined();
+        if (std::string(c.stop) == "DiscMissing") {
+            EXPECT_NE(runLog.find(c.attended ? "the user cancelled instead of inserting the disc"
+                                             : "an unattended run asks nobody, so the run stops"),
+                      std::string::npos)
+                << c.name << "\n" << runLog;
+            EXPECT_NE(runLog.find("Installation run ends: stopped, the disc is not there, not run " +
+                                  std::string(c.notRun)),
+                      std::string::npos)
+                << c.name << "\n" << runLog;
+        }
     }
 }
 

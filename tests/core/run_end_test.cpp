@@ -50,6 +50,11 @@ constexpr Ending kStoppedLeftFailed{"stopped by the user, items left, an item fa
 // An error between two items: no row failed, items were never run.
 constexpr Ending kErrorBetweenItems{"error between items", {RunStop::ByError, false, false, false, true}};
 constexpr Ending kErrorInItem{"error in an item", {RunStop::ByError, false, true, false, true}};
+// The disc was not there before an item, and nobody put it back (Cancel, or unattended).
+constexpr Ending kDiscMissing{"disc missing, items left", {RunStop::DiscMissing, false, false, false, true}};
+// An earlier item of the run asked for a restart: the rest waits for the disc, not for a restart.
+constexpr Ending kDiscMissingAfterRestartCode{"disc missing after an item that needs a restart",
+                                              {RunStop::DiscMissing, false, false, true, true}};
 
 struct Row {
     Ending ending;
@@ -103,6 +108,14 @@ TEST(RunEnd, EveryEndingInEveryMode) {
         {kErrorBetweenItems, kWindow, 1603, no, false, 1603},
         {kErrorBetweenItems, kQuiet, 1603, no, false, 1603},
         {kErrorInItem, kPassive, 1603, no, false, 1603},
+
+        // The items not run stay in the record for the next start of the disc; the caller learns
+        // that the run did not install everything, and Windows is not restarted without the disc.
+        {kDiscMissing, kWindow, 1603, no, true, 1603},
+        {kDiscMissing, kQuiet, 1603, no, true, 1603},
+        {kDiscMissing, kPassiveNoRestart, 1603, no, true, 1603},
+        {kDiscMissingAfterRestartCode, kQuiet, 1603, no, true, 1603},
+        {kDiscMissingAfterRestartCode, kWindow, 1603, no, true, 1603},
     };
     for (const Row& row : rows) {
         const RunEndPlan plan = PlanRunEnd(row.ending.facts, row.mode.mode, row.mode.noRestart);

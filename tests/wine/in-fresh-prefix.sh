@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs one command in a throw-away copy of a template Wine prefix, and removes the copy afterwards.
 #   in-fresh-prefix.sh [--arch 32|64] [--version winxp|winxp64|win2003|vista|win7|...]
-#                      [--desktop WIDTHxHEIGHT] -- command...
+#                      [--desktop WIDTHxHEIGHT] [--drive LETTER=FOLDER] -- command...
 # --arch is the prefix's: 32-bit or 64-bit Windows (64 by default). --desktop sets the size of the
-# prefix's virtual desktop, which is the screen the program sees (1024x768 by default).
+# prefix's virtual desktop, which is the screen the program sees (1024x768 by default). --drive
+# gives the prefix one more drive letter whose root is FOLDER under drive C: (made when missing):
+# Wine's drive letters are the symbolic links in the prefix's dosdevices folder.
 # Each run gets a display of its own when Xvfb is present: tests run side by side, and a test that
 # reads the screen must not see another test's window on top of its own.
 # The templates come from the test runner (TAVELIN_TEMPLATE_PREFIX64 / TAVELIN_TEMPLATE_PREFIX32);
@@ -14,11 +16,13 @@ here="$(cd "$(dirname "$0")" && pwd)"
 arch=64
 version=""
 desktop=""
+drive=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --arch) arch="$2"; shift 2 ;;
         --version) version="$2"; shift 2 ;;
         --desktop) desktop="$2"; shift 2 ;;
+        --drive) drive="$2"; shift 2 ;;
         --) shift; break ;;
         *) break ;;
     esac
@@ -69,6 +73,11 @@ if command -v Xvfb >/dev/null 2>&1 && [ -z "${TAVELIN_SHARED_DISPLAY:-}" ]; then
     export DISPLAY=":$display_number"
 fi
 cp -a "$template/." "$prefix/"
+if [ -n "$drive" ]; then
+    letter="$(printf '%s' "${drive%%=*}" | tr 'A-Z' 'a-z')"
+    mkdir -p "$prefix/drive_c/${drive#*=}"
+    ln -sfn "../drive_c/${drive#*=}" "$prefix/dosdevices/$letter:"
+fi
 export WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}"
 if [ "$arch" = 32 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 # The server stays up between the run's programs (a new session costs seconds), but not for ever:
