@@ -14,7 +14,10 @@ const wchar_t* RestartActionName(RestartAction action) {
 }
 
 RunEndPlan PlanRunEnd(const RunEndFacts& facts, RunMode mode, bool noRestart) {
-    const bool stoppedByUser = facts.closeRequested || facts.stop == RunStop::OnRequest;
+    // The end of the session stops a run as the user's stop does: items are left, and nothing here
+    // restarts Windows (it is ending the session already).
+    const bool stoppedByUser =
+        facts.closeRequested || facts.stop == RunStop::OnRequest || facts.stop == RunStop::SessionEnded;
     const bool stoppedByError = facts.stop == RunStop::ByError;
     RunEndPlan plan;
     // A run an error ended keeps only what a resumed run keeps after each item anyway.
