@@ -62,7 +62,14 @@ void CTavelinDlg::OnStart() {
     settings.texts = {m_texts.Get(IDS_INSTALLING), m_texts.Get(IDS_DONE), m_texts.Get(IDS_FAILED)};
     settings.switches = m_switches;
     settings.messageTitle = tavelin::ApplicationTitle();
-    settings.keepRestartRecord = m_resumeMode != tavelin::ResumeMode::None;
+    // Every run keeps the record, so that an interruption loses nothing; but a record another disc
+    // left, which the user chose to keep for it, is not overwritten.
+    settings.keepRestartRecord = !m_bOtherDiscRecordKept;
+    if (m_bOtherDiscRecordKept) Log().Write(L"This run keeps no restart record: the one of another disc stays in place");
+    settings.resumedRun = m_resumeMode != tavelin::ResumeMode::None;
+    settings.beginCounts = m_beginCounts;
+    settings.unattended = UnattendedResume();
+    settings.fingerprints = m_runFingerprints;
     settings.discIdentity = m_strDiscIdentity;
     settings.log = m_log;
     settings.restorePoint = RestorePointPolicyOfRun();
@@ -84,6 +91,7 @@ void CTavelinDlg::OnStart() {
     // The resumed run has begun: from now on the list and Start behave as on any start.
     m_resumeMode = tavelin::ResumeMode::None;
     m_waitingNumbers.clear();
+    m_beginCounts.clear();
 }
 
 void CTavelinDlg::OnCancel() {
@@ -177,6 +185,13 @@ void CTavelinDlg::OnRunEnded(const tavelin::RunOutcome& outcome) {
     }
     m_nExitCode = plan.exitCodeWithoutRestart;
 
+    if (outcome.stop == tavelin::RunStop::SessionEnded) {
+        // Windows ends the program any moment now; the record and RunOnce stay for the next logon.
+        EndUnattended(m_nExitCode, outcome.notRunStored
+                                       ? L"Windows ends the session; the rest resumes at the next start"
+                                       : L"Windows ends the session; the rest could not be stored for the next start");
+        return;
+    }
     if (m_bCloseWhenRunEnds) {
         if (restartItem && !itemsLeft.empty()) {
             // The user asked to stop: no restart, but the rest resumes after the next one.
@@ -381,6 +396,7 @@ void CTavelinDlg::ReadWaitingListOnce() {
                                                           : L", held back: " + std::wstring(tavelin::ResumeHoldName(stored.hold))));
     m_resumeMode = stored.mode;
     m_waitingNumbers = tavelin::SplitWaitingList(stored.list);
+    m_beginCounts = stored.beginCounts;
     switch (stored.hold) {
         case tavelin::ResumeHold::None:
             break;
@@ -391,6 +407,8 @@ void CTavelinDlg::ReadWaitingListOnce() {
             if (!ResumeOtherDisc(stored.list)) {
                 m_resumeMode = tavelin::ResumeMode::None;
                 m_waitingNumbers.clear();
+                m_beginCounts.clear();
+                m_bOtherDiscRecordKept = true;
                 return;
             }
             break;
@@ -403,6 +421,7 @@ void CTavelinDlg::ReadWaitingListOnce() {
         !ResumeMatchesCatalogue(stored)) {
         m_resumeMode = tavelin::ResumeMode::None;
         m_waitingNumbers.clear();
+        m_beginCounts.clear();
     }
 }
 

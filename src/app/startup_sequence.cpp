@@ -137,6 +137,8 @@ void CTavelinDlg::ResetDialogState() {
     m_resumeMode = tavelin::ResumeMode::None;
     m_waitingNumbers.clear();
     m_bWaitingListRead = false;
+    m_beginCounts.clear();
+    m_bOtherDiscRecordKept = false;
     m_bRunActive = false;
     m_bCloseWhenRunEnds = false;
     m_deferredCodes.clear();

@@ -65,6 +65,17 @@ bool CTavelinDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
             SetMessageResult(1);
             result = TRUE;
             return true;
+        case WM_QUERYENDSESSION:
+            OnQueryEndSession(lParam);
+            // Never refused: see OnQueryEndSession.
+            SetMessageResult(TRUE);
+            result = TRUE;
+            return true;
+        case WM_ENDSESSION:
+            OnEndSession(wParam != FALSE, lParam);
+            SetMessageResult(0);
+            result = TRUE;
+            return true;
         case WM_WINDOWPOSCHANGING:
             // A run without a window stays without one, whatever asks to show it.
             if (KeptHidden()) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);

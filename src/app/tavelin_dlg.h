@@ -156,6 +156,10 @@ private:
     bool ResumeOtherDisc(const std::wstring& waitingList);
     std::vector<std::wstring> TitlesOf(const std::wstring& waitingList) const;
 
+    // The end of the Windows session during a run (session_end_commands.cpp).
+    void OnQueryEndSession(LPARAM reasons);
+    void OnEndSession(bool ending, LPARAM reasons);
+
     void UnloadVendorLibraries();
     // A message box with OK; the text goes into the log too.
     void ShowMessage(const std::wstring& text);
@@ -220,6 +224,9 @@ private:
     // has started: later populations check the usual rows and Start asks again.
     tavelin::ResumeMode m_resumeMode = tavelin::ResumeMode::None;
     std::vector<std::wstring> m_waitingNumbers;
+    tavelin::BeginCounts m_beginCounts;  // how often the stored run's items were begun
+    // The user kept another disc's record for its disc: this start's runs do not overwrite it.
+    bool m_bOtherDiscRecordKept = false;
     // The program and the catalogue as this start found them; a restart record keeps them.
     tavelin::RunFingerprints m_runFingerprints;
     // Why a stored run was not resumed; an unattended start then ends with it.

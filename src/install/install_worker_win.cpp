@@ -6,12 +6,14 @@
 
 #include "install/disc_watch_win.h"
 #include "install/install_marker_win.h"
+#include "install/kept_run_record.h"
 #include "install/logged_restart_record.h"
 #include "install/process_launcher_win.h"
 #include "install/restart_record_win.h"
 #include "install/restore_point_win.h"
 #include "install/windows_installer_win.h"
 #include "platform/application_message_box_win.h"
+#include "platform/shutdown_block_reason_win.h"
 #include "runlog/logged_message_sink.h"
 
 namespace tavelin {
@@ -26,6 +28,7 @@ struct InstallWorker::RunContext {
     std::atomic<bool> outcomeReady{false};  // released after outcome is written
     bool outcomeTaken = false;              // user-interface thread only
     std::atomic<bool> stopRequested{false};  // set by the user-interface thread, read by the run
+    std::atomic<SessionEnd> sessionEnd{SessionEnd::None};  // likewise
 };
 
 namespace {
@@ -97,7 +100,7 @@ private:
 
 // The dialog's timer and description field. SetTimer and KillTimer only work for windows of the
 // calling thread, so they run on the user-interface thread too.
-class BridgedDialog : public ProgressTimer, public DescriptionText {
+class BridgedDialog : public ProgressTimer, public DescriptionText, public ShutdownReason {
 public:
     BridgedDialog(HWND bridge, HWND dialog) : m_bridge(bridge), m_dialog(dialog) {}
 
@@ -109,6 +112,13 @@ public:
     }
     void SetDescription(const std::wstring& text) override {
         CallOnUiThread(m_bridge, [&](InstallRunUi& ui) { ui.SetDescription(text); });
+    }
+    // Only the thread that made the window may give its reason.
+    void Set(const std::wstring& reason) override {
+        CallOnUiThread(m_bridge, [&](InstallRunUi&) { SetShutdownBlockReason(m_dialog, reason); });
+    }
+    void Clear() override {
+        CallOnUiThread(m_bridge, [&](InstallRunUi&) { ClearShutdownBlockReason(m_dialog); });
     }
 
 private:
@@ -163,11 +173,17 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     Win32WindowsInstallerState windowsInstaller;
     const RunServices services{list,   launcher, sleeper, dialog, context->progress, marker,
                                dialog, sink,     log,     windowsInstaller};
-    Win32RemainderRecord windowsRecord(RunningProgramPath(), context->settings.discIdentity);
-    LoggedRemainderRecord record(windowsRecord, log);
+    Win32RestartSystem windowsSystem;
+    windowsSystem.SetFingerprints(context->settings.fingerprints);
+    LoggedRestartSystem system(windowsSystem, log);
+    KeptRunRecord record(system, RunRecordDetails{context->settings.discRoot, context->settings.unattended,
+                                                  context->settings.discIdentity});
     RunControl control;
-    control.record = &record;
-    control.keepRecord = context->settings.keepRestartRecord;
+    if (context->settings.keepRestartRecord) control.record = &record;
+    control.resumedRun = context->settings.resumedRun;
+    control.beginCounts = context->settings.beginCounts;
+    control.sessionEnd = &context->sessionEnd;
+    control.shutdownReason = &dialog;
     Win32RestorePointService systemRestore;
     RestorePointStep restorePoint(systemRestore, log, context->settings.discTitle, context->settings.restorePoint);
     control.restorePoint = &restorePoint;
@@ -259,6 +275,10 @@ bool InstallWorker::IsRunning() const {
 
 void InstallWorker::RequestStop() {
     if (m_context) m_context->stopRequested.store(true);
+}
+
+void InstallWorker::NoteSessionEnd(SessionEnd state) {
+    if (m_context) m_context->sessionEnd.store(state);
 }
 
 bool InstallWorker::TakeFinishedOutcome(RunOutcome& outcome) {

@@ -18,6 +18,7 @@
 #include "config/diagnostics.h"
 #include "install/install_list.h"
 #include "install/installation_run.h"
+#include "install/run_fingerprints.h"
 #include "platform/handles.h"
 #include "runlog/run_log.h"
 
@@ -36,8 +37,15 @@ struct InstallRunSettings {
     RunTexts texts;         // "Installing", "Done", "Failed" from the user-interface texts
     DiagnosticSwitches switches;
     std::wstring messageTitle;  // caption of the message box the worker shows under ShowErrorMessage
-    // A resumed run keeps the restart record up to date after each item (see RunControl).
-    bool keepRestartRecord = false;
+    // Every run keeps the restart record (RunControl), unless a record of another disc is left in
+    // place for its own disc.
+    bool keepRestartRecord = true;
+    // The run goes on with the stored waiting list, and the begin counts it stored.
+    bool resumedRun = false;
+    BeginCounts beginCounts;
+    // What the record keeps of the run besides its items, as the restart path writes it.
+    std::optional<UnattendedResume> unattended;
+    RunFingerprints fingerprints;
     // The restore point before the run's first driver or hotfix: whether it is off, and the disc's
     // title that names it.
     RestorePointPolicy restorePoint;
@@ -81,6 +89,9 @@ public:
     bool IsRunning() const;
     // Asks the run to end after the item it is running; the rest goes into the restart record.
     void RequestStop();
+    // What the dialog heard of the end of the Windows session; the run starts no installer while
+    // the session may end (install/session_end.h).
+    void NoteSessionEnd(SessionEnd state);
     // True once for each run, when its outcome is ready: the post that announced it is the run's
     // own end, not a code posted by someone else.
     bool TakeFinishedOutcome(RunOutcome& outcome);

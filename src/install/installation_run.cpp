@@ -9,6 +9,7 @@
 #include "install/disc_presence.h"
 #include "install/installer_result.h"
 #include "install/installer_seal.h"
+#include "install/resume_loop.h"
 #include "install/waiting_list.h"
 
 namespace tavelin {
@@ -243,6 +244,7 @@ const wchar_t* RunStopName(RunStop stop) {
         case RunStop::OnRequest: return L"OnRequest";
         case RunStop::ByError: return L"ByError";
         case RunStop::DiscMissing: return L"DiscMissing";
+        case RunStop::SessionEnded: return L"SessionEnded";
     }
     return L"?";
 }
@@ -340,29 +342,128 @@ ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const 
     return run;
 }
 
+// The record as the run keeps it, with what was last stored: a stop reports only what is there.
+class KeptRecord {
+public:
+    KeptRecord(const RunControl& control, RunLog& log)
+        : m_record(control.record), m_log(log), m_counts(control.resumedRun ? control.beginCounts : BeginCounts{}) {}
+
+    bool Keeps() const { return m_record != nullptr; }
+    BeginCounts& Counts() { return m_counts; }
+
+    bool Store(const std::wstring& waitingList) {
+        if (m_record == nullptr) return false;
+        m_list = waitingList;
+        m_stored = m_record->Store(waitingList, FormatBeginCounts(m_counts, waitingList));
+        if (!m_stored) {
+            m_log.Write(waitingList.empty()
+                            ? L"The restart record could not be removed: the next start may install again what "
+                              L"this run installed"
+                            : L"The restart record could not be written with \"" + waitingList +
+                                  L"\": the run goes on, but the next start after an interruption may not resume "
+                                  L"what is left");
+        }
+        return m_stored;
+    }
+    // Before an item, once its list is stored: the helper runs at the next logon.
+    void RegisterLogonResume() {
+        if (m_record == nullptr || !m_stored || m_helperRegistered) return;
+        const std::wstring failure = m_record->RegisterLogonResume();
+        m_helperRegistered = failure.empty();
+        if (!m_helperRegistered) {
+            m_log.Write(L"The restart helper could not be registered (" + failure +
+                        L"): after an interruption the rest resumes when the disc is started again");
+        }
+    }
+    void UnregisterLogonResume() {
+        if (m_record == nullptr || !m_helperRegistered) return;
+        m_record->UnregisterLogonResume();
+        m_helperRegistered = false;
+    }
+    // Whether the record holds exactly `waitingList`; stores it when it does not.
+    bool Holds(const std::wstring& waitingList) {
+        if (m_record == nullptr) return false;
+        if (m_stored && m_list == waitingList) return true;
+        return Store(waitingList);
+    }
+    // Whether anything was stored that is still there.
+    bool HoldsAList() const { return m_record != nullptr && !m_list.empty(); }
+
+private:
+    RunRecord* m_record;
+    RunLog& m_log;
+    BeginCounts m_counts;
+    std::wstring m_list;
+    bool m_stored = false;
+    bool m_helperRegistered = false;
+};
+
+SessionEnd SessionEndOf(const RunControl& control) {
+    return control.sessionEnd != nullptr ? control.sessionEnd->load() : SessionEnd::None;
+}
+
+// Before an item: while the session may end, no installer starts.
+BetweenItems WaitOutSessionEnd(const RunControl& control, const RunServices& services) {
+    std::uint64_t heldMs = 0;
+    for (;;) {
+        const SessionEnd state = SessionEndOf(control);
+        const BetweenItems step = BetweenItemsStep(state, heldMs);
+        if (step != BetweenItems::Hold) {
+            if (heldMs > 0 && step == BetweenItems::Go) {
+                services.log.Write(state == SessionEnd::None
+                                       ? L"The end of the session was called off: the run goes on"
+                                       : L"The session did not end in " + DecimalText(static_cast<long long>(heldMs / 60000)) +
+                                             L" minutes: the run goes on");
+            }
+            return step;
+        }
+        if (heldMs == 0) {
+            services.log.Write(L"Windows is ending the session: no further installer starts until it ends or the end "
+                               L"is called off");
+            services.log.Persist();
+        }
+        services.sleeper.Sleep(kWaitSliceMs);
+        heldMs += kWaitSliceMs;
+    }
+}
+
 RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
                           const DiagnosticSwitches& switches, const RunServices& services, const RunControl& control) {
     InstallList& list = services.list;
     RunOutcome outcome;
+    KeptRecord record(control, services.log);
     // For the error path: the row whose item is being run (-1 between items) and the last row
     // whose item was begun.
     int currentRow = -1;
     int lastBegunRow = -1;
+    // The row of an item that the end of the session may have cut off: it stays in the record.
+    int interruptedRow = -1;
     try {
         for (int row = 0; row < list.RowCount(); ++row) {
             if (!CountsAsChecked(list.GetRowCheck(row))) continue;
             if (StopRequested(control)) {
                 outcome.stop = RunStop::OnRequest;
                 outcome.notRun = WaitingListFrom(items, list, row);
-                outcome.notRunStored = control.record != nullptr && control.record->Store(outcome.notRun);
+                outcome.notRunStored = record.Store(outcome.notRun);
+                // The user chose to stop: the rest waits for the disc to be started again.
+                record.UnregisterLogonResume();
+                return outcome;
+            }
+            if (WaitOutSessionEnd(control, services) == BetweenItems::Stop) {
+                outcome.stop = RunStop::SessionEnded;
+                outcome.notRun = WaitingListFrom(items, list, interruptedRow >= 0 ? interruptedRow : row);
+                outcome.notRunStored = record.Holds(outcome.notRun);
                 return outcome;
             }
             if (control.disc != nullptr && !WaitForDisc(*control.disc, control.insertDisc, services.log,
                                                         L"Row " + DecimalText(row + 1))) {
                 // Not run, so not failed: the item and the rest wait for the disc in the record.
                 outcome.stop = RunStop::DiscMissing;
-                outcome.notRun = WaitingListFrom(items, list, row);
-                outcome.notRunStored = control.record != nullptr && control.record->Store(outcome.notRun);
+                outcome.notRun = WaitingListFrom(items, list, interruptedRow >= 0 ? interruptedRow : row);
+                outcome.notRunStored = record.Holds(outcome.notRun);
+                // Someone answered Cancel: the rest waits for the disc to be started again, as after
+                // a stop. With nobody to ask, the helper looks for the disc at the next logon.
+                if (control.insertDisc != nullptr) record.UnregisterLogonResume();
                 return outcome;
             }
 
@@ -381,27 +482,59 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                 continue;
             }
 
+            std::uint32_t& begun = record.Counts()[item->m_nItemNo];
+            if (DecideItemBegin(control.resumedRun, begun) == ItemBegin::RefusedLoop) {
+                services.log.Write(RefusedLoopText(item->m_nItemNo, begun));
+                services.timer.StopProgressTimer();
+                ShowStatus(list, row, texts.failed);
+                currentRow = -1;
+                outcome.anyFailed = true;
+                outcome.itemResults.emplace_back(item->m_nItemNo, false);
+                record.Store(WaitingListBelow(items, list, row));
+                continue;
+            }
+            // Before the installer starts: an interruption from here on resumes this item.
+            ++begun;
+            if (record.Keeps() && record.Store(WaitingListFrom(items, list, row))) record.RegisterLogonResume();
+            interruptedRow = -1;
+
             if (control.restorePoint != nullptr) control.restorePoint->BeforeItem(*item);
+            if (control.shutdownReason != nullptr) control.shutdownReason->Set(texts.installing + L" " + item->m_strTitle);
             const ItemRun run = RunItem(*item, row, discRoot, texts, services, control.timeLimits);
+            if (control.shutdownReason != nullptr) control.shutdownReason->Clear();
             currentRow = -1;
             outcome.itemResults.emplace_back(item->m_nItemNo, run.result == ItemResult::Done);
             if (run.result == ItemResult::Failed) outcome.anyFailed = true;
+            // The end of the session may have cut the installer off, whatever its row says: the
+            // item stays in the record and runs again at the next start.
+            const bool interrupted = SessionEndOf(control) != SessionEnd::None;
+            if (interrupted) {
+                interruptedRow = row;
+                services.log.Write(L"Item " + DecimalText(item->m_nItemNo) +
+                                   L" ended while Windows was ending the session: it stays in the restart record");
+            }
             if (run.result == ItemResult::Done) {
                 if (item->m_bRescan) outcome.m_bRescanRequested = true;
                 if (run.restartNeeded) {
                     outcome.m_strWaitingList = WaitingListBelow(items, list, row);
                     outcome.code = WM_INSTALLATION_RESTART;
                     // The restart step writes the same list again; with nothing below, it writes
-                    // nothing, and a resumed run's record must not keep this item.
-                    if (control.keepRecord && control.record != nullptr) control.record->Store(outcome.m_strWaitingList);
+                    // nothing, and the record must not keep this item.
+                    if (!interrupted) record.Store(outcome.m_strWaitingList);
                     return outcome;
                 }
             }
-            if (control.keepRecord && control.record != nullptr) {
-                control.record->Store(WaitingListBelow(items, list, row));
-            }
+            if (!interrupted) record.Store(WaitingListBelow(items, list, row));
             services.sleeper.Sleep(kPauseBetweenItemsMs);
         }
+        // The last item ended while the session was ending: it stays unless the end is called off.
+        if (interruptedRow >= 0 && WaitOutSessionEnd(control, services) == BetweenItems::Stop) {
+            outcome.stop = RunStop::SessionEnded;
+            outcome.notRun = WaitingListFrom(items, list, interruptedRow);
+            outcome.notRunStored = record.Holds(outcome.notRun);
+            return outcome;
+        }
+        if (record.HoldsAList()) record.Store(std::wstring());
         if (switches.m_bShowErrorMessage) services.sink.ShowMessage(L"Post WM_INSTALLATION_COMPLETE");
     } catch (...) {
         outcome.stop = RunStop::ByError;
@@ -431,7 +564,7 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
 RunOutcome RunInstallation(const ItemList& items, const std::wstring& discRoot, const RunTexts& texts,
                            const DiagnosticSwitches& switches, const RunServices& services,
                            const RunControl& control) {
-    services.log.Write(control.keepRecord ? L"Installation run begins, keeping the restart record"
+    services.log.Write(control.resumedRun ? L"Installation run begins, resumed from the restart record"
                                           : L"Installation run begins");
     const RunOutcome outcome = RunCheckedRows(items, discRoot, texts, switches, services, control);
     services.log.Write(L"Installation run ends: " + RunOutcomeText(outcome));
@@ -458,6 +591,10 @@ std::wstring RunOutcomeText(const RunOutcome& outcome) {
             break;
         case RunStop::DiscMissing:
             text = L"stopped, the disc is not there, not run " + (outcome.notRun.empty() ? L"none" : outcome.notRun) +
+                   (outcome.notRunStored ? L", stored in the restart record" : L", not stored");
+            break;
+        case RunStop::SessionEnded:
+            text = L"stopped, Windows ends the session; not run " + (outcome.notRun.empty() ? L"none" : outcome.notRun) +
                    (outcome.notRunStored ? L", stored in the restart record" : L", not stored");
             break;
     }

@@ -15,7 +15,10 @@
 #include "install/restore_point.h"
 #include "install/installer_supervision.h"
 #include "install/restart_record.h"
+#include "install/resume_loop.h"
+#include "install/run_record.h"
 #include "install/run_services.h"
+#include "install/session_end.h"
 #include "runlog/run_log.h"
 
 namespace tavelin {
@@ -77,6 +80,8 @@ enum class RunStop {
     ByError,        // an error (out of memory) ended the run; the current row shows "Failed"
     DiscMissing,    // the disc was not there before an item and nobody put it back: that item
                     // and the rest were not run (install/disc_presence.h)
+    SessionEnded,   // Windows ends the session: the run stopped between items, the rest (an item
+                    // the end cut off included) stays in the restart record
 };
 const wchar_t* RunStopName(RunStop stop);
 
@@ -86,8 +91,11 @@ struct RunOutcome {
     bool m_bRescanRequested = false;      // an installed item asked for a re-scan; never cleared here
     std::wstring m_strWaitingList;        // item numbers still to install, "4@7@12"; restart only
     RunStop stop = RunStop::None;
-    std::wstring notRun;                  // stopped runs: the checked items not run, "4@7@12"
-    bool notRunStored = false;            // stopped on request or for the disc: notRun is in the restart record
+    // Stopped runs: the checked items not run, "4@7@12"; after the end of the session, the item
+    // it cut off first.
+    std::wstring notRun;
+    // Stopped on request, for the disc or by the session's end: notRun is in the record.
+    bool notRunStored = false;
     // A row of the run ended "Failed": its installer could not be started or waited for, its exit
     // code is not one the disc calls success, or an error ended the run during it.
     bool anyFailed = false;
@@ -97,10 +105,20 @@ struct RunOutcome {
 
 // What the run is steered by besides its services. All are optional.
 struct RunControl {
-    // Kept up to date after each item (the checked items below it; removed when none is left)
-    // when keepRecord is set, as a resumed run does; written with the rest when the user stops.
-    RemainderRecord* record = nullptr;
-    bool keepRecord = false;
+    // Kept by every run: before each item's installer starts it holds that item and the checked
+    // items below it with their begin counts, and the restart helper is registered for the next
+    // logon; after each item it holds the items below it, and it goes when none is left. Written
+    // with the rest when the user stops (the helper's registration then goes). A failure to write it
+    // is logged and the run goes on. Null keeps no record.
+    RunRecord* record = nullptr;
+    // The run goes on with a stored waiting list: it counts the begins of its items on from the
+    // stored counts, and does not begin an item resumed too often (install/resume_loop.h).
+    bool resumedRun = false;
+    BeginCounts beginCounts;
+    // Set by the user-interface thread when Windows ends the session; read by the run between items.
+    const std::atomic<SessionEnd>* sessionEnd = nullptr;
+    // Set while an item's commands run, cleared after.
+    ShutdownReason* shutdownReason = nullptr;
     // Set by the user-interface thread; read by the run between items.
     const std::atomic<bool>* stopRequested = nullptr;
     // Asked before each item's commands run: makes the run's restore point before its first

@@ -50,6 +50,12 @@ bool LoggedRestartRecordStore::RestartPending() {
     return pending;
 }
 
+std::wstring LoggedRestartRecordStore::ReadBeginCounts() {
+    const std::wstring counts = m_store.ReadBeginCounts();
+    m_log.Write(L"Restart record's item begin counts: " + (counts.empty() ? std::wstring(L"none") : L"\"" + counts + L"\""));
+    return counts;
+}
+
 bool LoggedRemainderRecord::Store(const std::wstring& waitingList) {
     const bool stored = m_record.Store(waitingList);
     if (waitingList.empty()) {
@@ -102,6 +108,19 @@ bool LoggedRestartSystem::MarkRestartPending() {
     const bool marked = m_system.MarkRestartPending();
     m_log.Write(std::wstring(L"Restart pending mark HKLM\\") + kRestartPendingKeyPath + L" set: " + Outcome(marked));
     return marked;
+}
+
+bool LoggedRestartSystem::WriteBeginCounts(const std::wstring& counts) {
+    const bool written = m_system.WriteBeginCounts(counts);
+    m_log.Write(L"Restart record's item begin counts " + (counts.empty() ? std::wstring(L"removed (none)") : L"\"" + counts + L"\"") +
+                L": " + Outcome(written));
+    return written;
+}
+
+bool LoggedRestartSystem::DeleteRecord() {
+    const bool deleted = m_system.DeleteRecord();
+    m_log.Write(std::wstring(L"Restart record deleted, nothing left waiting: ") + Outcome(deleted));
+    return deleted;
 }
 
 RestartCommandResult LoggedRestartSystem::StartCommand(const std::wstring& commandLine) {

@@ -19,6 +19,7 @@ public:
     std::optional<UnattendedResume> ReadUnattendedValue() override;
     std::wstring ReadDiscIdentity() override;
     bool RestartPending() override;
+    std::wstring ReadBeginCounts() override;
 
 private:
     RestartRecordStore& m_store;
@@ -45,6 +46,8 @@ public:
     bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override;
     bool WriteDiscIdentity(const std::wstring& identity) override;
     bool MarkRestartPending() override;
+    bool WriteBeginCounts(const std::wstring& counts) override;
+    bool DeleteRecord() override;
     // The log is made to survive the restart the command begins.
     RestartCommandResult StartCommand(const std::wstring& commandLine) override;
 

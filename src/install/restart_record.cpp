@@ -95,6 +95,8 @@ StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwi
     if (result.mode == ResumeMode::Automatic && result.hold == ResumeHold::None) {
         result.unattended = store.ReadUnattendedValue();
     }
+    // A record waiting for its restart is not resumed by this start, so its counts are not read.
+    if (result.hold != ResumeHold::RestartFirst) result.beginCounts = ParseBeginCounts(store.ReadBeginCounts());
     return result;
 }
 
@@ -124,11 +126,7 @@ const wchar_t* RestartStepName(RestartStep step) {
     return L"?";
 }
 
-namespace {
-
-// The helper copied into the protected folder and registered to run once; the failure's
-// diagnostic text, or null.
-const wchar_t* RegisterHelper(RestartSystem& system, const std::wstring& discRoot) {
+const wchar_t* RegisterRestartHelper(RestartSystem& system, const std::wstring& discRoot) {
     const std::wstring folder = system.ProtectedHelperFolder();
     if (folder.empty()) return L"Could not create temp dir";
     const std::wstring helper = folder + L"\\" + kRestartHelperFileName;
@@ -138,8 +136,6 @@ const wchar_t* RegisterHelper(RestartSystem& system, const std::wstring& discRoo
     if (!system.SetRunOnce(RunOnceCommandOf(helper))) return L"Could not register the restart helper";
     return nullptr;
 }
-
-}  // namespace
 
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
                              const DiagnosticSwitches& switches, MessageSink& sink, const ResumeDetails& details) {
@@ -157,7 +153,7 @@ RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot
     system.MarkRestartPending();
     // The record stays when the helper fails: a start of the disc by hand after the restart then
     // resumes the rest.
-    if (const wchar_t* helperFailure = RegisterHelper(system, discRoot)) {
+    if (const wchar_t* helperFailure = RegisterRestartHelper(system, discRoot)) {
         if (switches.m_bShowErrorMessage) sink.ShowMessage(helperFailure);
         return RestartStep::ResumeNotStored;
     }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "config/diagnostics.h"
+#include "install/resume_loop.h"
 
 namespace tavelin {
 
@@ -81,6 +82,8 @@ public:
     // Whether the kRestartPendingKeyPath mark exists: the restart the record waits for has not
     // happened yet.
     virtual bool RestartPending() = 0;
+    // The record's kBeginCountsValueName as stored; empty when it holds none.
+    virtual std::wstring ReadBeginCounts() = 0;
 };
 
 // How the program goes on with a stored list.
@@ -115,6 +118,8 @@ struct StoredWaitingList {
     std::optional<UnattendedResume> unattended;
     // What holds the resume back; the list and its mode are as stored all the same.
     ResumeHold hold = ResumeHold::None;
+    // How often the runs of the record began its items (install/resume_loop.h); read with a list.
+    BeginCounts beginCounts;
 };
 
 // Reads the stored waiting list once per start; the record is left in place (the resumed run
@@ -162,6 +167,11 @@ public:
     virtual bool WriteDiscIdentity(const std::wstring& identity) = 0;
     // Creates the volatile kRestartPendingKeyPath mark.
     virtual bool MarkRestartPending() = 0;
+    // The record's kBeginCountsValueName; empty counts remove the value, so that no count of an
+    // earlier run is taken for this one's.
+    virtual bool WriteBeginCounts(const std::wstring& counts) = 0;
+    // Removes the record with all its values, and the pending mark; true when it is gone.
+    virtual bool DeleteRecord() = 0;
     // Starts the command and waits for it to end (a few seconds at most).
     virtual RestartCommandResult StartCommand(const std::wstring& commandLine) = 0;
 };
@@ -197,6 +207,10 @@ struct ResumeDetails {
 RestartStep RestartAndResume(RestartSystem& system, const std::wstring& discRoot, const std::wstring& waitingList,
                              const DiagnosticSwitches& switches, MessageSink& sink,
                              const ResumeDetails& details = ResumeDetails());
+
+// The helper copied from the disc's Lib folder into the protected folder and registered to run
+// once; the failure's diagnostic text, or null.
+const wchar_t* RegisterRestartHelper(RestartSystem& system, const std::wstring& discRoot);
 
 // Starts Windows' restart: RestartScheduled when Windows took it, RestartRefused otherwise.
 RestartStep RestartWindows(RestartSystem& system);

@@ -113,6 +113,29 @@ bool Win32RestartRecordStore::RestartPending() {
            ERROR_SUCCESS;
 }
 
+std::wstring Win32RestartRecordStore::ReadBeginCounts() {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_READ | kRecordView, key.Receive()) !=
+        ERROR_SUCCESS) {
+        return std::wstring();
+    }
+    // A count for each item of a list is never larger than the list itself with its counts.
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.Get(), kBeginCountsValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ || size > 2 * kMaxWaitingListBytes) {
+        return std::wstring();
+    }
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+    DWORD got = size;
+    if (RegQueryValueExW(key.Get(), kBeginCountsValueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &got) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return std::wstring();
+    }
+    return buffer.data();
+}
+
 bool Win32RestartRecordStore::CanChangeRecord() {
     UniqueKey key;
     return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRestartRecordKeyPath, 0, KEY_SET_VALUE | DELETE | kRecordView,
@@ -242,6 +265,15 @@ bool Win32RestartSystem::MarkRestartPending() {
     return RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRestartPendingKeyPath, 0, nullptr, REG_OPTION_VOLATILE,
                            KEY_WRITE | kRecordView, nullptr, key.Receive(), nullptr) == ERROR_SUCCESS;
 }
+
+bool Win32RestartSystem::WriteBeginCounts(const std::wstring& counts) {
+    const UniqueKey key = CreateRecordKey();
+    if (!key.Valid()) return false;
+    if (counts.empty()) return DeleteValue(key.Get(), kBeginCountsValueName);
+    return SetTextValue(key.Get(), kBeginCountsValueName, REG_SZ, counts);
+}
+
+bool Win32RestartSystem::DeleteRecord() { return DeleteRestartRecord(); }
 
 // The only command the record starts is Windows' own restart command. It returns as soon as
 // Windows has taken (or refused) the restart; the wait is bounded all the same, since the program

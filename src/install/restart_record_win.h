@@ -19,6 +19,7 @@ public:
     std::optional<UnattendedResume> ReadUnattendedValue() override;
     std::wstring ReadDiscIdentity() override;
     bool RestartPending() override;
+    std::wstring ReadBeginCounts() override;
 };
 
 // The record with the list and the program's full path (the running program by default).
@@ -55,6 +56,8 @@ public:
     bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override;
     bool WriteDiscIdentity(const std::wstring& identity) override;
     bool MarkRestartPending() override;
+    bool WriteBeginCounts(const std::wstring& counts) override;
+    bool DeleteRecord() override;
     RestartCommandResult StartCommand(const std::wstring& commandLine) override;
 
 private:

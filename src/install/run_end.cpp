@@ -14,7 +14,10 @@ const wchar_t* RestartActionName(RestartAction action) {
 }
 
 RunEndPlan PlanRunEnd(const RunEndFacts& facts, RunMode mode, bool noRestart) {
-    const bool stoppedByUser = facts.closeRequested || facts.stop == RunStop::OnRequest;
+    // The end of the session stops a run as the user's stop does: items are left, and nothing here
+    // restarts Windows (it is ending the session already).
+    const bool stoppedByUser =
+        facts.closeRequested || facts.stop == RunStop::OnRequest || facts.stop == RunStop::SessionEnded;
     const bool stoppedByError = facts.stop == RunStop::ByError;
     // Items the run could not install: a failure for whoever deployed it, and what is left waits
     // for the disc in the record, not for a restart.

@@ -626,54 +626,205 @@ TEST(InstallationRun, AnErrorStopsTheRunWithWhatItDecided) {
     }
 }
 
-class RecordingRemainder : public RemainderRecord {
+// The run's record, each step into the run's own log beside the installers' starts, so that the
+// order shows: "record <list> <counts>", "helper", "no helper".
+class RecordingRecord : public RunRecord {
 public:
-    bool Store(const std::wstring& waitingList) override {
+    explicit RecordingRecord(Log& log) : m_log(log) {}
+    bool Store(const std::wstring& waitingList, const std::wstring& beginCounts) override {
         stored.push_back(Narrow(waitingList));
+        m_log.push_back("record " + Narrow(waitingList) + (beginCounts.empty() ? "" : " " + Narrow(beginCounts)));
         return works;
     }
+    std::wstring RegisterLogonResume() override {
+        m_log.push_back("helper");
+        return helperWorks ? std::wstring() : L"Could not copy the restart helper";
+    }
+    void UnregisterLogonResume() override { m_log.push_back("no helper"); }
     std::vector<std::string> stored;
     bool works = true;
+    bool helperWorks = true;
+
+private:
+    Log& m_log;
 };
 
-// A resumed run keeps its record: after each item it holds exactly what is left, and nothing once
-// the run is through, so a start after any interruption resumes the remainder.
-TEST(InstallationRun, AResumedRunRewritesItsRecordAfterEachItem) {
+// The lines of the record, the helper and the installers' starts, in order.
+std::vector<std::string> RecordSteps(const Log& log) {
+    std::vector<std::string> steps;
+    for (const std::string& line : log) {
+        if (line.rfind("record ", 0) == 0 || line == "helper" || line == "no helper" || line.rfind("start ", 0) == 0) {
+            steps.push_back(line);
+        }
+    }
+    return steps;
+}
+
+// Every run keeps its record, so that whatever interrupts it (a logoff, an installer restarting
+// Windows, a power cut) loses nothing: before each installer starts the record holds that item and
+// the checked items below it, with how often each was begun, and the helper is registered once;
+// after each item it holds the items below it, and nothing once the run is through. A run resumed
+// from the record counts on; the third resume of an item does not run it.
+TEST(InstallationRun, EveryRunKeepsItsRecordBeforeAndAfterEachItem) {
     struct Case {
         const char* name;
         std::vector<int> checks;
         int failingRow;   // -1: none; a failed item is not run again
         int restartRow;   // -1: none
-        bool keepRecord;
-        std::vector<std::string> stored;
+        bool resumed;
+        BeginCounts counts;  // as the record read at the start holds them
+        std::vector<std::string> steps;
+        const char* refusedRow;  // the status line of a row refused as a loop, or ""
     };
-    // Rows 0..3 hold items 9, 4, 7, 12.
+    // Rows 0..3 hold items 9, 4, 7, 12, each with an installer of its own.
     const Case cases[] = {
-        {"every row", {1, 1, 1, 1}, -1, -1, true, {"4@7@12", "7@12", "12", ""}},
-        {"unchecked rows are not waiting", {1, 0, 1, 0}, -1, -1, true, {"7", ""}},
-        {"a failed item counts as run", {1, 1, 1, 0}, 1, -1, true, {"4@7", "7", ""}},
-        {"a restart item leaves what is below", {1, 1, 1, 1}, -1, 1, true, {"4@7@12", "7@12"}},
-        {"a restart item on the last row leaves nothing", {1, 1, 0, 0}, -1, 1, true, {"4", ""}},
-        {"an ordinary run keeps no record", {1, 1, 1, 1}, -1, -1, false, {}},
+        {"every row", {1, 1, 1, 1}, -1, -1, false, {},
+         {"record 9@4@7@12 9:1", "helper", "start \"D:\\S9.exe\"", "record 4@7@12", "record 4@7@12 4:1",
+          "start \"D:\\S4.exe\"", "record 7@12", "record 7@12 7:1", "start \"D:\\S7.exe\"", "record 12",
+          "record 12 12:1", "start \"D:\\S12.exe\"", "record "}, ""},
+        {"unchecked rows are not waiting", {1, 0, 1, 0}, -1, -1, false, {},
+         {"record 9@7 9:1", "helper", "start \"D:\\S9.exe\"", "record 7", "record 7 7:1", "start \"D:\\S7.exe\"",
+          "record "}, ""},
+        {"a failed item counts as run", {0, 1, 1, 0}, 1, -1, false, {},
+         {"record 4@7 4:1", "helper", "start \"D:\\S4.exe\"", "record 7", "record 7 7:1", "start \"D:\\S7.exe\"",
+          "record "}, ""},
+        {"a restart item leaves what is below, for the restart step", {0, 1, 1, 1}, -1, 1, false, {},
+         {"record 4@7@12 4:1", "helper", "start \"D:\\S4.exe\"", "record 7@12"}, ""},
+        {"a restart item on the last row leaves nothing", {0, 1, 0, 0}, -1, 1, false, {},
+         {"record 4 4:1", "helper", "start \"D:\\S4.exe\"", "record "}, ""},
+        {"a resumed run counts on", {0, 1, 1, 0}, -1, -1, true, {{4, 1}},
+         {"record 4@7 4:2", "helper", "start \"D:\\S4.exe\"", "record 7", "record 7 7:1", "start \"D:\\S7.exe\"",
+          "record "}, ""},
+        {"the second resume of an item runs it", {0, 1, 1, 0}, -1, -1, true, {{4, 2}, {7, 1}},
+         {"record 4@7 4:3@7:1", "helper", "start \"D:\\S4.exe\"", "record 7 7:1", "record 7 7:2",
+          "start \"D:\\S7.exe\"", "record "}, ""},
+        {"the third resume of an item does not run it", {0, 1, 1, 0}, -1, -1, true, {{4, 3}, {7, 1}},
+         {"record 7 7:1", "record 7 7:2", "helper", "start \"D:\\S7.exe\"", "record "}, "text 1,3 Failed"},
+        {"a run started afresh counts from nothing", {0, 1, 0, 0}, -1, -1, false, {{4, 3}},
+         {"record 4 4:1", "helper", "start \"D:\\S4.exe\"", "record "}, ""},
     };
     for (const Case& c : cases) {
         RunBench run(c.checks);
         const int numbers[] = {9, 4, 7, 12};
-        for (int row = 0; row < 4; ++row) run.Add(numbers[row], row, row == c.failingRow ? L"\\Bad.exe" : L"\\S.exe");
+        for (int row = 0; row < 4; ++row) {
+            run.Add(numbers[row], row, (L"\\S" + std::to_wstring(numbers[row]) + L".exe").c_str());
+            if (row == c.failingRow) run.launcher.m_exitCodes[L"\"D:\\S4.exe\""] = 1;
+        }
+        if (c.failingRow >= 0) run.items[c.failingRow]->m_arrSuccessCodes = {0};
         if (c.restartRow >= 0) run.items[c.restartRow]->m_bRestart = true;
-        run.launcher.m_failing.insert(L"\"D:\\Bad.exe\"");
-        RecordingRemainder record;
-        RunControl control;
-        control.record = &record;
-        control.keepRecord = c.keepRecord;
-        const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
-                                   run.services, run.services, run.services, run.runLog.Log(), run.services};
-        RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
-        EXPECT_EQ(record.stored, c.stored) << c.name;
+        RecordingRecord record(run.log);
+        run.control.record = &record;
+        run.control.resumedRun = c.resumed;
+        run.control.beginCounts = c.counts;
+        const RunOutcome outcome = run.Go();
+        EXPECT_EQ(RecordSteps(run.log), c.steps) << c.name << "\n" << Joined(run.log);
+        if (*c.refusedRow != '\0') {
+            EXPECT_TRUE(Contains(run.log, c.refusedRow)) << c.name;
+            EXPECT_TRUE(outcome.anyFailed) << c.name;
+            EXPECT_TRUE(run.runLog.Has(
+                "Item 4: begun 3 times already by this run and the runs it resumes, and never finished: it restarts "
+                "Windows or stops the program every time; not run again, row Failed"))
+                << c.name << "\n" << run.runLog.Joined();
+        }
     }
 }
 
-// Closing during a run: the item that runs is finished, the rest goes into the record.
+// The record cannot be written: the run says what that means and goes on, and registers no
+// helper for a record that is not there.
+TEST(InstallationRun, ARecordThatCannotBeWrittenIsLoggedAndTheRunGoesOn) {
+    RunBench run({1, 1});
+    run.Add(4, 0, L"\\S4.exe");
+    run.Add(7, 1, L"\\S7.exe");
+    RecordingRecord record(run.log);
+    record.works = false;
+    run.control.record = &record;
+    const RunOutcome outcome = run.Go();
+    EXPECT_EQ(RecordSteps(run.log),
+              (std::vector<std::string>{"record 4@7 4:1", "start \"D:\\S4.exe\"", "record 7", "record 7 7:1",
+                                        "start \"D:\\S7.exe\"", "record "}));
+    EXPECT_FALSE(outcome.anyFailed);
+    EXPECT_TRUE(run.runLog.Has("The restart record could not be written with \"4@7\": the run goes on, but the next "
+                               "start after an interruption may not resume what is left"))
+        << run.runLog.Joined();
+    EXPECT_TRUE(run.runLog.Has("The restart record could not be removed: the next start may install again what this "
+                               "run installed"));
+}
+
+// Windows ends the session while the second installer runs: no further installer starts; the run
+// waits until the end comes (and stops, the item cut off kept in the record) or is called off
+// (and goes on, as if nothing had happened).
+TEST(InstallationRun, TheEndOfTheSessionStopsTheRunBetweenItems) {
+    struct Case {
+        const char* name;
+        int endDuringStart;  // the session end is asked while this installer (1-based) runs
+        SessionEnd decided;  // what WM_ENDSESSION then says, after a few seconds
+        const char* stop;
+        const char* notRun;
+        int starts;
+        std::vector<std::string> lastRecords;
+    };
+    // Rows 0..3 hold items 9, 4, 7, 12.
+    const Case cases[] = {
+        {"the session ends", 2, SessionEnd::Ending, "SessionEnded", "4@7@12", 2, {"record 4@7@12 4:1"}},
+        {"the end is called off", 2, SessionEnd::None, "None", "", 4, {"record 12 12:1", "record "}},
+        {"the session ends during the last item", 4, SessionEnd::Ending, "SessionEnded", "12", 4,
+         {"record 12 12:1"}},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1, 1, 1, 1});
+        const int numbers[] = {9, 4, 7, 12};
+        for (int row = 0; row < 4; ++row) run.Add(numbers[row], row, L"\\S.exe");
+        std::atomic<SessionEnd> session{SessionEnd::None};
+        struct EndingLauncher : FakeLauncher {
+            EndingLauncher(Log& log, std::atomic<SessionEnd>& state, int after)
+                : FakeLauncher(log), m_state(state), m_after(after) {}
+            std::unique_ptr<StartedProcess> Start(const std::wstring& commandLine) override {
+                if (--m_after == 0) m_state = SessionEnd::Asked;
+                return FakeLauncher::Start(commandLine);
+            }
+            std::atomic<SessionEnd>& m_state;
+            int m_after;
+        } launcher(run.log, session, c.endDuringStart);
+        // Windows decides after the run has waited three seconds.
+        struct DecidingSleeper : FakeServices {
+            DecidingSleeper(Log& log, std::atomic<SessionEnd>& state, SessionEnd decided)
+                : FakeServices(log), m_state(state), m_decided(decided) {}
+            void Sleep(unsigned milliseconds) override {
+                FakeServices::Sleep(milliseconds);
+                if (m_state == SessionEnd::Asked && ++m_asleep == 3) m_state = m_decided;
+            }
+            std::atomic<SessionEnd>& m_state;
+            SessionEnd m_decided;
+            int m_asleep = 0;
+        } sleeper(run.log, session, c.decided);
+        RecordingRecord record(run.log);
+        run.control.record = &record;
+        run.control.sessionEnd = &session;
+        const RunServices services{run.list, launcher, sleeper, run.services, run.progress,
+                                   run.services, run.services, run.services, run.runLog.Log(), run.services};
+        const RunOutcome outcome = RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"},
+                                                   run.switches, services, run.control);
+        EXPECT_EQ(Narrow(RunStopName(outcome.stop)), c.stop) << c.name;
+        EXPECT_EQ(Narrow(outcome.notRun), c.notRun) << c.name;
+        EXPECT_EQ(outcome.notRunStored, *c.notRun != '\0') << c.name;
+        int started = 0;
+        for (const std::string& line : run.log) started += line.rfind("start ", 0) == 0 ? 1 : 0;
+        EXPECT_EQ(started, c.starts) << c.name;
+        std::vector<std::string> records;
+        for (const std::string& line : RecordSteps(run.log)) {
+            if (line.rfind("record ", 0) == 0) records.push_back(line);
+        }
+        ASSERT_GE(records.size(), c.lastRecords.size()) << c.name;
+        EXPECT_EQ(std::vector<std::string>(records.end() - static_cast<std::ptrdiff_t>(c.lastRecords.size()), records.end()),
+                  c.lastRecords)
+            << c.name << "\n" << Joined(run.log);
+        EXPECT_EQ(run.runLog.Has("Windows is ending the session: no further installer starts until it ends or the end "
+                                 "is called off"),
+                  true)
+            << c.name;
+    }
+}
+
 // A restart code in a resumed run leaves the record as the "Restart" flag does: the items below.
 TEST(InstallationRun, ARestartCodeInAResumedRunKeepsTheRestInTheRecord) {
     RunBench run({1, 1, 1});
@@ -682,17 +833,13 @@ TEST(InstallationRun, ARestartCodeInAResumedRunKeepsTheRestInTheRecord) {
     restarting.m_arrRestartCodes = {3010};
     run.Add(3, 2, L"\\C.exe");
     run.launcher.m_exitCodes[L"\"D:\\B.exe\""] = 3010;
-    RecordingRemainder record;
-    RunControl control;
-    control.record = &record;
-    control.keepRecord = true;
-    const RunServices services{run.list, run.launcher, run.services, run.services, run.progress,
-                               run.services, run.services, run.services, run.runLog.Log(), run.services};
-    const RunOutcome outcome =
-        RunInstallation(run.items, L"D:", RunTexts{L"Installing", L"Done", L"Failed"}, run.switches, services, control);
+    RecordingRecord record(run.log);
+    run.control.record = &record;
+    run.control.resumedRun = true;
+    const RunOutcome outcome = run.Go();
     EXPECT_EQ(outcome.code, WM_INSTALLATION_RESTART);
     EXPECT_EQ(Narrow(outcome.m_strWaitingList), "3");
-    EXPECT_EQ(record.stored, (std::vector<std::string>{"2@3", "3"}));
+    EXPECT_EQ(record.stored, (std::vector<std::string>{"1@2@3", "2@3", "2@3", "3"}));
     EXPECT_FALSE(Contains(run.log, "start \"D:\\C.exe\""));
 }
 
@@ -723,7 +870,7 @@ TEST(InstallationRun, AStopRequestEndsTheRunAfterTheCurrentItem) {
             std::atomic<bool>& m_flag;
             int m_after;
         } launcher(run.log, stop, c.stopAfterStarts);
-        RecordingRemainder record;
+        RecordingRecord record(run.log);
         record.works = c.recordWorks;
         RunControl control;
         control.record = &record;
@@ -735,7 +882,10 @@ TEST(InstallationRun, AStopRequestEndsTheRunAfterTheCurrentItem) {
         EXPECT_EQ(Narrow(RunStopName(outcome.stop)), c.stopped ? "OnRequest" : "None") << c.name;
         EXPECT_EQ(Narrow(outcome.notRun), c.notRun) << c.name;
         EXPECT_EQ(outcome.notRunStored, c.stopped && c.recordWorks) << c.name;
-        EXPECT_EQ(record.stored, c.stopped ? std::vector<std::string>{c.notRun} : std::vector<std::string>{}) << c.name;
+        ASSERT_FALSE(record.stored.empty()) << c.name;
+        EXPECT_EQ(record.stored.back(), c.stopped ? c.notRun : "") << c.name;
+        // The user chose to stop: nothing resumes at the next logon by itself.
+        EXPECT_EQ(Contains(run.log, "no helper"), c.stopped && c.recordWorks) << c.name;
         EXPECT_TRUE(Contains(run.log, "text " + std::to_string(c.stopAfterStarts - 1) + ",3 Done"))
             << c.name << ": the running item is finished";
         int started = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../support/memory_run_log.h"
+#include "install/kept_run_record.h"
 #include "install/logged_restart_record.h"
 #include "narrow_text.h"
 
@@ -35,7 +36,9 @@ public:
     }
     std::wstring ReadDiscIdentity() override { return identity; }
     bool RestartPending() override { return pending; }
+    std::wstring ReadBeginCounts() override { return beginCounts; }
 
+    std::wstring beginCounts;
     WaitingListRead status = WaitingListRead::Read;
     std::wstring identity;
     bool pending = false;
@@ -159,6 +162,14 @@ public:
     }
     bool MarkRestartPending() override {
         calls.push_back("pending");
+        return true;
+    }
+    bool WriteBeginCounts(const std::wstring& counts) override {
+        calls.push_back("counts " + Narrow(counts));
+        return true;
+    }
+    bool DeleteRecord() override {
+        calls.push_back("delete record");
         return true;
     }
     RestartCommandResult StartCommand(const std::wstring& commandLine) override {
@@ -366,6 +377,25 @@ public:
         return value == values.end() ? std::wstring() : value->second;
     }
     bool RestartPending() override { return pending; }
+    std::wstring ReadBeginCounts() override {
+        const auto value = values.find(kBeginCountsValueName);
+        return value == values.end() ? std::wstring() : value->second;
+    }
+    bool WriteBeginCounts(const std::wstring& counts) override {
+        FakeRestartSystem::WriteBeginCounts(counts);
+        if (counts.empty()) {
+            values.erase(kBeginCountsValueName);
+        } else {
+            values[kBeginCountsValueName] = counts;
+        }
+        return true;
+    }
+    bool DeleteRecord() override {
+        FakeRestartSystem::DeleteRecord();
+        values.clear();
+        pending = false;
+        return true;
+    }
     bool WriteDiscIdentity(const std::wstring& identity) override {
         FakeRestartSystem::WriteDiscIdentity(identity);
         if (identity.empty()) {
@@ -528,11 +558,12 @@ TEST(LoggedRestartRecord, ReadingTellsWhatWasFound) {
         {"a list", WaitingListRead::Read, L" 4@7 ", true,
          {"Restart record read: waiting list \" 4@7 \"", "Restart record can be rewritten and deleted",
           "Restart record: no restart pending since it was written", "Restart record's disc: not named (any disc)",
-          "Restart record's unattended run: none"},
+          "Restart record's unattended run: none", "Restart record's item begin counts: none"},
          "Automatic"},
         {"a list that cannot be removed", WaitingListRead::Read, L"4", false,
          {"Restart record read: waiting list \"4\"", "Restart record cannot be rewritten or deleted by this program",
-          "Restart record: no restart pending since it was written", "Restart record's disc: not named (any disc)"},
+          "Restart record: no restart pending since it was written", "Restart record's disc: not named (any disc)",
+          "Restart record's item begin counts: none"},
          "AskFirst"},
         {"no record", WaitingListRead::KeyMissing, L"", true,
          {"Restart record: none (HKLM\\SOFTWARE\\Tavelin does not open)"}, "None"},
@@ -626,7 +657,7 @@ TEST(LoggedRestartRecord, TheUnattendedRunWrittenAndRead) {
     LoggedRestartRecordStore store(real, memory.Log());
     const StoredWaitingList stored = ReadWaitingList(store, switches, sink);
     ASSERT_TRUE(stored.unattended.has_value());
-    EXPECT_EQ(memory.Lines().back(), "Restart record's unattended run: quiet, log C:\\d.log, norestart");
+    EXPECT_TRUE(memory.Has("Restart record's unattended run: quiet, log C:\\d.log, norestart")) << memory.Joined();
     EXPECT_TRUE(stored.unattended->noRestart) << "the resumed run does not restart whoever logged on";
 }
 
@@ -647,6 +678,60 @@ TEST(LoggedRestartRecord, TheLogIsOnTheDiskBeforeTheRestartCommandStarts) {
     RecordingSink sink;
     ASSERT_EQ(RestartAndResume(system, L"D:", L"4", switches, sink), RestartStep::RestartScheduled);
     EXPECT_TRUE(real.persistedAtStart);
+}
+
+// The record every run keeps, read back by the next start as the restart path's is: the list, the
+// unattended mode, the disc and the begin counts; the helper registered once per run, after the
+// record; never the restart-pending mark, which would hold the resume back until a restart that
+// nobody asked for; and nothing left once the run is through.
+TEST(KeptRunRecord, WhatARunKeepsIsWhatTheNextStartResumes) {
+    MemoryRecord memory;
+    KeptRunRecord record(memory, RunRecordDetails{L"D:", UnattendedResume{L"passive", L"C:\\d.log", true}, L"ABC"});
+    ASSERT_TRUE(record.Store(L"4@7", L"4:1"));
+    EXPECT_TRUE(record.RegisterLogonResume().empty());
+    ASSERT_TRUE(record.Store(L"7", L"7:2"));
+    EXPECT_TRUE(record.RegisterLogonResume().empty());
+    int copies = 0;
+    for (const std::string& call : memory.calls) copies += call.rfind("replace ", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(copies, 1) << "the helper is copied once per run";
+    EXPECT_EQ(std::count(memory.calls.begin(), memory.calls.end(), "pending"), 0);
+    EXPECT_LT(std::find(memory.calls.begin(), memory.calls.end(), "record 4@7 unattended passive, log C:\\d.log, norestart") -
+                  memory.calls.begin(),
+              std::find(memory.calls.begin(), memory.calls.end(), "runonce C:\\ProgramData\\Tavelin\\ReInst.exe") -
+                  memory.calls.begin())
+        << "the record before the helper";
+
+    DiagnosticSwitches switches;
+    RecordingSink sink;
+    const StoredWaitingList stored = ReadWaitingList(memory, switches, sink, L"ABC");
+    EXPECT_EQ(Narrow(stored.list), "7");
+    EXPECT_EQ(stored.mode, ResumeMode::Automatic);
+    EXPECT_EQ(stored.hold, ResumeHold::None);
+    ASSERT_TRUE(stored.unattended.has_value());
+    EXPECT_EQ(Narrow(stored.unattended->mode), "passive");
+    EXPECT_TRUE(stored.unattended->noRestart);
+    EXPECT_EQ(stored.beginCounts, (BeginCounts{{7, 2}}));
+
+    memory.calls.clear();
+    ASSERT_TRUE(record.Store(L"", L""));
+    EXPECT_TRUE(memory.values.empty());
+    EXPECT_EQ(memory.calls, (std::vector<std::string>{"delete record", "remove runonce"}));
+}
+
+// A helper that cannot be registered is tried again before the next item; the user's stop takes
+// the registration away.
+TEST(KeptRunRecord, TheHelperIsRegisteredUntilItWorksAndGoesWithAStop) {
+    MemoryRecord memory;
+    memory.copied = false;
+    KeptRunRecord record(memory, RunRecordDetails{L"D:", std::nullopt, L""});
+    ASSERT_TRUE(record.Store(L"4", L"4:1"));
+    EXPECT_EQ(Narrow(record.RegisterLogonResume()), "Could not copy the restart helper");
+    memory.copied = true;
+    EXPECT_TRUE(record.RegisterLogonResume().empty());
+    memory.calls.clear();
+    record.UnregisterLogonResume();
+    EXPECT_EQ(memory.calls, (std::vector<std::string>{"remove runonce"}));
+    EXPECT_EQ(Narrow(memory.values[kWaitingListValueName]), "4") << "the record stays for the next start";
 }
 
 }  // namespace
