@@ -1,8 +1,9 @@
 // One device-presence query sent to the disc's ENUM library on a worker thread as soon as the
-// libraries are loaded. The library answers every query from one listing of the machine's devices,
-// which on a large machine takes seconds; asked early, that listing runs beside the rest of the
-// start (the user-interface texts, the skin, the model, the catalogue) instead of after it. Its
-// answer is thrown away: the id names no device.
+// libraries are loaded. The library answers every query from one reading of the machine's devices
+// (our own libraries read the registry's Enum tree), which on a large machine takes a second or
+// more; asked early, that reading runs beside the rest of the start (the user-interface texts, the
+// skin, the model, the catalogue) instead of after it. Its answer is thrown away: the id names no
+// device.
 #pragma once
 
 #include <windows.h>

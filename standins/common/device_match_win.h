@@ -1,12 +1,14 @@
-// Device presence by hardware id, answered from SetupAPI's view of the machine's devices.
+// Device presence by hardware id: the registry's Enum tree names the instances, the configuration
+// manager says which of them are present.
 #pragma once
 
 #include <string>
 
 namespace standin {
 
-// True when some device lists `id` among its hardware ids or compatible ids, ignoring letter case.
-// Answered from a snapshot of the machine's devices, taken again after two seconds without queries.
+// True when some present device lists `id` among its hardware ids or compatible ids, ignoring
+// letter case. Answered from a snapshot of the machine's devices, taken again after two seconds
+// without queries.
 bool IsDeviceWithIdPresent(const std::wstring& id);
 
 }  // namespace standin
