@@ -54,6 +54,14 @@ TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quanti
 
 std::wstring StoredWaitingList() { return ReadRegistryString(kRecordKey, L"InstallWaitingList"); }
 std::wstring RunOnceValue() { return ReadRegistryString(kRunOnce, L"Tavelin"); }
+std::wstring BeginCounts() { return ReadRegistryString(kRecordKey, L"ItemBeginCounts"); }
+
+// The helper's RunOnce value once it is set (the record is written first), or "<no value>".
+std::wstring WaitForRunOnce(DWORD timeoutMs = 10000) {
+    std::wstring value;
+    for (DWORD waited = 0; (value = RunOnceValue()) == L"<no value>" && waited < timeoutMs; waited += 100) Sleep(100);
+    return value;
+}
 
 // Polls until `read` gives `expected` or the timeout passes; the last value read.
 template <typename Read>
@@ -91,8 +99,8 @@ TEST_F(Interruption, ARunKilledDuringItsSecondInstallerResumesFromThatItem) {
         RunningProgram program(disc.ProgramPath(), L"setup.exe");
         ASSERT_NE(StartTheRun(program), nullptr);
         EXPECT_EQ(WaitForValue(StoredWaitingList, L"2@3"), L"2@3") << "written before the second installer starts";
-        EXPECT_EQ(ReadRegistryString(kRecordKey, L"ItemBeginCounts"), L"2:1");
-        EXPECT_NE(RunOnceValue().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
+        EXPECT_EQ(WaitForValue(BeginCounts, L"2:1", 10000), L"2:1");
+        EXPECT_NE(WaitForRunOnce().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
         EXPECT_FALSE(RegistryKeyExists(kPendingKey)) << "no restart was asked for: nothing holds the resume back";
         EXPECT_EQ(ReadRegistryString(AppKey("Killed", 1), L"Version"), L"2.0");
         // The power goes while the second installer runs.
@@ -162,7 +170,7 @@ TEST_F(Interruption, ACompletedRunLeavesNoRecordAndNoRunOnceValue) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
     ASSERT_NE(StartTheRun(program), nullptr);
     EXPECT_EQ(WaitForValue(StoredWaitingList, L"1@2"), L"1@2") << "kept while the run goes on";
-    EXPECT_NE(RunOnceValue().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
+    EXPECT_NE(WaitForRunOnce().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
     HWND reboot = WaitForQuestion(program);
     ASSERT_NE(reboot, nullptr);
     EXPECT_EQ(Statuses(program.FindMainWindow()), L"First:Done | Second:Done");
