@@ -768,6 +768,9 @@ TEST(InstallationRun, TheEndOfTheSessionStopsTheRunBetweenItems) {
         {"the end is called off", 2, SessionEnd::None, "None", "", 4, {"record 12 12:1", "record "}},
         {"the session ends during the last item", 4, SessionEnd::Ending, "SessionEnded", "12", 4,
          {"record 12 12:1"}},
+        // Asked while the record before the third installer was written: that installer never starts.
+        {"the session ends before an installer starts", -3, SessionEnd::Ending, "SessionEnded", "7@12", 2,
+         {"record 7@12 7:1"}},
     };
     for (const Case& c : cases) {
         RunBench run({1, 1, 1, 1});
@@ -784,6 +787,19 @@ TEST(InstallationRun, TheEndOfTheSessionStopsTheRunBetweenItems) {
             std::atomic<SessionEnd>& m_state;
             int m_after;
         } launcher(run.log, session, c.endDuringStart);
+        // A negative number: asked while the record is written before that installer.
+        struct EndingRecord : RecordingRecord {
+            EndingRecord(Log& log, std::atomic<SessionEnd>& state, int beforeStart)
+                : RecordingRecord(log), m_state(state), m_beforeStart(beforeStart) {}
+            bool Store(const std::wstring& waitingList, const std::wstring& beginCounts) override {
+                // The stores before the installers are the odd ones: before, after, before, ...
+                if (++m_stores == 2 * m_beforeStart - 1) m_state = SessionEnd::Asked;
+                return RecordingRecord::Store(waitingList, beginCounts);
+            }
+            std::atomic<SessionEnd>& m_state;
+            int m_beforeStart;
+            int m_stores = 0;
+        } record(run.log, session, c.endDuringStart < 0 ? -c.endDuringStart : 0);
         // Windows decides after the run has waited three seconds.
         struct DecidingSleeper : FakeServices {
             DecidingSleeper(Log& log, std::atomic<SessionEnd>& state, SessionEnd decided)
@@ -796,7 +812,6 @@ TEST(InstallationRun, TheEndOfTheSessionStopsTheRunBetweenItems) {
             SessionEnd m_decided;
             int m_asleep = 0;
         } sleeper(run.log, session, c.decided);
-        RecordingRecord record(run.log);
         run.control.record = &record;
         run.control.sessionEnd = &session;
         const RunServices services{run.list, launcher, sleeper, run.services, run.progress,
