@@ -163,6 +163,36 @@ TEST_F(Interruption, TheEndOfTheSessionStopsTheRunBeforeTheNextInstaller) {
     EXPECT_NE(RunOnceValue().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
 }
 
+// A quiet run has no visible window, but its hidden dialog hears of the end of the session all the
+// same; the next start goes on quietly with the rest.
+TEST_F(Interruption, AQuietRunStopsAtTheEndOfTheSessionAndResumesQuietly) {
+    const TestDisc disc = MakeDisc(L"interrupted-quiet-session",
+                                   Application("QuietSession", 1, "First", 4000) +
+                                       Application("QuietSession", 2, "Second", 0),
+                                   2);
+    {
+        RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /items all");
+        EXPECT_EQ(WaitForValue(StoredWaitingList, L"1@2"), L"1@2");
+        HWND window = program.FindMainWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_FALSE(IsWindowVisible(window));
+        EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+        SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+        EXPECT_TRUE(program.WaitForExit(60000));
+        EXPECT_EQ(program.ExitCode(), 1602u);
+    }
+    EXPECT_EQ(ReadRegistryString(AppKey("QuietSession", 2), L"Version"), L"<no key>");
+    EXPECT_EQ(StoredWaitingList(), L"1@2");
+    EXPECT_EQ(ReadRegistryString(kRecordKey, L"UnattendedRun").substr(0, 5), L"quiet");
+
+    RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
+    EXPECT_TRUE(resumed.EndsWithoutShowingAnyWindow(120000)) << "resumed in the stored quiet mode";
+    EXPECT_EQ(resumed.ExitCode(), 0u);
+    EXPECT_EQ(ReadRegistryString(AppKey("QuietSession", 2), L"Version"), L"2.0");
+    EXPECT_FALSE(RegistryKeyExists(kRecordKey));
+    EXPECT_EQ(RunOnceValue(), L"<no value>");
+}
+
 // A run that is through leaves nothing behind: it did keep a record while it ran.
 TEST_F(Interruption, ACompletedRunLeavesNoRecordAndNoRunOnceValue) {
     const TestDisc disc = MakeDisc(L"interrupted-none",
