@@ -498,6 +498,17 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
             if (record.Keeps() && record.Store(WaitingListFrom(items, list, row))) record.RegisterLogonResume();
             interruptedRow = -1;
 
+            // The session may have begun to end while the record was written.
+            if (SessionEndOf(control) != SessionEnd::None &&
+                WaitOutSessionEnd(control, services) == BetweenItems::Stop) {
+                services.timer.StopProgressTimer();
+                list.StopRowProgress(row);
+                outcome.stop = RunStop::SessionEnded;
+                outcome.notRun = WaitingListFrom(items, list, row);
+                outcome.notRunStored = record.Holds(outcome.notRun);
+                return outcome;
+            }
+
             if (control.restorePoint != nullptr) control.restorePoint->BeforeItem(*item);
             if (control.shutdownReason != nullptr) control.shutdownReason->Set(texts.installing + L" " + item->m_strTitle);
             const ItemRun run = RunItem(*item, row, discRoot, texts, services, control.timeLimits);

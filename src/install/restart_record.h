@@ -4,9 +4,9 @@
 // in the program and in tests; install/restart_record_win.h implements them over the registry,
 // files and processes.
 //
-// The record stays until the run it resumes has ended: the resumed run rewrites it after each item
-// to the items not yet run and removes it when none is left, so a crash, a power cut or a closed
-// window during the resumed run loses nothing.
+// Every run keeps the record while it goes on (install/run_record.h): before each installer it
+// holds that item and those below it, after each item the items not yet run, and it is removed
+// when none is left, so a crash, a power cut, a logoff or a closed window loses nothing.
 #pragma once
 
 #include <cstddef>

@@ -54,6 +54,14 @@ TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quanti
 
 std::wstring StoredWaitingList() { return ReadRegistryString(kRecordKey, L"InstallWaitingList"); }
 std::wstring RunOnceValue() { return ReadRegistryString(kRunOnce, L"Tavelin"); }
+std::wstring BeginCounts() { return ReadRegistryString(kRecordKey, L"ItemBeginCounts"); }
+
+// The helper's RunOnce value once it is set (the record is written first), or "<no value>".
+std::wstring WaitForRunOnce(DWORD timeoutMs = 10000) {
+    std::wstring value;
+    for (DWORD waited = 0; (value = RunOnceValue()) == L"<no value>" && waited < timeoutMs; waited += 100) Sleep(100);
+    return value;
+}
 
 // Polls until `read` gives `expected` or the timeout passes; the last value read.
 template <typename Read>
@@ -91,8 +99,8 @@ TEST_F(Interruption, ARunKilledDuringItsSecondInstallerResumesFromThatItem) {
         RunningProgram program(disc.ProgramPath(), L"setup.exe");
         ASSERT_NE(StartTheRun(program), nullptr);
         EXPECT_EQ(WaitForValue(StoredWaitingList, L"2@3"), L"2@3") << "written before the second installer starts";
-        EXPECT_EQ(ReadRegistryString(kRecordKey, L"ItemBeginCounts"), L"2:1");
-        EXPECT_NE(RunOnceValue().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
+        EXPECT_EQ(WaitForValue(BeginCounts, L"2:1", 10000), L"2:1");
+        EXPECT_NE(WaitForRunOnce().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
         EXPECT_FALSE(RegistryKeyExists(kPendingKey)) << "no restart was asked for: nothing holds the resume back";
         EXPECT_EQ(ReadRegistryString(AppKey("Killed", 1), L"Version"), L"2.0");
         // The power goes while the second installer runs.
@@ -155,6 +163,36 @@ TEST_F(Interruption, TheEndOfTheSessionStopsTheRunBeforeTheNextInstaller) {
     EXPECT_NE(RunOnceValue().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
 }
 
+// A quiet run has no visible window, but its hidden dialog hears of the end of the session all the
+// same; the next start goes on quietly with the rest.
+TEST_F(Interruption, AQuietRunStopsAtTheEndOfTheSessionAndResumesQuietly) {
+    const TestDisc disc = MakeDisc(L"interrupted-quiet-session",
+                                   Application("QuietSession", 1, "First", 4000) +
+                                       Application("QuietSession", 2, "Second", 0),
+                                   2);
+    {
+        RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /items all");
+        EXPECT_EQ(WaitForValue(StoredWaitingList, L"1@2"), L"1@2");
+        HWND window = program.FindMainWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_FALSE(IsWindowVisible(window));
+        EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+        SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+        EXPECT_TRUE(program.WaitForExit(60000));
+        EXPECT_EQ(program.ExitCode(), 1602u);
+    }
+    EXPECT_EQ(ReadRegistryString(AppKey("QuietSession", 2), L"Version"), L"<no key>");
+    EXPECT_EQ(StoredWaitingList(), L"1@2");
+    EXPECT_EQ(ReadRegistryString(kRecordKey, L"UnattendedRun").substr(0, 5), L"quiet");
+
+    RunningProgram resumed(disc.ProgramPath(), L"setup.exe");
+    EXPECT_TRUE(resumed.EndsWithoutShowingAnyWindow(120000)) << "resumed in the stored quiet mode";
+    EXPECT_EQ(resumed.ExitCode(), 0u);
+    EXPECT_EQ(ReadRegistryString(AppKey("QuietSession", 2), L"Version"), L"2.0");
+    EXPECT_FALSE(RegistryKeyExists(kRecordKey));
+    EXPECT_EQ(RunOnceValue(), L"<no value>");
+}
+
 // A run that is through leaves nothing behind: it did keep a record while it ran.
 TEST_F(Interruption, ACompletedRunLeavesNoRecordAndNoRunOnceValue) {
     const TestDisc disc = MakeDisc(L"interrupted-none",
@@ -162,7 +200,7 @@ TEST_F(Interruption, ACompletedRunLeavesNoRecordAndNoRunOnceValue) {
     RunningProgram program(disc.ProgramPath(), L"setup.exe");
     ASSERT_NE(StartTheRun(program), nullptr);
     EXPECT_EQ(WaitForValue(StoredWaitingList, L"1@2"), L"1@2") << "kept while the run goes on";
-    EXPECT_NE(RunOnceValue().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
+    EXPECT_NE(WaitForRunOnce().find(L"ReInst.exe"), std::wstring::npos) << Narrow(RunOnceValue());
     HWND reboot = WaitForQuestion(program);
     ASSERT_NE(reboot, nullptr);
     EXPECT_EQ(Statuses(program.FindMainWindow()), L"First:Done | Second:Done");
