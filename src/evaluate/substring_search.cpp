@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "config/text.h"
+
 namespace tavelin {
 
 namespace {
@@ -30,24 +32,27 @@ public:
         }
     }
 
-    // Calls report(patternId) for every occurrence of every pattern in text; stops early when
-    // report returns false. Empty patterns are never reported.
+    // Calls report(patternId) for every occurrence of every pattern in the name as ToUpperChar
+    // folds it; stops early when report returns false. Empty patterns are never reported.
     template <typename Report>
-    void Scan(const std::wstring& text, Report&& report) const {
+    void ScanFolded(std::wstring_view name, Report&& report) const {
         if (!m_table.empty()) {
+            // Each entry is the next node's row (node x width), negated and less one when the
+            // node ends a pattern: one look-up and one sign test per character.
             const std::int32_t* const table = m_table.data();
-            const std::size_t width = static_cast<std::size_t>(m_symbolCount);
-            const std::int32_t* const firstHit = m_firstHit.data();
-            std::int32_t state = 0;
-            for (const wchar_t c : text) {
-                state = table[static_cast<std::size_t>(state) * width + static_cast<std::size_t>(Symbol(c))];
-                if (firstHit[state] > 0 && !ReportFrom(state, report)) return;
+            std::int32_t row = 0;
+            for (const wchar_t c : name) {
+                row = table[row + NameSymbol(c)];
+                if (row < 0) {
+                    row = -row - 1;
+                    if (!ReportFrom(row / m_symbolCount, report)) return;
+                }
             }
             return;
         }
         std::int32_t state = 0;
-        for (const wchar_t c : text) {
-            const std::int32_t symbol = Symbol(c);
+        for (const wchar_t c : name) {
+            const std::int32_t symbol = NameSymbol(c);
             state = symbol == 0 ? 0 : Step(state, symbol);
             if (m_firstHit[state] > 0 && !ReportFrom(state, report)) return;
         }
@@ -67,12 +72,20 @@ private:
         return true;
     }
 
+    // The number of a pattern character, taken as it is.
     std::int32_t Symbol(wchar_t c) const {
         const auto code = static_cast<std::uint32_t>(c);
         if (code < kAscii) return m_asciiSymbol[code];
         const auto found = std::lower_bound(m_otherCharacters.begin(), m_otherCharacters.end(), c);
         if (found == m_otherCharacters.end() || *found != c) return 0;
         return m_otherSymbols[found - m_otherCharacters.begin()];
+    }
+
+    // The number of a name character: that of its upper-case form (ASCII ones from one table).
+    std::int32_t NameSymbol(wchar_t c) const {
+        const auto code = static_cast<std::uint32_t>(c);
+        if (code < kAscii) return m_asciiNameSymbol[code];
+        return Symbol(ToUpperChar(c));
     }
 
     // The child of a node other than the root by a character number, or 0.
@@ -114,6 +127,9 @@ private:
         std::int32_t symbol = 0;
         for (std::size_t code = 0; code < kAscii; ++code) {
             if (ascii[code]) m_asciiSymbol[code] = ++symbol;
+        }
+        for (std::size_t code = 0; code < kAscii; ++code) {
+            m_asciiNameSymbol[code] = m_asciiSymbol[static_cast<std::uint32_t>(ToUpperChar(static_cast<wchar_t>(code)))];
         }
         std::sort(m_otherCharacters.begin(), m_otherCharacters.end());
         m_otherCharacters.erase(std::unique(m_otherCharacters.begin(), m_otherCharacters.end()),
@@ -222,23 +238,29 @@ private:
     }
 
     // Row by row in breadth-first order: a node moves as its failure node does, except by its own
-    // children; character 0 always leads back to the root.
+    // children; character 0 always leads back to the root. Entries are in the form ScanFolded reads:
+    // the next node's row (node x width), negated and less one when that node ends a pattern.
     void BuildTable(const std::vector<std::int32_t>& breadthFirst) {
         const auto width = static_cast<std::size_t>(m_symbolCount);
+        const auto entry = [&](std::int32_t node) {
+            const std::int32_t row = node * m_symbolCount;
+            return m_firstHit[node] > 0 ? -row - 1 : row;
+        };
         m_table.assign(m_firstId.size() * width, 0);
-        std::copy(m_rootChild.begin(), m_rootChild.end(), m_table.begin());
+        for (std::size_t symbol = 0; symbol < width; ++symbol) m_table[symbol] = entry(m_rootChild[symbol]);
         for (const std::int32_t node : breadthFirst) {
             if (node == 0) continue;
             std::int32_t* const row = m_table.data() + static_cast<std::size_t>(node) * width;
             const std::int32_t* const failRow = m_table.data() + static_cast<std::size_t>(m_fail[node]) * width;
             std::copy(failRow, failRow + width, row);
             for (std::int32_t at = m_childBegin[node]; at < m_childBegin[node + 1]; ++at) {
-                row[m_childSymbol[at]] = m_childNode[at];
+                row[m_childSymbol[at]] = entry(m_childNode[at]);
             }
         }
     }
 
-    std::int32_t m_asciiSymbol[kAscii] = {};
+    std::int32_t m_asciiSymbol[kAscii] = {};      // pattern characters
+    std::int32_t m_asciiNameSymbol[kAscii] = {};  // name characters, folded
     std::vector<wchar_t> m_otherCharacters;    // the others, sorted
     std::vector<std::int32_t> m_otherSymbols;  // their numbers
     std::int32_t m_symbolCount = 1;
@@ -257,35 +279,45 @@ private:
 
 }  // namespace
 
-std::vector<int> FirstNamesContaining(const std::vector<std::wstring_view>& patterns,
-                                      const std::vector<std::wstring>& names) {
-    return FirstNamesContaining(patterns, names, kMaxTransitionTableEntries);
-}
+struct FirstFoldedNameSearch::Automaton : PatternAutomaton {
+    using PatternAutomaton::PatternAutomaton;
+};
 
-std::vector<int> FirstNamesContaining(const std::vector<std::wstring_view>& patterns,
-                                      const std::vector<std::wstring>& names, std::size_t maxTableEntries) {
-    std::vector<int> first(patterns.size(), -1);
-    std::size_t open = 0;
+FirstFoldedNameSearch::FirstFoldedNameSearch(const std::vector<std::wstring_view>& patterns,
+                                             std::size_t maxTableEntries)
+    : m_first(patterns.size(), -1) {
     for (std::size_t id = 0; id < patterns.size(); ++id) {
-        if (!patterns[id].empty()) {
-            ++open;
-        } else if (!names.empty()) {
-            first[id] = 0;
+        if (patterns[id].empty()) {
+            m_emptyIds.push_back(static_cast<int>(id));
+        } else {
+            ++m_open;
         }
     }
-    if (open == 0) return first;
+    if (m_open > 0) m_automaton = std::make_unique<Automaton>(patterns, maxTableEntries);
+}
 
-    const PatternAutomaton automaton(patterns, maxTableEntries);
-    for (std::size_t index = 0; index < names.size() && open > 0; ++index) {
-        automaton.Scan(names[index], [&](int id) {
-            if (first[id] < 0) {
-                first[id] = static_cast<int>(index);
-                --open;
-            }
-            return open > 0;
-        });
+FirstFoldedNameSearch::~FirstFoldedNameSearch() = default;
+
+void FirstFoldedNameSearch::Read(std::wstring_view name) {
+    const int index = m_read++;
+    if (index == 0) {
+        for (const int id : m_emptyIds) m_first[static_cast<std::size_t>(id)] = 0;
     }
-    return first;
+    if (m_open == 0) return;
+    m_automaton->ScanFolded(name, [&](int id) {
+        if (m_first[static_cast<std::size_t>(id)] < 0) {
+            m_first[static_cast<std::size_t>(id)] = index;
+            --m_open;
+        }
+        return m_open > 0;
+    });
+}
+
+std::vector<int> FirstFoldedNamesContaining(const std::vector<std::wstring_view>& patterns,
+                                            const std::vector<std::wstring_view>& names, std::size_t maxTableEntries) {
+    FirstFoldedNameSearch search(patterns, maxTableEntries);
+    for (std::size_t index = 0; index < names.size() && !search.Done(); ++index) search.Read(names[index]);
+    return search.First();
 }
 
 }  // namespace tavelin
