@@ -39,13 +39,17 @@ public:
         if (!m_table.empty()) {
             // Each entry is the next node's row (node x width), negated and less one when the
             // node ends a pattern: one look-up and one sign test per character.
+            // Written out so that an ASCII character costs a handful of instructions: every
+            // device key name of a bus passes through here.
             const std::int32_t* const table = m_table.data();
-            std::int32_t row = 0;
-            for (const wchar_t c : name) {
-                row = table[row + NameSymbol(c)];
+            const std::int32_t* const asciiSymbol = m_asciiNameSymbol;
+            std::ptrdiff_t row = 0;
+            for (const wchar_t* at = name.data(), *const end = at + name.size(); at != end; ++at) {
+                const auto code = static_cast<std::uint32_t>(*at);
+                row = table[row + (code < kAscii ? asciiSymbol[code] : OtherNameSymbol(*at))];
                 if (row < 0) {
                     row = -row - 1;
-                    if (!ReportFrom(row / m_symbolCount, report)) return;
+                    if (!ReportFrom(static_cast<std::int32_t>(row / m_symbolCount), report)) return;
                 }
             }
             return;
@@ -85,8 +89,10 @@ private:
     std::int32_t NameSymbol(wchar_t c) const {
         const auto code = static_cast<std::uint32_t>(c);
         if (code < kAscii) return m_asciiNameSymbol[code];
-        return Symbol(ToUpperChar(c));
+        return OtherNameSymbol(c);
     }
+    // Out of line, to keep the reading loop small.
+    __attribute__((noinline)) std::int32_t OtherNameSymbol(wchar_t c) const { return Symbol(ToUpperChar(c)); }
 
     // The child of a node other than the root by a character number, or 0.
     std::int32_t Child(std::int32_t node, std::int32_t symbol) const {
