@@ -262,7 +262,9 @@ const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::DeviceRecord
     if (slot >= 0) return entry.records[static_cast<std::size_t>(slot)];
     // The device key is opened by its upper-cased name, which failures report.
     m_path.assign(entry.path).append(L"\\");
-    for (const wchar_t c : entry.names[static_cast<std::size_t>(device)]) m_path.push_back(ToUpperChar(c));
+    const std::size_t nameStart = m_path.size();
+    m_path.append(entry.names[static_cast<std::size_t>(device)]);
+    for (auto c = m_path.begin() + static_cast<std::ptrdiff_t>(nameStart); c != m_path.end(); ++c) *c = ToUpperChar(*c);
     DriverValue driver = ReadDriverValue(m_registry, m_path);
     slot = static_cast<std::int32_t>(entry.records.size());
     if (!driver.Found()) {

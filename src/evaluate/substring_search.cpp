@@ -24,11 +24,9 @@ class PatternAutomaton {
 public:
     PatternAutomaton(const std::vector<std::wstring_view>& patterns, std::size_t maxTableEntries) {
         NumberCharacters(patterns);
-        BuildTrie(patterns);
-        const std::vector<std::int32_t> breadthFirst = LinkFailures();
-        // Divided rather than multiplied: the product could wrap in the 32-bit build.
-        if (static_cast<std::size_t>(m_symbolCount) <= maxTableEntries / m_firstId.size()) {
-            BuildTable(breadthFirst);
+        if (!BuildTable(patterns, maxTableEntries)) {
+            BuildTrie(patterns);
+            LinkFailures();
         }
     }
 
@@ -219,9 +217,8 @@ private:
         }
     }
 
-    // Breadth first, so that every failure link points to a node already linked; returns the nodes
-    // in that order.
-    std::vector<std::int32_t> LinkFailures() {
+    // Breadth first, so that every failure link points to a node already linked.
+    void LinkFailures() {
         const std::size_t nodes = m_firstId.size();
         m_fail.assign(nodes, 0);
         m_outputLink.assign(nodes, 0);
@@ -240,29 +237,81 @@ private:
                 queue.push_back(child);
             }
         }
-        return queue;
     }
 
-    // Row by row in breadth-first order: a node moves as its failure node does, except by its own
-    // children; character 0 always leads back to the root. Entries are in the form ScanFolded reads:
-    // the next node's row (node x width), negated and less one when that node ends a pattern.
-    void BuildTable(const std::vector<std::int32_t>& breadthFirst) {
+    // The table form, when the nodes times the character numbers stay within maxTableEntries: the
+    // trie is made in the table itself (a child is one look-up away), then row by row in
+    // breadth-first order a node's missing transitions are copied from its failure node's row,
+    // already complete. Entries are in the form ScanFolded reads: the next node's row (node x
+    // width), negated and less one when that node ends a pattern. False, leaving nothing made,
+    // when the table would be too large.
+    bool BuildTable(const std::vector<std::wstring_view>& patterns, std::size_t maxTableEntries) {
         const auto width = static_cast<std::size_t>(m_symbolCount);
-        const auto entry = [&](std::int32_t node) {
-            const std::int32_t row = node * m_symbolCount;
-            return m_firstHit[node] > 0 ? -row - 1 : row;
-        };
-        m_table.assign(m_firstId.size() * width, 0);
-        for (std::size_t symbol = 0; symbol < width; ++symbol) m_table[symbol] = entry(m_rootChild[symbol]);
-        for (const std::int32_t node : breadthFirst) {
-            if (node == 0) continue;
-            std::int32_t* const row = m_table.data() + static_cast<std::size_t>(node) * width;
+        std::size_t characters = 0;
+        for (const std::wstring_view pattern : patterns) characters += pattern.size();
+        const std::size_t rows = std::min(characters + 1, maxTableEntries / width);
+        if (rows == 0) return false;
+        // Room for every row it may need, but only the rows of nodes made are filled.
+        m_table.reserve(rows * width);
+        m_table.assign(width, 0);
+        m_firstId.assign(1, -1);
+        m_nextSameId.assign(patterns.size(), -1);
+        std::vector<std::int32_t> lastId{-1};
+        for (std::size_t id = 0; id < patterns.size(); ++id) {
+            if (patterns[id].empty()) continue;
+            std::size_t node = 0;
+            for (const wchar_t c : patterns[id]) {
+                std::int32_t& child = m_table[node * width + static_cast<std::size_t>(Symbol(c))];
+                if (child == 0) {
+                    if (m_firstId.size() == rows) {  // one node more than the table may hold
+                        m_table.clear();
+                        m_table.shrink_to_fit();
+                        return false;
+                    }
+                    child = static_cast<std::int32_t>(m_firstId.size());
+                    m_firstId.push_back(-1);
+                    lastId.push_back(-1);
+                    m_table.resize(m_table.size() + width);  // within the room: `child` stays valid
+                }
+                node = static_cast<std::size_t>(child);
+            }
+            if (m_firstId[node] < 0) {
+                m_firstId[node] = static_cast<std::int32_t>(id);
+            } else {
+                m_nextSameId[static_cast<std::size_t>(lastId[node])] = static_cast<std::int32_t>(id);
+            }
+            lastId[node] = static_cast<std::int32_t>(id);
+        }
+        const std::size_t nodes = m_firstId.size();
+        m_fail.assign(nodes, 0);
+        m_outputLink.assign(nodes, 0);
+        m_firstHit.assign(nodes, 0);
+
+        // Until its own turn, a row holds only its node's children (0 for none: no transition
+        // leads back into the root but by a character of no pattern).
+        const auto nodeOf = [&](std::int32_t entry) { return (entry < 0 ? -entry - 1 : entry) / m_symbolCount; };
+        std::vector<std::int32_t> queue{0};
+        queue.reserve(nodes);
+        for (std::size_t next = 0; next < queue.size(); ++next) {
+            const auto node = static_cast<std::size_t>(queue[next]);
+            std::int32_t* const row = m_table.data() + node * width;
             const std::int32_t* const failRow = m_table.data() + static_cast<std::size_t>(m_fail[node]) * width;
-            std::copy(failRow, failRow + width, row);
-            for (std::int32_t at = m_childBegin[node]; at < m_childBegin[node + 1]; ++at) {
-                row[m_childSymbol[at]] = entry(m_childNode[at]);
+            for (std::size_t symbol = 1; symbol < width; ++symbol) {
+                const std::int32_t child = row[symbol];
+                if (child == 0) {
+                    if (node != 0) row[symbol] = failRow[symbol];
+                    continue;
+                }
+                const std::int32_t fail = node == 0 ? 0 : nodeOf(failRow[symbol]);
+                m_fail[child] = fail;
+                m_outputLink[child] = m_firstId[fail] >= 0 ? fail : m_outputLink[fail];
+                m_firstHit[child] = m_firstId[child] >= 0 ? child : m_outputLink[child];
+                const std::int32_t childRow = child * m_symbolCount;
+                row[symbol] = m_firstHit[child] > 0 ? -childRow - 1 : childRow;
+                queue.push_back(child);
             }
         }
+        return true;
     }
 
     std::int32_t m_asciiSymbol[kAscii] = {};      // pattern characters
