@@ -24,6 +24,15 @@ std::wstring TrimWhiteSpace(std::wstring_view text) {
     return std::wstring(text.substr(begin, end - begin));
 }
 
+void TrimWhiteSpaceInPlace(std::wstring& text) {
+    std::size_t end = text.size();
+    while (end > 0 && IsWhiteSpace(text[end - 1])) --end;
+    text.resize(end);
+    std::size_t begin = 0;
+    while (begin < text.size() && IsWhiteSpace(text[begin])) ++begin;
+    if (begin > 0) text.erase(0, begin);
+}
+
 bool TrimLineBreaks(std::wstring& text) {
     auto isBreakOrBlank = [](wchar_t c) { return c == 10 || c == 13 || c == 32; };
     std::size_t begin = 0;

@@ -2,6 +2,8 @@
 // list splitter, number reading and case handling. Portable: no Windows headers.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +20,8 @@ inline bool IsWhiteSpace(wchar_t c) {
 
 // Removes white space at both ends.
 std::wstring TrimWhiteSpace(std::wstring_view text);
+// The same in the string itself, without a new one.
+void TrimWhiteSpaceInPlace(std::wstring& text);
 
 // Removes carriage returns, line feeds and blanks (13, 10, 32) at both ends, in place; tells whether
 // anything is left.
@@ -44,6 +48,16 @@ std::wstring ToUpperText(std::wstring_view text);
 
 // Comparison of names and words without regard to letter case (same folding as ToUpperText).
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+
+// A hash of texts for the program's own tables (FNV-1a over the characters): much cheaper than the
+// library's byte hash for the short names, ids and paths they hold.
+struct TextHash {
+    std::size_t operator()(std::wstring_view text) const noexcept {
+        std::uint32_t hash = 2166136261u;
+        for (const wchar_t c : text) hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
+        return hash;
+    }
+};
 
 // Decimal text of a number, as "%d" formats it.
 std::wstring DecimalText(long long value);

@@ -50,7 +50,7 @@ int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink,
     int status = CompareVersionAndDate(iniVersion, iniDate, installed.version, installed.date);
     finding.compared = true;
     finding.comparison = status;
-    show(VersionStatusText(status, StatusCapital::Lower));
+    if (switches.m_bShowItemVersionStatus) sink.ShowMessage(VersionStatusText(status, StatusCapital::Lower));
     if (item.m_bIgnoreVersionChecking && status != VERSION_STATUS_SAME) {
         status = VERSION_STATUS_INI_NEWER;
         finding.override = VersionOverride::IgnoreVersionChecking;

@@ -1,5 +1,7 @@
 #include "evaluate/driver_registry_lookup.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
 
 #include "config/text.h"
@@ -60,22 +62,24 @@ struct DriverValue {
     bool Found() const { return failure.failure == DriverLookupFailure::None; }
 };
 
-// From the device key through its first instance to its "Driver" value.
-DriverValue ReadDriverValue(Registry& registry, const std::wstring& devicePath) {
+// From the device key through its first instance to its "Driver" value. path holds the device
+// key's path and is left holding the instance's, so that one buffer serves every device.
+DriverValue ReadDriverValue(Registry& registry, std::wstring& path) {
     DriverValue result;
-    std::unique_ptr<RegistryKey> device = registry.OpenKey(devicePath, RegistryView::View32);
+    std::unique_ptr<RegistryKey> device = registry.OpenKey(path, RegistryView::View32);
     if (!device) {
-        result.failure = Failed(DriverLookupFailure::DeviceKey, devicePath);
+        result.failure = Failed(DriverLookupFailure::DeviceKey, path);
         return result;
     }
     // Only the first instance is read, so the enumeration stops there.
     const std::optional<std::wstring> firstInstance = FirstSubkeyName(*device);
     device.reset();
-    const std::wstring instancePath = devicePath + L"\\" + firstInstance.value_or(L"");
+    path.append(L"\\");
+    if (firstInstance) path.append(*firstInstance);
     std::unique_ptr<RegistryKey> instance;
-    if (firstInstance) instance = registry.OpenKey(instancePath, RegistryView::View32);
+    if (firstInstance) instance = registry.OpenKey(path, RegistryView::View32);
     if (!instance) {
-        result.failure = Failed(DriverLookupFailure::InstanceKey, instancePath);
+        result.failure = Failed(DriverLookupFailure::InstanceKey, path);
         return result;
     }
     std::optional<std::wstring> driver = instance->QueryStringValue(kDriverValue, kDriverValueBufferBytes);
@@ -88,26 +92,55 @@ DriverValue ReadDriverValue(Registry& registry, const std::wstring& devicePath) 
 }
 
 InstalledDriverRecord ReadClassKey(Registry& registry, const std::wstring& driver) {
-    const std::wstring classPath = kClassRoot + driver;
+    std::wstring classPath;
+    classPath.reserve(kClassRoot.size() + driver.size());
+    classPath.append(kClassRoot).append(driver);
     std::unique_ptr<RegistryKey> key = registry.OpenKey(classPath, RegistryView::View32);
-    if (!key) return Failed(DriverLookupFailure::ClassKey, classPath);
+    if (!key) return Failed(DriverLookupFailure::ClassKey, std::move(classPath));
     InstalledDriverRecord record;
-    record.classPath = classPath;
+    record.classPath = std::move(classPath);
     const auto missing = [&](DriverLookupFailure failure) {
         record.failure = failure;
         return record;
     };
-    const std::optional<std::wstring> version = key->QueryStringValue(kDriverVersionValue, kDriverValueBufferBytes);
+    std::optional<std::wstring> version = key->QueryStringValue(kDriverVersionValue, kDriverValueBufferBytes);
     if (!version) return missing(DriverLookupFailure::DriverVersion);
-    const std::optional<std::wstring> date = key->QueryStringValue(kDriverDateValue, kDriverValueBufferBytes);
+    std::optional<std::wstring> date = key->QueryStringValue(kDriverDateValue, kDriverValueBufferBytes);
     if (!date) return missing(DriverLookupFailure::DriverDate);
     std::optional<std::wstring> provider = key->QueryStringValue(kProviderNameValue, kDriverValueBufferBytes);
     if (!provider) return missing(DriverLookupFailure::ProviderName);
-    record.version = TrimWhiteSpace(*version);
-    record.date = TrimWhiteSpace(*date);
+    record.version = std::move(*version);
+    TrimWhiteSpaceInPlace(record.version);
+    record.date = std::move(*date);
+    TrimWhiteSpaceInPlace(record.date);
     record.provider = std::move(*provider);
     return record;
 }
+
+// Copies of texts that stay where they are for the arena's life, many in each block: the device
+// key names of an enumerator and the patterns a cache is told about, which its tables look into.
+class TextArena {
+public:
+    std::wstring_view Keep(std::wstring_view text) {
+        if (text.size() > m_left) {
+            const std::size_t size = std::max(kBlockCharacters, text.size());
+            m_blocks.emplace_back(new wchar_t[size]);  // left uninitialised: every character is written before use
+            m_next = m_blocks.back().get();
+            m_left = size;
+        }
+        std::copy(text.begin(), text.end(), m_next);
+        const std::wstring_view kept(m_next, text.size());
+        m_next += text.size();
+        m_left -= text.size();
+        return kept;
+    }
+
+private:
+    static constexpr std::size_t kBlockCharacters = 16384;
+    std::vector<std::unique_ptr<wchar_t[]>> m_blocks;
+    wchar_t* m_next = nullptr;
+    std::size_t m_left = 0;
+};
 
 }  // namespace
 
@@ -126,7 +159,8 @@ InstalledDriverRecord ReadInstalledDriver(Registry& registry, const std::wstring
     const int match = FirstContaining(names, parts.pattern);
     if (match < 0) return Failed(DriverLookupFailure::NoMatchingDevice);
 
-    DriverValue driver = ReadDriverValue(registry, enumeratorPath + L"\\" + names[match]);
+    std::wstring path = enumeratorPath + L"\\" + names[match];
+    DriverValue driver = ReadDriverValue(registry, path);
     if (!driver.Found()) return std::move(driver.failure);
     return ReadClassKey(registry, driver.driver);
 }
@@ -135,16 +169,35 @@ struct DriverKeyCache::Enumerator {
     std::wstring path;
     bool opened = false;
     std::shared_ptr<const InstalledDriverRecord> openFailure;
-    std::vector<std::wstring> upperNames;
-    // The record of each device key, by its index in upperNames; null until it is read.
-    std::vector<std::shared_ptr<const InstalledDriverRecord>> recordByDevice;
-    // The text of every pattern asked for or announced; firstMatchByPattern and expectedPatterns
-    // look into it (a deque never moves what it holds).
-    std::deque<std::wstring> patterns;
-    // The index of the first device key containing each pattern; -2 for one announced and not yet
-    // matched.
-    std::unordered_map<std::wstring_view, int> firstMatchByPattern;
-    std::vector<std::wstring_view> expectedPatterns;  // announced, not yet matched
+    // The device key names as enumerated (trimmed, empty ones left out) and not folded, their
+    // texts in an arena: each name the registry gives is copied there and let go at once. Names
+    // are folded as they are searched; only a matched device's name is folded, into its path.
+    TextArena nameTexts;
+    std::deque<std::wstring_view> names;
+    // The record of each device key read so far, by device index (-1 for none yet): an index
+    // into records, which never moves what it holds (Lookup hands out references).
+    std::vector<std::int32_t> recordByDevice;
+    std::deque<std::shared_ptr<const InstalledDriverRecord>> records;
+    // The text of every pattern asked for or announced, which the tables below look into.
+    TextArena patterns;
+    // The patterns announced, in order (repeats kept), and the first device key containing each
+    // of those matched so far (-1 for none): all that were announced before a lookup are matched
+    // in one pass when it comes.
+    std::vector<std::wstring_view> expected;
+    std::vector<int> expectedMatch;
+    // Lookups mostly come in the order their ids were announced: the next one is compared with
+    // the announced pattern at the cursor before any table is searched.
+    std::size_t cursor = 0;
+    // The first device key of every pattern asked for out of that order, by pattern: those
+    // announced (entered on the first such lookup, from `indexed` on) and those never announced.
+    std::unordered_map<std::wstring_view, int, TextHash> matchByPattern;
+    std::size_t indexed = 0;
+
+    std::vector<int> FirstNamesContaining(const std::vector<std::wstring_view>& wanted) const {
+        FirstFoldedNameSearch search(wanted);
+        for (auto name = names.begin(); name != names.end() && !search.Done(); ++name) search.Read(*name);
+        return search.First();
+    }
 };
 
 DriverKeyCache::DriverKeyCache(Registry& registry)
@@ -162,8 +215,10 @@ DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(std::wstring_view enum
         entry.path = kEnumRoot + found->first;
         if (std::unique_ptr<RegistryKey> key = m_registry.OpenKey(entry.path, RegistryView::View32)) {
             entry.opened = true;
-            entry.upperNames = UpperDeviceNames(*key);
-            entry.recordByDevice.assign(entry.upperNames.size(), nullptr);
+            ForEachSubkeyName(*key, [&entry](const std::wstring& name) {
+                entry.names.push_back(entry.nameTexts.Keep(name));
+            });
+            entry.recordByDevice.assign(entry.names.size(), -1);
         } else {
             entry.openFailure =
                 std::make_shared<const InstalledDriverRecord>(Failed(DriverLookupFailure::EnumeratorKey, entry.path));
@@ -177,44 +232,50 @@ DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(std::wstring_view enum
 void DriverKeyCache::Expect(const std::wstring& hardwareId) {
     const HardwareIdViews parts = SplitHardwareIdViews(hardwareId);
     Enumerator& entry = EnumeratorFor(parts.enumerator);
-    if (!entry.opened || entry.firstMatchByPattern.count(parts.pattern) != 0) return;
-    const std::wstring_view stored = entry.patterns.emplace_back(parts.pattern);
-    entry.firstMatchByPattern.emplace(stored, -2);  // -2: expected, not yet matched
-    entry.expectedPatterns.push_back(stored);
+    if (!entry.opened) return;
+    entry.expected.push_back(entry.patterns.Keep(parts.pattern));
 }
 
 int DriverKeyCache::FirstDeviceContaining(Enumerator& entry, std::wstring_view pattern) {
-    const auto known = entry.firstMatchByPattern.find(pattern);
-    if (known != entry.firstMatchByPattern.end() && known->second != -2) return known->second;
-    if (known == entry.firstMatchByPattern.end()) {
-        const int match = FirstContaining(entry.upperNames, pattern);
-        entry.firstMatchByPattern.emplace(entry.patterns.emplace_back(pattern), match);
-        return match;
+    if (entry.expectedMatch.size() < entry.expected.size()) {
+        // Every pattern announced since the last lookup, matched in one pass.
+        const std::vector<std::wstring_view> unmatched(entry.expected.begin() + entry.expectedMatch.size(),
+                                                       entry.expected.end());
+        const std::vector<int> matches = entry.FirstNamesContaining(unmatched);
+        entry.expectedMatch.insert(entry.expectedMatch.end(), matches.begin(), matches.end());
     }
-    // The first expected pattern asked for: match every expected pattern in one pass.
-    const std::vector<int> matches = FirstNamesContaining(entry.expectedPatterns, entry.upperNames);
-    for (std::size_t i = 0; i < matches.size(); ++i) {
-        entry.firstMatchByPattern.find(entry.expectedPatterns[i])->second = matches[i];
+    if (entry.cursor < entry.expected.size() && entry.expected[entry.cursor] == pattern) {
+        return entry.expectedMatch[entry.cursor++];
     }
-    entry.expectedPatterns.clear();
-    return known->second;
+    for (; entry.indexed < entry.expected.size(); ++entry.indexed) {
+        entry.matchByPattern.try_emplace(entry.expected[entry.indexed], entry.expectedMatch[entry.indexed]);
+    }
+    const auto known = entry.matchByPattern.find(pattern);
+    if (known != entry.matchByPattern.end()) return known->second;
+    const int match = entry.FirstNamesContaining({pattern}).front();
+    entry.matchByPattern.emplace(entry.patterns.Keep(pattern), match);
+    return match;
 }
 
 const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::DeviceRecord(Enumerator& entry, int device) {
-    std::shared_ptr<const InstalledDriverRecord>& record = entry.recordByDevice[static_cast<std::size_t>(device)];
-    if (record) return record;
-    DriverValue driver = ReadDriverValue(m_registry, entry.path + L"\\" + entry.upperNames[device]);
+    std::int32_t& slot = entry.recordByDevice[static_cast<std::size_t>(device)];
+    if (slot >= 0) return entry.records[static_cast<std::size_t>(slot)];
+    // The device key is opened by its upper-cased name, which failures report.
+    m_path.assign(entry.path).append(L"\\");
+    const std::size_t nameStart = m_path.size();
+    m_path.append(entry.names[static_cast<std::size_t>(device)]);
+    for (auto c = m_path.begin() + static_cast<std::ptrdiff_t>(nameStart); c != m_path.end(); ++c) *c = ToUpperChar(*c);
+    DriverValue driver = ReadDriverValue(m_registry, m_path);
+    slot = static_cast<std::int32_t>(entry.records.size());
     if (!driver.Found()) {
-        record = std::make_shared<const InstalledDriverRecord>(std::move(driver.failure));
-    } else {
-        auto cachedClass = m_recordByDriver.find(driver.driver);
-        if (cachedClass == m_recordByDriver.end()) {
-            auto read = std::make_shared<const InstalledDriverRecord>(ReadClassKey(m_registry, driver.driver));
-            cachedClass = m_recordByDriver.emplace(std::move(driver.driver), std::move(read)).first;
-        }
-        record = cachedClass->second;
+        return entry.records.emplace_back(std::make_shared<const InstalledDriverRecord>(std::move(driver.failure)));
     }
-    return record;
+    auto cachedClass = m_recordByDriver.find(driver.driver);
+    if (cachedClass == m_recordByDriver.end()) {
+        auto read = std::make_shared<const InstalledDriverRecord>(ReadClassKey(m_registry, driver.driver));
+        cachedClass = m_recordByDriver.emplace(std::move(driver.driver), std::move(read)).first;
+    }
+    return entry.records.emplace_back(cachedClass->second);
 }
 
 const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::Lookup(const std::wstring& hardwareId) {

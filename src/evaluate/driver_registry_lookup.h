@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "config/text.h"
 #include "evaluate/registry.h"
 
 namespace tavelin {
@@ -77,8 +78,9 @@ private:
     Enumerator* m_lastEnumerator = nullptr;  // the enumerator asked for last, and its name
     std::wstring_view m_lastEnumeratorName;
     // Class keys already read, by the "Driver" value that names them below Control\Class.
-    std::unordered_map<std::wstring, std::shared_ptr<const InstalledDriverRecord>> m_recordByDriver;
+    std::unordered_map<std::wstring, std::shared_ptr<const InstalledDriverRecord>, TextHash> m_recordByDriver;
     const std::shared_ptr<const InstalledDriverRecord> m_noMatchingDevice;
+    std::wstring m_path;  // the path being opened, reused from one device to the next
 };
 
 }  // namespace tavelin

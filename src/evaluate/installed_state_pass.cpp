@@ -31,16 +31,21 @@ void DetectDevicePresence(ItemList& items, HardwareQuery& hardware, DecisionBook
     // Each question makes the device libraries walk every device of the machine, and the answer
     // cannot change within one evaluation: every distinct id is asked once, however many items or
     // records repeat it (ids missing from the file all read as the same empty text).
-    std::unordered_map<std::wstring, DeviceAnswer> answers;
+    // The answers are keyed by the items' own id texts, which outlive this pass.
+    std::unordered_map<std::wstring_view, DeviceAnswer, TextHash> answers;
+    std::size_t ids = 0;
+    for (const auto& item : items) ids += item->m_pHwIdList.size();
+    answers.reserve(ids);
     const auto answerFor = [&](const std::wstring& hardwareId) -> const DeviceAnswer& {
-        const auto known = answers.find(hardwareId);
-        if (known != answers.end()) return known->second;
-        return answers.emplace(hardwareId, hardware.FindDevice(hardwareId)).first->second;
+        const auto [answer, added] = answers.try_emplace(hardwareId);
+        if (added) answer->second = hardware.FindDevice(hardwareId);
+        return answer->second;
     };
     for (auto& item : items) {
         if (HasHardwareIdChecks(*item)) {
             std::vector<DeviceFinding>& findings = decisions.For(item->m_nItemNo).devices;
             findings.clear();
+            findings.reserve(item->m_pHwIdList.size());
             for (CHW_ID& id : item->m_pHwIdList) {
                 const DeviceAnswer& answer = answerFor(id.m_strHwId);
                 id.m_bFound = answer.present;

@@ -22,28 +22,14 @@ OpenedKey OpenInEitherView(Registry& registry, const std::wstring& path, bool is
     return opened;
 }
 
-namespace {
-
-// TrimWhiteSpace in the string itself: a device bus has thousands of names to trim.
-void TrimInPlace(std::wstring& text) {
-    std::size_t end = text.size();
-    while (end > 0 && IsWhiteSpace(text[end - 1])) --end;
-    text.resize(end);
-    std::size_t begin = 0;
-    while (begin < text.size() && IsWhiteSpace(text[begin])) ++begin;
-    if (begin > 0) text.erase(0, begin);
+bool TrimmedSubkeyName(std::wstring& name) {
+    TrimWhiteSpaceInPlace(name);
+    return !name.empty();
 }
-
-}  // namespace
 
 std::vector<std::wstring> EnumerateSubkeyNames(RegistryKey& key) {
     std::vector<std::wstring> names;
-    for (std::uint32_t index = 0;; ++index) {
-        std::optional<std::wstring> name = key.EnumSubkeyName(index);
-        if (!name) break;
-        TrimInPlace(*name);
-        if (!name->empty()) names.push_back(std::move(*name));
-    }
+    ForEachSubkeyName(key, [&names](std::wstring& name) { names.push_back(std::move(name)); });
     return names;
 }
 
@@ -51,7 +37,7 @@ std::optional<std::wstring> FirstSubkeyName(RegistryKey& key) {
     for (std::uint32_t index = 0;; ++index) {
         std::optional<std::wstring> name = key.EnumSubkeyName(index);
         if (!name) return std::nullopt;
-        TrimInPlace(*name);
+        TrimWhiteSpaceInPlace(*name);
         if (!name->empty()) return name;
     }
 }

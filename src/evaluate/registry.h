@@ -58,8 +58,23 @@ OpenedKey OpenInEitherView(Registry& registry, const std::wstring& path, bool is
 // Every subkey name from index 0 until the enumeration ends, trimmed of white space, empty names
 // left out, in enumeration order.
 std::vector<std::wstring> EnumerateSubkeyNames(RegistryKey& key);
+// The same names handed to visit(std::wstring&) one by one, for callers that keep them in their own
+// form rather than as a list of strings.
+template <typename Visit>
+void ForEachSubkeyName(RegistryKey& key, Visit&& visit);
 // The first name EnumerateSubkeyNames would give, asking for no more names than that takes;
 // nothing when it would give none.
 std::optional<std::wstring> FirstSubkeyName(RegistryKey& key);
+
+bool TrimmedSubkeyName(std::wstring& name);  // trims in place; false when nothing is left
+
+template <typename Visit>
+void ForEachSubkeyName(RegistryKey& key, Visit&& visit) {
+    for (std::uint32_t index = 0;; ++index) {
+        std::optional<std::wstring> name = key.EnumSubkeyName(index);
+        if (!name) return;
+        if (TrimmedSubkeyName(*name)) visit(*name);
+    }
+}
 
 }  // namespace tavelin

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "config/text.h"
+
 namespace tavelin {
 
 namespace {
@@ -22,32 +24,37 @@ class PatternAutomaton {
 public:
     PatternAutomaton(const std::vector<std::wstring_view>& patterns, std::size_t maxTableEntries) {
         NumberCharacters(patterns);
-        BuildTrie(patterns);
-        const std::vector<std::int32_t> breadthFirst = LinkFailures();
-        // Divided rather than multiplied: the product could wrap in the 32-bit build.
-        if (static_cast<std::size_t>(m_symbolCount) <= maxTableEntries / m_firstId.size()) {
-            BuildTable(breadthFirst);
+        if (!BuildTable(patterns, maxTableEntries)) {
+            BuildTrie(patterns);
+            LinkFailures();
         }
     }
 
-    // Calls report(patternId) for every occurrence of every pattern in text; stops early when
-    // report returns false. Empty patterns are never reported.
+    // Calls report(patternId) for every occurrence of every pattern in the name as ToUpperChar
+    // folds it; stops early when report returns false. Empty patterns are never reported.
     template <typename Report>
-    void Scan(const std::wstring& text, Report&& report) const {
+    void ScanFolded(std::wstring_view name, Report&& report) const {
         if (!m_table.empty()) {
+            // Each entry is the next node's row (node x width), negated and less one when the
+            // node ends a pattern: one look-up and one sign test per character.
+            // Written out so that an ASCII character costs a handful of instructions: every
+            // device key name of a bus passes through here.
             const std::int32_t* const table = m_table.data();
-            const std::size_t width = static_cast<std::size_t>(m_symbolCount);
-            const std::int32_t* const firstHit = m_firstHit.data();
-            std::int32_t state = 0;
-            for (const wchar_t c : text) {
-                state = table[static_cast<std::size_t>(state) * width + static_cast<std::size_t>(Symbol(c))];
-                if (firstHit[state] > 0 && !ReportFrom(state, report)) return;
+            const std::int32_t* const asciiSymbol = m_asciiNameSymbol;
+            std::ptrdiff_t row = 0;
+            for (const wchar_t* at = name.data(), *const end = at + name.size(); at != end; ++at) {
+                const auto code = static_cast<std::uint32_t>(*at);
+                row = table[row + (code < kAscii ? asciiSymbol[code] : OtherNameSymbol(*at))];
+                if (row < 0) {
+                    row = -row - 1;
+                    if (!ReportFrom(static_cast<std::int32_t>(row / m_symbolCount), report)) return;
+                }
             }
             return;
         }
         std::int32_t state = 0;
-        for (const wchar_t c : text) {
-            const std::int32_t symbol = Symbol(c);
+        for (const wchar_t c : name) {
+            const std::int32_t symbol = NameSymbol(c);
             state = symbol == 0 ? 0 : Step(state, symbol);
             if (m_firstHit[state] > 0 && !ReportFrom(state, report)) return;
         }
@@ -67,6 +74,7 @@ private:
         return true;
     }
 
+    // The number of a pattern character, taken as it is.
     std::int32_t Symbol(wchar_t c) const {
         const auto code = static_cast<std::uint32_t>(c);
         if (code < kAscii) return m_asciiSymbol[code];
@@ -74,6 +82,15 @@ private:
         if (found == m_otherCharacters.end() || *found != c) return 0;
         return m_otherSymbols[found - m_otherCharacters.begin()];
     }
+
+    // The number of a name character: that of its upper-case form (ASCII ones from one table).
+    std::int32_t NameSymbol(wchar_t c) const {
+        const auto code = static_cast<std::uint32_t>(c);
+        if (code < kAscii) return m_asciiNameSymbol[code];
+        return OtherNameSymbol(c);
+    }
+    // Out of line, to keep the reading loop small.
+    __attribute__((noinline)) std::int32_t OtherNameSymbol(wchar_t c) const { return Symbol(ToUpperChar(c)); }
 
     // The child of a node other than the root by a character number, or 0.
     std::int32_t Child(std::int32_t node, std::int32_t symbol) const {
@@ -114,6 +131,9 @@ private:
         std::int32_t symbol = 0;
         for (std::size_t code = 0; code < kAscii; ++code) {
             if (ascii[code]) m_asciiSymbol[code] = ++symbol;
+        }
+        for (std::size_t code = 0; code < kAscii; ++code) {
+            m_asciiNameSymbol[code] = m_asciiSymbol[static_cast<std::uint32_t>(ToUpperChar(static_cast<wchar_t>(code)))];
         }
         std::sort(m_otherCharacters.begin(), m_otherCharacters.end());
         m_otherCharacters.erase(std::unique(m_otherCharacters.begin(), m_otherCharacters.end()),
@@ -197,9 +217,8 @@ private:
         }
     }
 
-    // Breadth first, so that every failure link points to a node already linked; returns the nodes
-    // in that order.
-    std::vector<std::int32_t> LinkFailures() {
+    // Breadth first, so that every failure link points to a node already linked.
+    void LinkFailures() {
         const std::size_t nodes = m_firstId.size();
         m_fail.assign(nodes, 0);
         m_outputLink.assign(nodes, 0);
@@ -218,27 +237,85 @@ private:
                 queue.push_back(child);
             }
         }
-        return queue;
     }
 
-    // Row by row in breadth-first order: a node moves as its failure node does, except by its own
-    // children; character 0 always leads back to the root.
-    void BuildTable(const std::vector<std::int32_t>& breadthFirst) {
+    // The table form, when the nodes times the character numbers stay within maxTableEntries: the
+    // trie is made in the table itself (a child is one look-up away), then row by row in
+    // breadth-first order a node's missing transitions are copied from its failure node's row,
+    // already complete. Entries are in the form ScanFolded reads: the next node's row (node x
+    // width), negated and less one when that node ends a pattern. False, leaving nothing made,
+    // when the table would be too large.
+    bool BuildTable(const std::vector<std::wstring_view>& patterns, std::size_t maxTableEntries) {
         const auto width = static_cast<std::size_t>(m_symbolCount);
-        m_table.assign(m_firstId.size() * width, 0);
-        std::copy(m_rootChild.begin(), m_rootChild.end(), m_table.begin());
-        for (const std::int32_t node : breadthFirst) {
-            if (node == 0) continue;
-            std::int32_t* const row = m_table.data() + static_cast<std::size_t>(node) * width;
+        std::size_t characters = 0;
+        for (const std::wstring_view pattern : patterns) characters += pattern.size();
+        const std::size_t rows = std::min(characters + 1, maxTableEntries / width);
+        if (rows == 0) return false;
+        // Room for every row it may need, but only the rows of nodes made are filled.
+        m_table.reserve(rows * width);
+        m_table.assign(width, 0);
+        m_firstId.assign(1, -1);
+        m_nextSameId.assign(patterns.size(), -1);
+        std::vector<std::int32_t> lastId{-1};
+        for (std::size_t id = 0; id < patterns.size(); ++id) {
+            if (patterns[id].empty()) continue;
+            std::size_t node = 0;
+            for (const wchar_t c : patterns[id]) {
+                std::int32_t& child = m_table[node * width + static_cast<std::size_t>(Symbol(c))];
+                if (child == 0) {
+                    if (m_firstId.size() == rows) {  // one node more than the table may hold
+                        m_table.clear();
+                        m_table.shrink_to_fit();
+                        return false;
+                    }
+                    child = static_cast<std::int32_t>(m_firstId.size());
+                    m_firstId.push_back(-1);
+                    lastId.push_back(-1);
+                    m_table.resize(m_table.size() + width);  // within the room: `child` stays valid
+                }
+                node = static_cast<std::size_t>(child);
+            }
+            if (m_firstId[node] < 0) {
+                m_firstId[node] = static_cast<std::int32_t>(id);
+            } else {
+                m_nextSameId[static_cast<std::size_t>(lastId[node])] = static_cast<std::int32_t>(id);
+            }
+            lastId[node] = static_cast<std::int32_t>(id);
+        }
+        const std::size_t nodes = m_firstId.size();
+        m_fail.assign(nodes, 0);
+        m_outputLink.assign(nodes, 0);
+        m_firstHit.assign(nodes, 0);
+
+        // Until its own turn, a row holds only its node's children (0 for none: no transition
+        // leads back into the root but by a character of no pattern).
+        const auto nodeOf = [&](std::int32_t entry) { return (entry < 0 ? -entry - 1 : entry) / m_symbolCount; };
+        std::vector<std::int32_t> queue{0};
+        queue.reserve(nodes);
+        for (std::size_t next = 0; next < queue.size(); ++next) {
+            const auto node = static_cast<std::size_t>(queue[next]);
+            std::int32_t* const row = m_table.data() + node * width;
             const std::int32_t* const failRow = m_table.data() + static_cast<std::size_t>(m_fail[node]) * width;
-            std::copy(failRow, failRow + width, row);
-            for (std::int32_t at = m_childBegin[node]; at < m_childBegin[node + 1]; ++at) {
-                row[m_childSymbol[at]] = m_childNode[at];
+            for (std::size_t symbol = 1; symbol < width; ++symbol) {
+                const std::int32_t child = row[symbol];
+                if (child == 0) {
+                    if (node != 0) row[symbol] = failRow[symbol];
+                    continue;
+                }
+                const std::int32_t fail = node == 0 ? 0 : nodeOf(failRow[symbol]);
+                m_fail[child] = fail;
+                m_outputLink[child] = m_firstId[fail] >= 0 ? fail : m_outputLink[fail];
+                m_firstHit[child] = m_firstId[child] >= 0 ? child : m_outputLink[child];
+                const std::int32_t childRow = child * m_symbolCount;
+                row[symbol] = m_firstHit[child] > 0 ? -childRow - 1 : childRow;
+                queue.push_back(child);
             }
         }
+        return true;
     }
 
-    std::int32_t m_asciiSymbol[kAscii] = {};
+    std::int32_t m_asciiSymbol[kAscii] = {};      // pattern characters
+    std::int32_t m_asciiNameSymbol[kAscii] = {};  // name characters, folded
     std::vector<wchar_t> m_otherCharacters;    // the others, sorted
     std::vector<std::int32_t> m_otherSymbols;  // their numbers
     std::int32_t m_symbolCount = 1;
@@ -257,35 +334,45 @@ private:
 
 }  // namespace
 
-std::vector<int> FirstNamesContaining(const std::vector<std::wstring_view>& patterns,
-                                      const std::vector<std::wstring>& names) {
-    return FirstNamesContaining(patterns, names, kMaxTransitionTableEntries);
-}
+struct FirstFoldedNameSearch::Automaton : PatternAutomaton {
+    using PatternAutomaton::PatternAutomaton;
+};
 
-std::vector<int> FirstNamesContaining(const std::vector<std::wstring_view>& patterns,
-                                      const std::vector<std::wstring>& names, std::size_t maxTableEntries) {
-    std::vector<int> first(patterns.size(), -1);
-    std::size_t open = 0;
+FirstFoldedNameSearch::FirstFoldedNameSearch(const std::vector<std::wstring_view>& patterns,
+                                             std::size_t maxTableEntries)
+    : m_first(patterns.size(), -1) {
     for (std::size_t id = 0; id < patterns.size(); ++id) {
-        if (!patterns[id].empty()) {
-            ++open;
-        } else if (!names.empty()) {
-            first[id] = 0;
+        if (patterns[id].empty()) {
+            m_emptyIds.push_back(static_cast<int>(id));
+        } else {
+            ++m_open;
         }
     }
-    if (open == 0) return first;
+    if (m_open > 0) m_automaton = std::make_unique<Automaton>(patterns, maxTableEntries);
+}
 
-    const PatternAutomaton automaton(patterns, maxTableEntries);
-    for (std::size_t index = 0; index < names.size() && open > 0; ++index) {
-        automaton.Scan(names[index], [&](int id) {
-            if (first[id] < 0) {
-                first[id] = static_cast<int>(index);
-                --open;
-            }
-            return open > 0;
-        });
+FirstFoldedNameSearch::~FirstFoldedNameSearch() = default;
+
+void FirstFoldedNameSearch::Read(std::wstring_view name) {
+    const int index = m_read++;
+    if (index == 0) {
+        for (const int id : m_emptyIds) m_first[static_cast<std::size_t>(id)] = 0;
     }
-    return first;
+    if (m_open == 0) return;
+    m_automaton->ScanFolded(name, [&](int id) {
+        if (m_first[static_cast<std::size_t>(id)] < 0) {
+            m_first[static_cast<std::size_t>(id)] = index;
+            --m_open;
+        }
+        return m_open > 0;
+    });
+}
+
+std::vector<int> FirstFoldedNamesContaining(const std::vector<std::wstring_view>& patterns,
+                                            const std::vector<std::wstring_view>& names, std::size_t maxTableEntries) {
+    FirstFoldedNameSearch search(patterns, maxTableEntries);
+    for (std::size_t index = 0; index < names.size() && !search.Done(); ++index) search.Read(names[index]);
+    return search.First();
 }
 
 }  // namespace tavelin

@@ -219,15 +219,24 @@ TEST(DriverKeyCache, AnswersAsTheUncachedWalk) {
     ids.push_back(L"PCI");                    // no backslash: enumerator empty, pattern from the third character
     ids.push_back(L"\\\\PCI");                // empty enumerator: the Enum key itself
     ids.push_back(L"PCI\\VEN_1000&DEV_0002&SUBSYS_B");
-    for (bool announce : {false, true}) {
+    // Not announced; every other id announced; announced in two rounds, the second after a
+    // lookup and in reverse order, so that lookups come both in and out of the announced order.
+    enum class Announce { None, EveryOther, TwoRounds };
+    for (Announce announce : {Announce::None, Announce::EveryOther, Announce::TwoRounds}) {
         DriverKeyCache drivers(registry);
-        if (announce) {
+        if (announce == Announce::EveryOther) {
             for (std::size_t i = 0; i < ids.size(); i += 2) drivers.Expect(ids[i]);
+        }
+        if (announce == Announce::TwoRounds) {
+            for (std::size_t i = 0; i < ids.size() / 2; ++i) drivers.Expect(ids[i]);
+            drivers.Lookup(ids.front());
+            for (std::size_t i = ids.size(); i-- > ids.size() / 2;) drivers.Expect(ids[i]);
         }
         for (const std::wstring& id : ids) {
             const InstalledDriverRecord& cached = *drivers.Lookup(id);
             const InstalledDriverRecord direct = ReadInstalledDriver(registry, id);
-            const std::string label = std::string(announce ? "announced " : "") + std::to_string(&id - ids.data());
+            const std::string label =
+                "announce mode " + std::to_string(static_cast<int>(announce)) + ", id " + std::to_string(&id - ids.data());
             EXPECT_EQ(cached.failure, direct.failure) << label;
             EXPECT_EQ(cached.failedPath, direct.failedPath) << label;
             EXPECT_EQ(cached.version, direct.version) << label;
