@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/narrow_text.h"
 #include "driver/program_driver.h"
 #include "driver/test_machines.h"
 #include "driver/test_registry.h"
@@ -27,8 +28,6 @@ std::wstring Upper(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
 }
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // Every hardware and compatible id of the devices SetupAPI lists as present, upper-cased: what the
 // libraries answered before.

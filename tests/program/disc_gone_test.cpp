@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/list_reader.h"
+#include "driver/narrow_text.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/test_registry.h"
@@ -16,12 +17,6 @@
 
 namespace tavelin::testing {
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
 
 const wchar_t kRecordKey[] = L"SOFTWARE\\Tavelin";
 const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "driver/narrow_text.h"
 #include "driver/program_driver.h"
 #include "driver/test_registry.h"
 #include "../support/file_contents_win.h"
@@ -14,12 +15,6 @@ namespace {
 
 const int kStartButton = 1008;
 const wchar_t kRecordKey[] = L"SOFTWARE\\Tavelin";
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += static_cast<char>(c < 0x80 ? c : '?');
-    return narrow;
-}
 
 std::string Key(const std::string& name) { return "SOFTWARE\\TavelinFleetTest\\" + name; }
 

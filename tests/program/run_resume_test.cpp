@@ -11,6 +11,7 @@
 #include <string>
 
 #include "driver/list_reader.h"
+#include "driver/narrow_text.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/recorded_starts.h"
@@ -18,12 +19,6 @@
 
 namespace tavelin::testing {
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
 
 constexpr UINT kUmInternal = WM_USER + 1;
 constexpr int kStartButton = 1008;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/list_reader.h"
+#include "driver/narrow_text.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
 #include "driver/test_registry.h"
@@ -40,12 +41,6 @@ TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quanti
 
 std::wstring Installed(const std::string& set, int number) {
     return ReadRegistryString(Widen(AppKey(set, number)), L"Version");
-}
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += static_cast<char>(c < 0x80 ? c : '?');
-    return narrow;
 }
 
 TEST(Unattended, QuietInstallsTheDefaultSelectionWithoutAWindowAndLogsWhereAsked) {
