@@ -342,10 +342,12 @@ ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const 
     return run;
 }
 
-// The record as the run keeps it, with what was last stored: a stop reports only what is there.
-class KeptRecord {
+// The rest of the run as this run last stored it in its record (install/run_record.h), with the
+// begin counts and whether the helper is registered: a stop reports only what is really there,
+// and an unchanged list is not written again.
+class StoredRestOfRun {
 public:
-    KeptRecord(const RunControl& control, RunLog& log)
+    StoredRestOfRun(const RunControl& control, RunLog& log)
         : m_record(control.record), m_log(log), m_counts(control.resumedRun ? control.beginCounts : BeginCounts{}) {}
 
     bool Keeps() const { return m_record != nullptr; }
@@ -431,7 +433,7 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                           const DiagnosticSwitches& switches, const RunServices& services, const RunControl& control) {
     InstallList& list = services.list;
     RunOutcome outcome;
-    KeptRecord record(control, services.log);
+    StoredRestOfRun storedRest(control, services.log);
     // For the error path: the row whose item is being run (-1 between items) and the last row
     // whose item was begun.
     int currentRow = -1;
@@ -444,15 +446,15 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
             if (StopRequested(control)) {
                 outcome.stop = RunStop::OnRequest;
                 outcome.notRun = WaitingListFrom(items, list, row);
-                outcome.notRunStored = record.Store(outcome.notRun);
+                outcome.notRunStored = storedRest.Store(outcome.notRun);
                 // The user chose to stop: the rest waits for the disc to be started again.
-                record.UnregisterLogonResume();
+                storedRest.UnregisterLogonResume();
                 return outcome;
             }
             if (WaitOutSessionEnd(control, services) == BetweenItems::Stop) {
                 outcome.stop = RunStop::SessionEnded;
                 outcome.notRun = WaitingListFrom(items, list, interruptedRow >= 0 ? interruptedRow : row);
-                outcome.notRunStored = record.Holds(outcome.notRun);
+                outcome.notRunStored = storedRest.Holds(outcome.notRun);
                 return outcome;
             }
             if (control.disc != nullptr && !WaitForDisc(*control.disc, control.insertDisc, services.log,
@@ -460,10 +462,10 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                 // Not run, so not failed: the item and the rest wait for the disc in the record.
                 outcome.stop = RunStop::DiscMissing;
                 outcome.notRun = WaitingListFrom(items, list, interruptedRow >= 0 ? interruptedRow : row);
-                outcome.notRunStored = record.Holds(outcome.notRun);
+                outcome.notRunStored = storedRest.Holds(outcome.notRun);
                 // Someone answered Cancel: the rest waits for the disc to be started again, as after
                 // a stop. With nobody to ask, the helper looks for the disc at the next logon.
-                if (control.insertDisc != nullptr) record.UnregisterLogonResume();
+                if (control.insertDisc != nullptr) storedRest.UnregisterLogonResume();
                 return outcome;
             }
 
@@ -482,7 +484,7 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                 continue;
             }
 
-            std::uint32_t& begun = record.Counts()[item->m_nItemNo];
+            std::uint32_t& begun = storedRest.Counts()[item->m_nItemNo];
             if (DecideItemBegin(control.resumedRun, begun) == ItemBegin::RefusedLoop) {
                 services.log.Write(RefusedLoopText(item->m_nItemNo, begun));
                 services.timer.StopProgressTimer();
@@ -490,12 +492,12 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                 currentRow = -1;
                 outcome.anyFailed = true;
                 outcome.itemResults.emplace_back(item->m_nItemNo, false);
-                record.Store(WaitingListBelow(items, list, row));
+                storedRest.Store(WaitingListBelow(items, list, row));
                 continue;
             }
             // Before the installer starts: an interruption from here on resumes this item.
             ++begun;
-            if (record.Keeps() && record.Store(WaitingListFrom(items, list, row))) record.RegisterLogonResume();
+            if (storedRest.Keeps() && storedRest.Store(WaitingListFrom(items, list, row))) storedRest.RegisterLogonResume();
             interruptedRow = -1;
 
             // The session may have begun to end while the record was written.
@@ -505,7 +507,7 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                 list.StopRowProgress(row);
                 outcome.stop = RunStop::SessionEnded;
                 outcome.notRun = WaitingListFrom(items, list, row);
-                outcome.notRunStored = record.Holds(outcome.notRun);
+                outcome.notRunStored = storedRest.Holds(outcome.notRun);
                 return outcome;
             }
 
@@ -531,21 +533,21 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
                     outcome.code = WM_INSTALLATION_RESTART;
                     // The restart step writes the same list again; with nothing below, it writes
                     // nothing, and the record must not keep this item.
-                    if (!interrupted) record.Store(outcome.m_strWaitingList);
+                    if (!interrupted) storedRest.Store(outcome.m_strWaitingList);
                     return outcome;
                 }
             }
-            if (!interrupted) record.Store(WaitingListBelow(items, list, row));
+            if (!interrupted) storedRest.Store(WaitingListBelow(items, list, row));
             services.sleeper.Sleep(kPauseBetweenItemsMs);
         }
         // The last item ended while the session was ending: it stays unless the end is called off.
         if (interruptedRow >= 0 && WaitOutSessionEnd(control, services) == BetweenItems::Stop) {
             outcome.stop = RunStop::SessionEnded;
             outcome.notRun = WaitingListFrom(items, list, interruptedRow);
-            outcome.notRunStored = record.Holds(outcome.notRun);
+            outcome.notRunStored = storedRest.Holds(outcome.notRun);
             return outcome;
         }
-        if (record.HoldsAList()) record.Store(std::wstring());
+        if (storedRest.HoldsAList()) storedRest.Store(std::wstring());
         if (switches.m_bShowErrorMessage) services.sink.ShowMessage(L"Post WM_INSTALLATION_COMPLETE");
     } catch (...) {
         outcome.stop = RunStop::ByError;

@@ -56,16 +56,6 @@ std::wstring LoggedRestartRecordStore::ReadBeginCounts() {
     return counts;
 }
 
-bool LoggedRemainderRecord::Store(const std::wstring& waitingList) {
-    const bool stored = m_record.Store(waitingList);
-    if (waitingList.empty()) {
-        m_log.Write(std::wstring(L"Restart record deleted, nothing left waiting: ") + Outcome(stored));
-    } else {
-        m_log.Write(L"Restart record rewritten, waiting list \"" + waitingList + L"\": " + Outcome(stored));
-    }
-    return stored;
-}
-
 std::wstring LoggedRestartSystem::ProtectedHelperFolder() {
     const std::wstring folder = m_system.ProtectedHelperFolder();
     m_log.Write(folder.empty() ? L"Restart helper folder: none could be prepared" : L"Restart helper folder: " + folder);

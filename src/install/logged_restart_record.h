@@ -26,16 +26,6 @@ private:
     RunLog& m_log;
 };
 
-class LoggedRemainderRecord : public RemainderRecord {
-public:
-    LoggedRemainderRecord(RemainderRecord& record, RunLog& log) : m_record(record), m_log(log) {}
-    bool Store(const std::wstring& waitingList) override;
-
-private:
-    RemainderRecord& m_record;
-    RunLog& m_log;
-};
-
 class LoggedRestartSystem : public RestartSystem {
 public:
     LoggedRestartSystem(RestartSystem& system, RunLog& log) : m_system(system), m_log(log) {}

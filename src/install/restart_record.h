@@ -130,16 +130,6 @@ struct StoredWaitingList {
 StoredWaitingList ReadWaitingList(RestartRecordStore& store, const DiagnosticSwitches& switches, MessageSink& sink,
                                   const std::wstring& discIdentity = std::wstring());
 
-// The record as the run keeps it: Store writes the list with the program's full path, or removes
-// the record when the list is empty. False when the registry refused. The unattended value is left
-// as it is: the run that rewrites the list is the run the value describes, and it goes with the
-// record.
-class RemainderRecord {
-public:
-    virtual ~RemainderRecord() = default;
-    virtual bool Store(const std::wstring& waitingList) = 0;
-};
-
 // What became of Windows' restart command: it returns at once, with 0 when Windows took the restart.
 struct RestartCommandResult {
     bool started = false;

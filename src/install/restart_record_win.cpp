@@ -192,22 +192,6 @@ bool DeleteRestartRecord() {
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 
-Win32RemainderRecord::Win32RemainderRecord() : m_programPath(RunningProgramPath()) {}
-
-Win32RemainderRecord::Win32RemainderRecord(std::wstring programPath) : m_programPath(std::move(programPath)) {}
-
-Win32RemainderRecord::Win32RemainderRecord(std::wstring programPath, std::wstring discIdentity)
-    : m_programPath(std::move(programPath)), m_discIdentity(std::move(discIdentity)) {}
-
-bool Win32RemainderRecord::Store(const std::wstring& waitingList) {
-    if (waitingList.empty()) return DeleteRestartRecord();
-    const UniqueKey key = CreateRecordKey();
-    if (!key.Valid() || !WriteListAndPath(key.Get(), waitingList, m_programPath)) return false;
-    // A resumed run rewrites the record of its own disc: the identity already there stays.
-    if (!m_discIdentity.empty()) WriteIdentity(key.Get(), m_discIdentity);
-    return true;
-}
-
 Win32RestartSystem::Win32RestartSystem() : m_programPath(RunningProgramPath()) {}
 
 Win32RestartSystem::Win32RestartSystem(std::wstring programPath) : m_programPath(std::move(programPath)) {}

@@ -22,20 +22,6 @@ public:
     std::wstring ReadBeginCounts() override;
 };
 
-// The record with the list and the program's full path (the running program by default).
-class Win32RemainderRecord : public RemainderRecord {
-public:
-    Win32RemainderRecord();
-    explicit Win32RemainderRecord(std::wstring programPath);
-    // A record this run writes anew carries the disc's identity (install/disc_identity.h).
-    Win32RemainderRecord(std::wstring programPath, std::wstring discIdentity);
-    bool Store(const std::wstring& waitingList) override;
-
-private:
-    std::wstring m_programPath;
-    std::wstring m_discIdentity;
-};
-
 // Removes SOFTWARE\Tavelin with all its values, and the pending mark that goes with it; true when
 // the record is gone.
 bool DeleteRestartRecord();

@@ -354,8 +354,8 @@ TEST(UnattendedValue, DataAndWhatIsReadBack) {
 }
 
 // A record in memory, with the registry's rules for its values: what the restart writes is what
-// the next start reads, the run's rewrites keep the unattended value, and the removal takes it.
-class MemoryRecord : public RestartRecordStore, public RemainderRecord, public FakeRestartSystem {
+// the next start reads, and the removal takes every value.
+class MemoryRecord : public RestartRecordStore, public FakeRestartSystem {
 public:
     WaitingListRead ReadWaitingListValue(std::wstring& text) override {
         if (values.empty()) return WaitingListRead::KeyMissing;
@@ -410,18 +410,10 @@ public:
         pending = true;
         return true;
     }
-    bool Store(const std::wstring& waitingList) override {
-        if (waitingList.empty()) {
-            values.clear();
-        } else {
-            values[kWaitingListValueName] = waitingList;
-            values[kFullPathValueName] = L"D:\\setup.exe";
-        }
-        return true;
-    }
     bool WriteRecord(const std::wstring& waitingList, const std::optional<UnattendedResume>& unattended) override {
         FakeRestartSystem::WriteRecord(waitingList, unattended);
-        Store(waitingList);
+        values[kWaitingListValueName] = waitingList;
+        values[kFullPathValueName] = L"D:\\setup.exe";
         values.erase(kNoRestartValueName);
         if (unattended) {
             values[kUnattendedValueName] = UnattendedValueData(*unattended);
@@ -458,15 +450,16 @@ TEST(UnattendedResume, ARestartOfAnUnattendedRunIsResumedUnattended) {
     EXPECT_EQ(Narrow(stored.unattended->mode), "quiet");
     EXPECT_EQ(Narrow(stored.unattended->logFile), "C:\\d.log");
 
-    // The resumed run rewrites the list after each item: a start after an interruption now is
-    // still the same unattended run.
-    record.Store(L"7");
+    // The resumed run keeps the record in the mode it read, rewriting the list after each item: a
+    // start after an interruption now is still the same unattended run.
+    KeptRunRecord resumed(record, RunRecordDetails{L"D:", stored.unattended, L""});
+    ASSERT_TRUE(resumed.Store(L"7", L""));
     stored = ReadAtStart(record);
     EXPECT_EQ(Narrow(stored.list), "7");
     ASSERT_TRUE(stored.unattended.has_value());
     EXPECT_EQ(Narrow(stored.unattended->mode), "quiet");
 
-    record.Store(L"");
+    ASSERT_TRUE(resumed.Store(L"", L""));
     stored = ReadAtStart(record);
     EXPECT_EQ(stored.mode, ResumeMode::None);
     EXPECT_FALSE(stored.unattended.has_value()) << "gone with the record";
@@ -582,27 +575,6 @@ TEST(LoggedRestartRecord, ReadingTellsWhatWasFound) {
         EXPECT_EQ(Narrow(ResumeModeName(ReadWaitingList(store, switches, sink).mode)), c.mode) << c.name;
         EXPECT_EQ(memory.Lines(), c.lines) << c.name;
     }
-}
-
-TEST(LoggedRestartRecord, RewritingAndDeletingDuringARun) {
-    struct RealRecord : RemainderRecord {
-        bool Store(const std::wstring& waitingList) override {
-            stored.push_back(Narrow(waitingList));
-            return works;
-        }
-        std::vector<std::string> stored;
-        bool works = true;
-    } real;
-    MemoryRunLog memory;
-    LoggedRemainderRecord record(real, memory.Log());
-    EXPECT_TRUE(record.Store(L"7@12"));
-    EXPECT_TRUE(record.Store(L""));
-    real.works = false;
-    EXPECT_FALSE(record.Store(L"12"));
-    EXPECT_EQ(real.stored, (std::vector<std::string>{"7@12", "", "12"}));
-    EXPECT_EQ(memory.Lines(), (std::vector<std::string>{"Restart record rewritten, waiting list \"7@12\": done",
-                                                        "Restart record deleted, nothing left waiting: done",
-                                                        "Restart record rewritten, waiting list \"12\": failed"}));
 }
 
 TEST(LoggedRestartRecord, EveryStepOfARestartWithItsResult) {

@@ -131,8 +131,7 @@ StoredWaitingList ReadAtStart() {
 }
 
 // An unattended run's restart leaves its mode and log file beside the list, as a list of texts an
-// older program passes over; the run's rewrites keep it, a window run's restart and the record's
-// removal take it away.
+// older program passes over; a window run's restart and the record's removal take it away.
 TEST_F(RestartRecord, AnUnattendedRunIsRememberedBesideTheList) {
     Win32RestartSystem system(L"C:\\Disc\\setup.exe");
     ASSERT_TRUE(system.WriteRecord(L"4@7", UnattendedResume{L"quiet", L"C:\\Deploy Logs\\disc.log"}));
@@ -148,12 +147,6 @@ TEST_F(RestartRecord, AnUnattendedRunIsRememberedBesideTheList) {
     EXPECT_EQ(read.unattended->mode, L"quiet");
     EXPECT_EQ(read.unattended->logFile, L"C:\\Deploy Logs\\disc.log");
 
-    ASSERT_TRUE(Win32RemainderRecord(L"C:\\Disc\\setup.exe").Store(L"7"));
-    read = ReadAtStart();
-    EXPECT_EQ(read.list, L"7");
-    ASSERT_TRUE(read.unattended.has_value()) << "the resumed run's rewrite keeps it";
-    EXPECT_EQ(read.unattended->logFile, L"C:\\Deploy Logs\\disc.log");
-
     ASSERT_TRUE(system.WriteRecord(L"7", UnattendedResume{L"passive", L""}));
     EXPECT_EQ(ReadRawValue(kUnattendedValueName, type), std::wstring(L"passive\0\0", 9));
     read = ReadAtStart();
@@ -166,7 +159,7 @@ TEST_F(RestartRecord, AnUnattendedRunIsRememberedBesideTheList) {
     EXPECT_FALSE(ReadAtStart().unattended.has_value());
 
     ASSERT_TRUE(system.WriteRecord(L"7", UnattendedResume{L"quiet", L""}));
-    ASSERT_TRUE(Win32RemainderRecord(L"C:\\Disc\\setup.exe").Store(L""));
+    ASSERT_TRUE(system.DeleteRecord());
     EXPECT_FALSE(RecordKeyExists()) << "the value goes with the record";
     EXPECT_FALSE(ReadAtStart().unattended.has_value());
 }
@@ -204,14 +197,9 @@ TEST_F(RestartRecord, TheDiscTheRestartAndNoRestartAreKeptBesideTheList) {
     EXPECT_TRUE(read.unattended->noRestart);
     EXPECT_EQ(ReadWaitingList(store, switches, sink, std::wstring(64, L'f')).hold, ResumeHold::OtherDisc);
 
-    // The resumed run's rewrite keeps what the record says; a record it writes anew names its disc.
-    ASSERT_TRUE(Win32RemainderRecord(L"C:\\Disc\\setup.exe").Store(L"7"));
-    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kDiscIdentityValueName).text, disc);
     ASSERT_TRUE(system.MarkRestartPending());
     EXPECT_TRUE(DeleteRestartRecord());
     EXPECT_FALSE(store.RestartPending()) << "the mark goes with the record";
-    ASSERT_TRUE(Win32RemainderRecord(L"C:\\Disc\\setup.exe", disc).Store(L"7"));
-    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kDiscIdentityValueName).text, disc);
 
     ASSERT_TRUE(system.WriteRecord(L"7", UnattendedResume{L"quiet", L""}));
     ASSERT_TRUE(system.WriteDiscIdentity(L""));
@@ -278,16 +266,6 @@ TEST_F(RestartRecord, ListStoredWithoutItsNullIsReadWhole) {
     std::wstring text;
     ASSERT_EQ(store.ReadWaitingListValue(text), WaitingListRead::Read);
     EXPECT_EQ(text, stored);
-}
-
-TEST_F(RestartRecord, TheRemainderIsRewrittenAndRemovedWhenEmpty) {
-    Win32RemainderRecord record(L"C:\\Disc\\setup.exe");
-    ASSERT_TRUE(record.Store(L"4@7@12"));
-    ASSERT_TRUE(record.Store(L"12"));
-    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kWaitingListValueName).text, L"12");
-    EXPECT_EQ(ReadText(kRestartRecordKeyPath, kFullPathValueName).text, L"C:\\Disc\\setup.exe");
-    ASSERT_TRUE(record.Store(L""));
-    EXPECT_FALSE(RecordKeyExists());
 }
 
 TEST_F(RestartRecord, MissingValueKeepsTheKey) {
