@@ -8,12 +8,12 @@
 #include <string>
 
 #include "driver/list_reader.h"
+#include "driver/logon_resume.h"
 #include "driver/narrow_text.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
+#include "driver/sample_disc.h"
 #include "driver/test_registry.h"
-#include "platform/handles.h"
-#include "../support/file_contents_win.h"
 
 namespace tavelin::testing {
 namespace {
@@ -27,10 +27,7 @@ std::string AppKey(const std::string& set, int number) {
 
 std::string Application(const std::string& set, int number, const std::string& title, int delayMs = 200,
                         const std::string& extra = "") {
-    return "[Item_" + std::to_string(number) + "]\r\nType=OPTIONAL_APPLICATION\r\nTitle_ENG=" + title +
-           "\r\nVersion=2.0\r\nVersion_Path=" + AppKey(set, number) +
-           "\\Version\r\nSlient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay " + std::to_string(delayMs) + " /set " +
-           AppKey(set, number) + " Version 2.0\r\n" + extra;
+    return SampleApplication(number, title, AppKey(set, number), delayMs, extra);
 }
 
 std::wstring Installed(const std::string& set, int number) {
@@ -38,12 +35,7 @@ std::wstring Installed(const std::string& set, int number) {
 }
 
 TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity) {
-    TestDisc disc(name);
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\ReInst.exe", L"Lib\\ReInst.exe");
-    disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Disc Gone\r\nWait_Time=0\r\n[Items]\r\nItem_Quantity=" +
-                  std::to_string(quantity) + "\r\n" + items);
-    return disc;
+    return MakeSampleDisc(name, "Disc Gone", 0, items, quantity);
 }
 
 // Three items, the first taking long enough for its disc to be taken out while it installs.
@@ -197,28 +189,13 @@ TEST_F(DiscGone, AHelperStartsTheDiscFromTheDriveItIsInNow) {
     SetRegistryString(kRecordKey, L"FullPathName", L"Q:\\setup.exe");
     ForgetPendingRestart();
 
-    // The logon runs RunOnce once, removing it first (see the unattended group).
-    std::wstring command = ReadRegistryString(kRunOnce, L"Tavelin");
-    ASSERT_NE(command, L"<no value>");
-    DeleteRegistryValue(kRunOnce, L"Tavelin");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-        << "error " << GetLastError();
-    UniqueHandle helper(started.hProcess);
-    UniqueHandle helperThread(started.hThread);
-    ASSERT_EQ(WaitForSingleObject(helper.Get(), 60000), WAIT_OBJECT_0);
-    DWORD helperCode = 1;
-    GetExitCodeProcess(helper.Get(), &helperCode);
-    EXPECT_EQ(helperCode, 0u) << "the helper started the program";
+    const LogonStart logon = RunOnceAtLogon();
+    ASSERT_NE(logon.command, L"<no value>");
+    ASSERT_TRUE(logon.started && logon.ended);
+    EXPECT_EQ(logon.exitCode, 0u) << "the helper started the program";
 
     const std::string ended = "Program ends, exit code 0";
-    std::string text;
-    for (int i = 0; i < 1200 && text.find(ended) == std::string::npos; ++i) {
-        Sleep(50);
-        text = ReadFileBytes(log);
-    }
+    const std::string text = WaitForFileText(log, ended);
     const auto first = text.find("Program ends, exit code 3010");
     ASSERT_NE(first, std::string::npos) << text;
     EXPECT_NE(text.find(ended, first), std::string::npos) << "the helper's start resumed the run\n" << text;

@@ -7,6 +7,7 @@
 
 #include "driver/narrow_text.h"
 #include "driver/program_driver.h"
+#include "driver/sample_disc.h"
 #include "driver/test_registry.h"
 #include "../support/file_contents_win.h"
 
@@ -20,9 +21,7 @@ std::string Key(const std::string& name) { return "SOFTWARE\\TavelinFleetTest\\"
 
 // An application the sample installer installs by writing the version detection reads.
 std::string Application(int number, const std::string& key) {
-    return "[Item_" + std::to_string(number) + "]\r\nType=OPTIONAL_APPLICATION\r\nTitle_ENG=App " +
-           std::to_string(number) + "\r\nVersion=2.0\r\nVersion_Path=" + Key(key) +
-           "\\Version\r\nSlient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay 100 /set " + Key(key) + " Version 2.0\r\n";
+    return SampleApplication(number, "App " + std::to_string(number), Key(key), 100);
 }
 
 // A hotfix: found by its key alone; the restore point is made before the first one of a run.
@@ -38,11 +37,7 @@ std::string MissingInstaller(int number) {
 }
 
 TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity, const std::string& discKeys = "") {
-    TestDisc disc(name);
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
-    disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Fleet Disc\r\nWait_Time=0\r\n" + discKeys + "[Items]\r\nItem_Quantity=" +
-                  std::to_string(quantity) + "\r\n" + items);
-    return disc;
+    return MakeSampleDisc(name, "Fleet Disc", 0, items, quantity, discKeys, RestartHelper::None);
 }
 
 nlohmann::json ReadReport(const std::wstring& path) {

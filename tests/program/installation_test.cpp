@@ -6,6 +6,7 @@
 #include "driver/list_reader.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
+#include "driver/sample_disc.h"
 #include "driver/recorded_starts.h"
 #include "driver/test_registry.h"
 
@@ -34,12 +35,7 @@ std::string Application(const std::string& set, int number, const std::string& t
 class Installation : public ::testing::Test {
 protected:
     TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity) {
-        TestDisc disc(name);
-        disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
-        disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\ReInst.exe", L"Lib\\ReInst.exe");
-        disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Run Disc\r\nWait_Time=1\r\n[Items]\r\nItem_Quantity=" +
-                      std::to_string(quantity) + "\r\n" + items);
-        return disc;
+        return MakeSampleDisc(name, "Run Disc", 1, items, quantity);
     }
 };
 

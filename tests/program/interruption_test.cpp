@@ -14,6 +14,7 @@
 #include "driver/narrow_text.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
+#include "driver/sample_disc.h"
 #include "driver/test_registry.h"
 
 namespace tavelin::testing {
@@ -23,28 +24,18 @@ const wchar_t kRecordKey[] = L"SOFTWARE\\Tavelin";
 const wchar_t kPendingKey[] = L"SOFTWARE\\TavelinRestartPending";
 const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-std::string Application(const std::string& set, int number, const std::string& title, int delayMs) {
-    const std::string key = "SOFTWARE\\TavelinInterruptionTest\\App" + set + std::to_string(number);
-    return "[Item_" + std::to_string(number) + "]\r\n"
-           "Type=OPTIONAL_APPLICATION\r\n"
-           "Title_ENG=" + title + "\r\n"
-           "Version=2.0\r\n"
-           "Version_Path=" + key + "\\Version\r\n"
-           "Slient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay " + std::to_string(delayMs) + " /set " + key +
-           " Version 2.0\r\n";
+std::string VersionKey(const std::string& set, int number) {
+    return "SOFTWARE\\TavelinInterruptionTest\\App" + set + std::to_string(number);
 }
 
-std::wstring AppKey(const std::string& set, int number) {
-    return Widen("SOFTWARE\\TavelinInterruptionTest\\App" + set + std::to_string(number));
+std::string Application(const std::string& set, int number, const std::string& title, int delayMs) {
+    return SampleApplication(number, title, VersionKey(set, number), delayMs);
 }
+
+std::wstring AppKey(const std::string& set, int number) { return Widen(VersionKey(set, number)); }
 
 TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity) {
-    TestDisc disc(name);
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\ReInst.exe", L"Lib\\ReInst.exe");
-    disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Interruption Disc\r\nWait_Time=0\r\n[Items]\r\nItem_Quantity=" +
-                  std::to_string(quantity) + "\r\n" + items);
-    return disc;
+    return MakeSampleDisc(name, "Interruption Disc", 0, items, quantity);
 }
 
 std::wstring StoredWaitingList() { return ReadRegistryString(kRecordKey, L"InstallWaitingList"); }

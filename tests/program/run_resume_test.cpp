@@ -14,6 +14,7 @@
 #include "driver/narrow_text.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
+#include "driver/sample_disc.h"
 #include "driver/recorded_starts.h"
 #include "driver/test_registry.h"
 
@@ -28,24 +29,21 @@ const wchar_t kWaitingListValue[] = L"InstallWaitingList";
 
 // An application item installed by the sample installer after `delayMs`. Each test has keys of
 // its own (`set`): the tests of a group share one machine.
+std::string VersionKey(const std::string& set, int number) {
+    return "SOFTWARE\\TavelinRunTest\\App" + set + std::to_string(number);
+}
+
 std::string Application(const std::string& set, int number, const std::string& title, const std::string& extra = "",
                         int delayMs = 200) {
-    const std::string key = "SOFTWARE\\TavelinRunTest\\App" + set + std::to_string(number);
-    return "[Item_" + std::to_string(number) + "]\r\n"
-           "Type=OPTIONAL_APPLICATION\r\n"
-           "Title_ENG=" + title + "\r\n"
-           "Version=2.0\r\n"
-           "Version_Path=" + key + "\\Version\r\n"
-           "Slient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay " + std::to_string(delayMs) + " /set " + key +
-           " Version 2.0\r\n" + extra;
+    return SampleApplication(number, title, VersionKey(set, number), delayMs, extra);
 }
 
 std::wstring InstalledVersion(const std::string& set, int number) {
-    return ReadRegistryString(Widen("SOFTWARE\\TavelinRunTest\\App" + set + std::to_string(number)), L"Version");
+    return ReadRegistryString(Widen(VersionKey(set, number)), L"Version");
 }
 
 void MarkInstalled(const std::string& set, int number) {
-    SetRegistryString(Widen("SOFTWARE\\TavelinRunTest\\App" + set + std::to_string(number)), L"Version", L"2.0");
+    SetRegistryString(Widen(VersionKey(set, number)), L"Version", L"2.0");
 }
 
 std::wstring StoredWaitingList() { return ReadRegistryString(kRecordKey, kWaitingListValue); }
@@ -57,12 +55,8 @@ void StoreRecord(const TestDisc& disc, const std::wstring& waitingList) {
 }
 
 TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity, bool withHelper = true) {
-    TestDisc disc(name);
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
-    if (withHelper) disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\ReInst.exe", L"Lib\\ReInst.exe");
-    disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Run Disc\r\nWait_Time=1\r\n[Items]\r\nItem_Quantity=" +
-                  std::to_string(quantity) + "\r\n" + items);
-    return disc;
+    return MakeSampleDisc(name, "Run Disc", 1, items, quantity, "",
+                          withHelper ? RestartHelper::OnDisc : RestartHelper::None);
 }
 
 

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "driver/list_reader.h"
+#include "driver/logon_resume.h"
 #include "driver/narrow_text.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
+#include "driver/sample_disc.h"
 #include "driver/test_registry.h"
-#include "platform/handles.h"
 #include "../support/file_contents_win.h"
 
 namespace tavelin::testing {
@@ -19,10 +20,7 @@ std::string AppKey(const std::string& set, int number) {
 
 // An application the sample installer installs by writing the version detection reads.
 std::string Application(const std::string& set, int number, int delayMs = 100) {
-    return "[Item_" + std::to_string(number) + "]\r\nType=OPTIONAL_APPLICATION\r\nTitle_ENG=App " +
-           std::to_string(number) + "\r\nVersion=2.0\r\nVersion_Path=" + AppKey(set, number) +
-           "\\Version\r\nSlient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay " + std::to_string(delayMs) +
-           " /set " + AppKey(set, number) + " Version 2.0\r\n";
+    return SampleApplication(number, "App " + std::to_string(number), AppKey(set, number), delayMs);
 }
 
 std::string MissingInstaller(int number) {
@@ -31,12 +29,7 @@ std::string MissingInstaller(int number) {
 }
 
 TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity, const std::string& discKeys = "") {
-    TestDisc disc(name);
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Lib\\ReInst.exe", L"Lib\\ReInst.exe");
-    disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Deployment Disc\r\nWait_Time=0\r\n" + discKeys + "[Items]\r\nItem_Quantity=" +
-                  std::to_string(quantity) + "\r\n" + items);
-    return disc;
+    return MakeSampleDisc(name, "Deployment Disc", 0, items, quantity, discKeys);
 }
 
 std::wstring Installed(const std::string& set, int number) {
@@ -137,7 +130,6 @@ TEST(Unattended, UsageIsShownAndNothingRuns) {
 // program's REG_EXPAND_SZ value unrun (see the tests' README).
 TEST(Unattended, NoRestartStoresTheRestAndTheLogonsRunOnceResumesItQuietly) {
     const wchar_t kRecordKey[] = L"SOFTWARE\\Tavelin";
-    const wchar_t kRunOnce[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
     const TestDisc disc = MakeDisc(L"quiet-norestart",
                                    Application("NoRestart", 1) + "Restart=1\r\n" + Application("NoRestart", 2), 2);
     const std::wstring log = disc.DiscRoot() + L"\\..\\quiet-norestart.log";
@@ -164,28 +156,14 @@ TEST(Unattended, NoRestartStoresTheRestAndTheLogonsRunOnceResumesItQuietly) {
     EXPECT_EQ(ReadRegistryString(kRecordKey, L"InstallWaitingList"), L"2") << "the record waits for the restart";
 
     ForgetPendingRestart();
-    std::wstring command = ReadRegistryString(kRunOnce, L"Tavelin");
-    ASSERT_NE(command, L"<no value>") << "the helper resumes after the restart";
-    DeleteRegistryValue(kRunOnce, L"Tavelin");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-        << "error " << GetLastError();
-    UniqueHandle helper(started.hProcess);
-    UniqueHandle helperThread(started.hThread);
-    ASSERT_EQ(WaitForSingleObject(helper.Get(), 60000), WAIT_OBJECT_0);
-    DWORD helperCode = 1;
-    GetExitCodeProcess(helper.Get(), &helperCode);
-    EXPECT_EQ(helperCode, 0u) << "the helper started the program";
+    const LogonStart logon = RunOnceAtLogon();
+    ASSERT_NE(logon.command, L"<no value>") << "the helper resumes after the restart";
+    ASSERT_TRUE(logon.started && logon.ended);
+    EXPECT_EQ(logon.exitCode, 0u) << "the helper started the program";
 
     // The resumed start shows nothing; the log's last line says when and how it ended.
     const std::string ended = "Program ends, exit code 0";
-    std::string text;
-    for (int i = 0; i < 1200 && text.find(ended) == std::string::npos; ++i) {
-        Sleep(50);
-        text = ReadFileBytes(log);
-    }
+    const std::string text = WaitForFileText(log, ended);
     const auto first = text.find("Program ends, exit code 3010");
     ASSERT_NE(first, std::string::npos) << text;
     EXPECT_NE(text.find(ended, first), std::string::npos) << "the helper's start resumed the run\n" << text;
