@@ -8,6 +8,7 @@
 #include "install/install_marker_win.h"
 #include "install/kept_run_record.h"
 #include "install/logged_restart_record.h"
+#include "install/logon_programs_win.h"
 #include "install/process_launcher_win.h"
 #include "install/restart_record_win.h"
 #include "install/restore_point_win.h"
@@ -189,6 +190,8 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     control.restorePoint = &restorePoint;
     control.stopRequested = &context->stopRequested;
     control.timeLimits = context->settings.timeLimits;
+    Win32LogonPrograms logonPrograms;
+    control.logonPrograms = &logonPrograms;
     Win32DiscWatch disc(context->settings.discRoot, context->settings.discIdentity);
     BridgedInsertDiscQuestion insertDisc(context->bridge, context->dialog, context->settings.insertDiscQuestion,
                                          context->settings.messageTitle);

@@ -38,6 +38,7 @@ struct CommandContext {
     const RunTexts& texts;
     int row = 0;
     TimeLimit limit;
+    LogonPrograms* logonPrograms = nullptr;  // null: every process left is waited for
 };
 
 struct BusyWait {
@@ -80,12 +81,35 @@ BusyWait WaitForWindowsInstaller(const CommandContext& context, const std::wstri
 
 enum class AwaitEnd { Ended, NotAwaitable, TimedOut };
 
-// Waits in slices until every process the installer started has ended, or until `leftMs` passes
-// when it is given. Each minute the log gets the time so far and the windows the installer shows:
-// a dialog under a silent switch is the usual reason an installer never ends, and nobody answers it.
+// Once the installer's own process has ended: whether what it left behind is only resident
+// programs (install/left_running.h), which are then logged and left running. The first time
+// other processes are seen to go on after it, they are logged, so that a long wait says what it
+// waits for.
+bool OnlyResidentProgramsLeft(StartedProcess& process, const CommandContext& context, const std::wstring& what,
+                              bool& reported) {
+    if (context.logonPrograms == nullptr) return false;
+    const std::optional<std::vector<LeftProcess>> left = process.ProcessesLeftBehind();
+    if (!left || left->empty()) return false;
+    const LeftProcessesVerdict verdict = JudgeLeftProcesses(*left, context.logonPrograms->Registered());
+    if (!verdict.stopWaiting) {
+        if (!reported) context.services.log.Write(StillRunningAfterOwnEndText(what, *left));
+        reported = true;
+        return false;
+    }
+    for (const ResidentProcess& resident : verdict.leftRunning) {
+        context.services.log.Write(LeftRunningText(what, resident));
+    }
+    return true;
+}
+
+// Waits in slices until every process the installer started has ended (but for resident programs
+// it left, see above), or until `leftMs` passes when it is given. Each minute the log gets the
+// time so far and the windows the installer shows: a dialog under a silent switch is the usual
+// reason an installer never ends, and nobody answers it.
 AwaitEnd AwaitInstaller(StartedProcess& process, const CommandContext& context, const std::wstring& what,
                         std::optional<std::uint64_t> leftMs) {
     std::uint64_t elapsed = 0;
+    bool reportedLeft = false;
     for (;;) {
         if (leftMs && elapsed >= *leftMs) return AwaitEnd::TimedOut;
         const unsigned slice =
@@ -95,6 +119,7 @@ AwaitEnd AwaitInstaller(StartedProcess& process, const CommandContext& context, 
             case WaitResult::StillRunning: break;
             case WaitResult::Failed: return AwaitEnd::NotAwaitable;
         }
+        if (OnlyResidentProgramsLeft(process, context, what, reportedLeft)) return AwaitEnd::Ended;
         const std::uint64_t before = elapsed;
         elapsed += slice;
         if (ReportDue(before, elapsed)) {
@@ -295,7 +320,7 @@ bool LeftTheItemUnfinished(const CommandRun& uninstall) {
 
 // One item: its uninstall when installed, its install, the pauses and the status cell.
 ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const RunTexts& texts,
-                const RunServices& services, const RunTimeLimits& limits) {
+                const RunServices& services, const RunControl& control) {
     InstallList& list = services.list;
     const std::wstring name = L"Item " + DecimalText(item.m_nItemNo);
     services.log.Write(name + L" \"" + item.m_strTitle + L"\", row " + DecimalText(row + 1) + L", begins");
@@ -307,7 +332,8 @@ ItemRun RunItem(const CItem& item, int row, const std::wstring& discRoot, const 
         services.log.Write(name + L": working folder " + folder + L" could not be entered; the current folder stays");
     }
 
-    const CommandContext context{services, texts, row, ChooseTimeLimit(item.m_nInstallTimeout, limits)};
+    const CommandContext context{services, texts, row, ChooseTimeLimit(item.m_nInstallTimeout, control.timeLimits),
+                                 control.logonPrograms};
     if (context.limit.IsSet()) services.log.Write(name + L": " + TimeLimitText(context.limit));
 
     CommandRun install;
@@ -513,7 +539,7 @@ RunOutcome RunCheckedRows(const ItemList& items, const std::wstring& discRoot, c
 
             if (control.restorePoint != nullptr) control.restorePoint->BeforeItem(*item);
             if (control.shutdownReason != nullptr) control.shutdownReason->Set(texts.installing + L" " + item->m_strTitle);
-            const ItemRun run = RunItem(*item, row, discRoot, texts, services, control.timeLimits);
+            const ItemRun run = RunItem(*item, row, discRoot, texts, services, control);
             if (control.shutdownReason != nullptr) control.shutdownReason->Clear();
             currentRow = -1;
             outcome.itemResults.emplace_back(item->m_nItemNo, run.result == ItemResult::Done);

@@ -130,6 +130,10 @@ struct RunControl {
     // the run stops at once), and a run that cannot go on stores the item and the rest in `record`.
     DiscWatch* disc = nullptr;
     InsertDiscQuestion* insertDisc = nullptr;
+    // Read once an installer's own process has ended while others it started go on: a process
+    // running a program registered here is left running (install/left_running.h). Null: every
+    // process an installer starts is waited for.
+    LogonPrograms* logonPrograms = nullptr;
 };
 
 // The worker's run: the checked rows top to bottom (the row count is read again before each row),

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <tlhelp32.h>
+
 #include "install/process_launcher_win.h"
 
 namespace tavelin {
@@ -121,6 +123,13 @@ std::vector<DWORD> InstallerJob::ProcessIds() {
 
 std::vector<std::wstring> InstallerJob::VisibleWindowTitles() { return VisibleWindowTitlesOf(ProcessIds()); }
 
+std::optional<std::vector<LeftProcess>> InstallerJob::ProcessesLeftBehind() {
+    if (WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0) return std::nullopt;
+    std::vector<LeftProcess> left;
+    for (const DWORD id : ProcessIds()) left.push_back(LeftProcess{id, ProcessImagePath(id)});
+    return left;
+}
+
 namespace {
 
 struct WindowSearch {
@@ -140,7 +149,42 @@ BOOL CALLBACK NoteVisibleWindowOfTheProcesses(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+using QueryImageNameFunction = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+
+// Windows Vista and later; a process opened with the limited right only, which any process grants.
+std::wstring QueriedImagePath(DWORD processId) {
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto query = kernel == nullptr ? nullptr
+                                         : reinterpret_cast<QueryImageNameFunction>(reinterpret_cast<void (*)()>(
+                                               GetProcAddress(kernel, "QueryFullProcessImageNameW")));
+    if (query == nullptr) return std::wstring();
+    constexpr DWORD kQueryLimitedInformation = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION, Vista's
+    UniqueHandle process(OpenProcess(kQueryLimitedInformation, FALSE, processId));
+    if (!process) return std::wstring();
+    std::wstring path(32768, L'\0');
+    DWORD chars = static_cast<DWORD>(path.size());
+    if (!query(process.Get(), 0, &path[0], &chars)) return std::wstring();
+    path.resize(chars);
+    return path;
+}
+
+// Windows XP: the first module of the process's module list is its image.
+std::wstring FirstModulePath(DWORD processId) {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    if (!snapshot) return std::wstring();
+    MODULEENTRY32W module;
+    ZeroMemory(&module, sizeof module);
+    module.dwSize = sizeof module;
+    if (!Module32FirstW(snapshot.Get(), &module)) return std::wstring();
+    return module.szExePath;
+}
+
 }  // namespace
+
+std::wstring ProcessImagePath(DWORD processId) {
+    const std::wstring queried = QueriedImagePath(processId);
+    return queried.empty() ? FirstModulePath(processId) : queried;
+}
 
 std::vector<std::wstring> VisibleWindowTitlesOf(const std::vector<DWORD>& processIds) {
     WindowSearch search{&processIds, {}};

@@ -26,6 +26,7 @@ public:
     ProcessFollowing Following() override { return ProcessFollowing{true, {}}; }
     void EndAll() override;
     std::vector<std::wstring> VisibleWindowTitles() override;
+    std::optional<std::vector<LeftProcess>> ProcessesLeftBehind() override;
 
 private:
     bool NoProcessLeft();
@@ -47,5 +48,9 @@ std::unique_ptr<StartedProcess> StartInstaller(const std::wstring& commandLine);
 // The titles of the visible top-level windows owned by these processes. Read without sending
 // messages (GetWindowTextW of another process's window), so a hung installer cannot hang the run.
 std::vector<std::wstring> VisibleWindowTitlesOf(const std::vector<DWORD>& processIds);
+
+// The full path of the process's image; empty when it cannot be read (the process is gone, or
+// may not be asked).
+std::wstring ProcessImagePath(DWORD processId);
 
 }  // namespace tavelin

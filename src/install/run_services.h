@@ -12,6 +12,7 @@
 
 #include "base/sha256.h"
 #include "install/installer_seal.h"
+#include "install/left_running.h"
 
 namespace tavelin {
 
@@ -44,6 +45,9 @@ public:
     virtual void EndAll() = 0;
     // The titles of the visible top-level windows its processes own, for the log.
     virtual std::vector<std::wstring> VisibleWindowTitles() = 0;
+    // Once the installer's own process has ended while processes it started go on: those
+    // processes. Nothing while its own process runs, or where only its own process is followed.
+    virtual std::optional<std::vector<LeftProcess>> ProcessesLeftBehind() { return std::nullopt; }
 };
 
 class ProcessLauncher {

@@ -86,9 +86,15 @@ public:
     ProcessFollowing Following() override { return m_following; }
     void EndAll() override { m_log.push_back("end all"); }
     std::vector<std::wstring> VisibleWindowTitles() override { return m_titles; }
+    // The answer of m_leftBehind for the slices waited so far; its last answer after that.
+    std::optional<std::vector<LeftProcess>> ProcessesLeftBehind() override {
+        if (m_leftBehind.empty()) return std::nullopt;
+        return m_leftBehind[std::min(m_next, m_leftBehind.size()) - 1];
+    }
 
     ProcessFollowing m_following{true, {}};
     std::vector<std::wstring> m_titles;
+    std::vector<std::optional<std::vector<LeftProcess>>> m_leftBehind;
 
 private:
     Log& m_log;
@@ -108,6 +114,7 @@ public:
             m_log, m_slices, code != m_exitCodes.end() ? code->second : std::optional<std::uint32_t>(0));
         process->m_following = m_following;
         process->m_titles = m_titles;
+        process->m_leftBehind = m_leftBehind;
         return process;
     }
     bool ChangeCurrentDirectory(const std::wstring& folder) override {
@@ -132,6 +139,7 @@ public:
     std::vector<WaitResult> m_slices{WaitResult::Ended};
     ProcessFollowing m_following{true, {}};
     std::vector<std::wstring> m_titles;
+    std::vector<std::optional<std::vector<LeftProcess>>> m_leftBehind;  // after each slice
 };
 
 class FakeServices : public Sleeper, public ProgressTimer, public InstallMarkerWriter, public DescriptionText,
@@ -1392,6 +1400,78 @@ TEST(InstallationRunSupervision, AnInstallerFollowedAloneSaysWhy) {
     run.Go();
     EXPECT_TRUE(run.runLog.Has("Item 1: install started; only its own process can be followed: no job could be made (error 5)"))
         << run.runLog.Joined();
+    EXPECT_TRUE(Contains(run.log, "text 0,3 Done"));
+}
+
+class FakeLogonPrograms : public LogonPrograms {
+public:
+    std::vector<LogonProgram> Registered() override { return m_programs; }
+    std::vector<LogonProgram> m_programs;
+};
+
+// Once the installer's own process has ended, the run stops waiting when what it left is only
+// resident programs registered to start at every logon: they are logged and left running, and the
+// row is judged by the installer's own code. Anything else it left is waited for as ever, up to
+// the time limit.
+TEST(InstallationRunSupervision, ResidentProgramsAnInstallerLeftAreNotWaitedFor) {
+    using Left = std::optional<std::vector<LeftProcess>>;
+    const LeftProcess tray{40, L"C:\\Program Files\\Vendor\\Tray.exe"};
+    const LeftProcess handOff{41, L"C:\\Windows\\System32\\msiexec.exe"};
+    const LeftProcess unknown{42, L""};
+    struct Case {
+        const char* name;
+        std::vector<Left> leftBehind;  // after each slice
+        bool withLogonPrograms;
+        int slices;      // waited before the run goes on
+        bool leftAlone;  // false: the time limit ended it
+    };
+    const Case cases[] = {
+        {"only the tray, at once", {Left{{tray}}}, true, 1, true},
+        {"the tray once the hand-off is through", {std::nullopt, Left{{handOff, tray}}, Left{{handOff, tray}}, Left{{tray}}},
+         true, 4, true},
+        {"a hand-off is waited for", {Left{{handOff, tray}}}, true, 5, false},
+        {"an image that cannot be read", {Left{{unknown}}}, true, 5, false},
+        {"no logon programs read", {Left{{tray}}}, false, 5, false},
+    };
+    for (const Case& c : cases) {
+        RunBench run({1});
+        CItem& item = run.Add(1, 0, L"\\Tray\\Setup.exe");
+        item.m_arrSuccessCodes = {7};
+        item.m_nInstallTimeout = 5;
+        run.launcher.m_slices = StillRunningFor(1000);
+        run.launcher.m_leftBehind = c.leftBehind;
+        run.launcher.m_exitCodes[L"\"D:\\Tray\\Setup.exe\""] = 7;
+        FakeLogonPrograms logon;
+        logon.m_programs = {
+            {L"HKCU\\Run", L"Other", L"C:\\Other\\Other.exe"},
+            {L"HKLM\\Run (32-bit view)", L"Tray", L"\"c:\\program files\\vendor\\tray.exe\" /background"}};
+        if (c.withLogonPrograms) run.control.logonPrograms = &logon;
+        const RunOutcome outcome = run.Go();
+        EXPECT_EQ(std::count(run.log.begin(), run.log.end(), "wait 1000"), c.slices) << c.name << "\n" << Joined(run.log);
+        EXPECT_EQ(Contains(run.log, "end all"), !c.leftAlone) << c.name;
+        EXPECT_EQ(outcome.anyFailed, !c.leftAlone) << c.name;
+        EXPECT_EQ(run.runLog.Has("Item 1: install: left running: C:\\Program Files\\Vendor\\Tray.exe (process 40), "
+                                 "started at every logon by HKLM\\Run (32-bit view) \"Tray\""),
+                  c.leftAlone)
+            << c.name << "\n" << run.runLog.Joined();
+        EXPECT_EQ(run.runLog.Has("Item 1: install ended, exit code 7"), c.leftAlone) << c.name;
+        EXPECT_EQ(run.runLog.Has("Item 1: exit code 7 is a success code of the disc"), c.leftAlone) << c.name;
+    }
+}
+
+// What the run waits for once the installer's own process has ended is logged once.
+TEST(InstallationRunSupervision, WhatAnInstallerLeftIsLoggedOnceWhileItIsWaitedFor) {
+    RunBench run({1});
+    run.Add(1, 0, L"\\A.exe");
+    run.launcher.m_slices = StillRunningFor(3);
+    run.launcher.m_leftBehind = {std::vector<LeftProcess>{{41, L"C:\\Windows\\System32\\msiexec.exe"}, {42, L""}}};
+    FakeLogonPrograms logon;
+    run.control.logonPrograms = &logon;
+    run.Go();
+    const std::string line = "Item 1: install: its own process ended; waiting for the processes it started: "
+                             "41 C:\\Windows\\System32\\msiexec.exe, 42 (image unknown)";
+    const std::vector<std::string> lines = run.runLog.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << run.runLog.Joined();
     EXPECT_TRUE(Contains(run.log, "text 0,3 Done"));
 }
 

@@ -16,6 +16,13 @@
 //                         never ends
 //   /hold-msi SECONDS     owns the mutex Global\_MSIExecute for SECONDS, noting "msi" = "held",
 //                         then "released"
+//   /resident NAME WHERE  as an installer whose last act starts its tray utility: copies itself to
+//                         NAME.exe beside itself, registers that copy with "/idle NAME" to start at
+//                         every logon (value NAME of the Run key of WHERE: machine32 and machine64,
+//                         the machine's in that registry view, or user, the current user's), starts
+//                         it and goes on at once
+//   /leave NAME           the same copy started without registering it, as a hand-off child
+//   /idle NAME            notes "NAME pid" and waits for ever, without a window
 // Ends with CODE (0 unless /exit says otherwise).
 #include <windows.h>
 
@@ -57,8 +64,20 @@ std::wstring OwnPath() {
     return std::wstring(path, length);
 }
 
-bool StartCopy(const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + OwnPath() + L"\" " + arguments;
+bool StartCommand(std::wstring commandLine);
+
+bool StartCopy(const std::wstring& arguments) { return StartCommand(L"\"" + OwnPath() + L"\" " + arguments); }
+
+void NotePid(const std::wstring& name) { Note(name + L" pid", std::to_wstring(GetCurrentProcessId())); }
+
+// NAME.exe beside this program, a copy of it; empty when it could not be made.
+std::wstring CopyBeside(const std::wstring& name) {
+    const std::wstring own = OwnPath();
+    const std::wstring copy = own.substr(0, own.find_last_of(L'\\') + 1) + name + L".exe";
+    return CopyFileW(own.c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
+}
+
+bool StartCommand(std::wstring commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -70,7 +89,28 @@ bool StartCopy(const std::wstring& arguments) {
     return true;
 }
 
-void NotePid(const std::wstring& name) { Note(name + L" pid", std::to_wstring(GetCurrentProcessId())); }
+bool RegisterAtLogon(const std::wstring& name, const std::wstring& where, const std::wstring& command) {
+    HKEY root = HKEY_LOCAL_MACHINE;
+    REGSAM view = 0;
+    if (where == L"machine32") {
+        view = tavelin::RegistryViewFlag(tavelin::RegistryView::View32);
+    } else if (where == L"machine64") {
+        view = tavelin::RegistryViewFlag(tavelin::RegistryView::View64);
+    } else if (where == L"user") {
+        root = HKEY_CURRENT_USER;
+    } else {
+        return false;
+    }
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, nullptr, 0,
+                        KEY_SET_VALUE | view, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LONG set = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return set == ERROR_SUCCESS;
+}
 
 [[noreturn]] void Hang(const std::wstring& name) {
     NotePid(name);
@@ -110,6 +150,16 @@ int wmain(int argc, wchar_t** argv) {
             if (!StartCopy(L"/hang " + next() + L"-child")) return 2;
         } else if (action == L"/hang") {
             Hang(next());
+        } else if (action == L"/resident" || action == L"/leave") {
+            const std::wstring name = next();
+            const std::wstring copy = CopyBeside(name);
+            const std::wstring command = L"\"" + copy + L"\" /idle " + name;
+            if (copy.empty()) return 2;
+            if (action == L"/resident" && !RegisterAtLogon(name, next(), command)) return 2;
+            if (!StartCommand(command)) return 2;
+        } else if (action == L"/idle") {
+            NotePid(next());
+            Sleep(INFINITE);
         } else if (action == L"/hold-msi") {
             const DWORD seconds = std::wcstoul(next().c_str(), nullptr, 10);
             HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Global\\_MSIExecute");

@@ -24,14 +24,7 @@ protected:
     HWND List(HWND window) const { return GetDlgItem(window, 1007); }
     std::wstring Rows(HWND window) const { return DescribeRows(ReadListRows(List(window))); }
 
-    // Waits until the rows read as expected (a click is handled asynchronously).
-    bool RowsBecome(HWND window, const std::wstring& expected) const {
-        for (int i = 0; i < 100; ++i) {
-            if (Rows(window) == expected) return true;
-            Sleep(50);
-        }
-        return false;
-    }
+    bool RowsBecome(HWND window, const std::wstring& expected) const { return ListRowsBecome(List(window), expected); }
 
     TestDisc m_disc{L"item-list"};
 };

@@ -67,13 +67,7 @@ protected:
 
     HWND List(HWND window) const { return GetDlgItem(window, 1007); }
     std::wstring Rows(HWND window) const { return DescribeRows(ReadListRows(List(window))); }
-    bool RowsBecome(HWND window, const std::wstring& expected) const {
-        for (int i = 0; i < 100; ++i) {
-            if (Rows(window) == expected) return true;
-            Sleep(50);
-        }
-        return false;
-    }
+    bool RowsBecome(HWND window, const std::wstring& expected) const { return ListRowsBecome(List(window), expected); }
     // The advanced view, where the installed viewer has its greyed row.
     void ShowAdvancedView(HWND window) const {
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), 0);

@@ -9,6 +9,7 @@
 #include "driver/list_reader.h"
 #include "driver/program_dialogs.h"
 #include "driver/program_driver.h"
+#include "driver/sample_disc.h"
 #include "driver/test_registry.h"
 #include "platform/handles.h"
 #include "../support/file_contents_win.h"
@@ -31,18 +32,12 @@ std::string Item(int number, const std::string& title, const std::string& argume
 
 // An application the sample installer installs for real.
 std::string SampleItem(int number, const std::string& title) {
-    const std::string key = "SOFTWARE\\TavelinSupervisionTest\\" + title;
-    return "[Item_" + std::to_string(number) + "]\r\nType=OPTIONAL_APPLICATION\r\nTitle_ENG=" + title +
-           "\r\nVersion=2.0\r\nVersion_Path=" + key + "\\Version\r\nSlient_Install_Cmd=\\Apps\\Power\\Setup.exe%%/delay 100 /set " +
-           key + " Version 2.0\r\n";
+    return SampleApplication(number, title, "SOFTWARE\\TavelinSupervisionTest\\" + title, 100);
 }
 
 TestDisc MakeDisc(const std::wstring& name, const std::string& items, int quantity) {
-    TestDisc disc(name);
+    TestDisc disc = MakeSampleDisc(name, "Supervision Disc", 0, items, quantity, "", RestartHelper::None);
     disc.CopyIn(SupervisedInstaller(), L"Apps\\Test\\Setup.exe");
-    disc.CopyIn(PathFromEnvironment("TAVELIN_DISC_DIR") + L"\\Apps\\Power\\Setup.exe", L"Apps\\Power\\Setup.exe");
-    disc.WriteIni("[Driver_CD]\r\nTitle_ENG=Supervision Disc\r\nWait_Time=0\r\n[Items]\r\nItem_Quantity=" +
-                  std::to_string(quantity) + "\r\n" + items);
     return disc;
 }
 
@@ -140,6 +135,103 @@ TEST(Supervision, NoInstallerStartsWhileAnotherInstallationHoldsWindowsInstaller
         << text;
     EXPECT_NE(text.find("Item 1: install: Windows Installer is free after "), std::string::npos) << text;
     EXPECT_EQ(WaitForSingleObject(holder.Get(), 10000), WAIT_OBJECT_0);
+}
+
+const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// A process the installers left, ended with the test whatever it found: the group shares one
+// machine.
+class LeftBehind {
+public:
+    explicit LeftBehind(const std::wstring& name)
+        : m_process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
+                                std::wcstoul(Noted(name + L" pid").c_str(), nullptr, 10))) {}
+    ~LeftBehind() {
+        if (m_process) TerminateProcess(m_process.Get(), 0);
+    }
+    bool Running() const { return m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT; }
+
+private:
+    UniqueHandle m_process;
+};
+
+void DeleteRunValue(HKEY root, REGSAM view, const wchar_t* name) {
+    UniqueKey key;
+    if (RegOpenKeyExW(root, kRunKey, 0, KEY_SET_VALUE | view, key.Receive()) == ERROR_SUCCESS) {
+        RegDeleteValueW(key.Get(), name);
+    }
+}
+
+// An installer whose last act is to start its tray utility, registered to start at every logon,
+// keeps its job active for ever: with no time limit the run waited for it for ever. Now the
+// utility is left running once the installer's own process has ended, wherever it is registered,
+// and the row is the installer's own result.
+TEST(Supervision, AResidentProgramAnInstallerRegisteredIsLeftRunning) {
+    struct Case {
+        const char* name;
+        const char* where;
+        HKEY root;
+        REGSAM view;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"TrayMachine32", "machine32", HKEY_LOCAL_MACHINE, RegistryViewFlag(RegistryView::View32),
+         "started at every logon by HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run (32-bit view) \"TrayMachine32\""},
+        {"TrayMachine64", "machine64", HKEY_LOCAL_MACHINE, RegistryViewFlag(RegistryView::View64),
+         "\"TrayMachine64\""},
+        {"TrayUser", "user", HKEY_CURRENT_USER, 0,
+         "started at every logon by HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run \"TrayUser\""},
+    };
+    std::string items;
+    int number = 0;
+    for (const Case& c : cases) {
+        ++number;
+        items += Item(number, c.name, std::string("/resident ") + c.name + " " + c.where + " /exit 7",
+                      "Success_Exit_Codes=7\r\n");
+    }
+    items += SampleItem(++number, "AfterTray");
+    const TestDisc disc = MakeDisc(L"supervision-resident", items, number);
+    const std::wstring log = disc.DiscRoot() + L"\\..\\supervision-resident.log";
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /log \"" + log + L"\"");
+    const bool ended = program.WaitForExit(90000);
+    const std::string text = ReadFileBytes(log);
+    for (const Case& c : cases) {
+        const LeftBehind tray(Widen(c.name));
+        EXPECT_TRUE(tray.Running()) << c.name << " is left running";
+        DeleteRunValue(c.root, c.view, Widen(c.name).c_str());
+    }
+    ASSERT_TRUE(ended) << "the run waited for the utilities\n" << text;
+    EXPECT_EQ(program.ExitCode(), 0u);
+    number = 0;
+    for (const Case& c : cases) {
+        const std::string item = "Item " + std::to_string(++number);
+        const std::size_t line =
+            text.find(item + ": install: left running: C:\\tavelin-tests\\supervision-resident\\Apps\\Test\\" + c.name +
+                      ".exe (process ");
+        ASSERT_NE(line, std::string::npos) << c.name << "\n" << text;
+        EXPECT_NE(text.find(c.logged, line), std::string::npos) << c.name << "\n" << text;
+        EXPECT_NE(text.find(item + ": install ended, exit code 7", line), std::string::npos) << "its own code\n" << text;
+        EXPECT_NE(text.find(item + ": row " + std::to_string(number) + " result Done", line), std::string::npos) << text;
+    }
+    EXPECT_EQ(ReadRegistryString(L"SOFTWARE\\TavelinSupervisionTest\\AfterTray", L"Version"), L"2.0") << "the next item ran";
+}
+
+// A process the installer started and registered nowhere is a hand-off still at work: it is
+// waited for, and only the time limit ends it.
+TEST(Supervision, AProcessLeftWithoutARegistrationIsStillWaitedFor) {
+    const TestDisc disc = MakeDisc(L"supervision-stray", Item(1, "Stray", "/leave Stray", "Install_Timeout=6\r\n"), 1);
+    const std::wstring log = disc.DiscRoot() + L"\\..\\supervision-stray.log";
+    RunningProgram program(disc.ProgramPath(), L"setup.exe /quiet /log \"" + log + L"\"");
+    ASSERT_TRUE(program.WaitForExit(60000));
+    EXPECT_EQ(program.ExitCode(), 1603u);
+    const LeftBehind stray(L"Stray");
+    EXPECT_FALSE(stray.Running()) << "ended with the time limit";
+    const std::string text = ReadFileBytes(log);
+    EXPECT_NE(text.find("Item 1: install: its own process ended; waiting for the processes it started: "),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Item 1: install timed out after 6 s"), std::string::npos) << text;
+    EXPECT_EQ(text.find("left running"), std::string::npos) << text;
 }
 
 }  // namespace

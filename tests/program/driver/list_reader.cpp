@@ -162,4 +162,12 @@ std::wstring DescribeRows(const std::vector<ListRow>& rows, int titleColumn) {
     return text;
 }
 
+bool ListRowsBecome(HWND list, const std::wstring& expected, DWORD timeoutMs) {
+    for (DWORD waited = 0;; waited += 50) {
+        if (DescribeRows(ReadListRows(list)) == expected) return true;
+        if (waited >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
 }  // namespace tavelin::testing

@@ -31,4 +31,8 @@ std::wstring HoverListCellTip(HWND list, int row, int column, const std::wstring
 // joined by " | ".
 std::wstring DescribeRows(const std::vector<ListRow>& rows, int titleColumn = 1);
 
+// Waits until the list's rows, described as above, read `expected`: a click is handled
+// asynchronously. False when they did not within the timeout.
+bool ListRowsBecome(HWND list, const std::wstring& expected, DWORD timeoutMs = 5000);
+
 }  // namespace tavelin::testing
