@@ -151,7 +151,7 @@ BOOL CALLBACK NoteVisibleWindowOfTheProcesses(HWND window, LPARAM parameter) {
 
 using QueryImageNameFunction = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
 
-// Windows Vista and later; a process opened with the limited right only, which any process grants.
+// Windows Vista and later, with the least right that reads it (granted where the full one is not).
 std::wstring QueriedImagePath(DWORD processId) {
     const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     const auto query = kernel == nullptr ? nullptr

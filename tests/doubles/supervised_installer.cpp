@@ -1,7 +1,7 @@
 // An installer for the supervision tests: one that hands its work to a child and exits at once,
 // one that never ends (with a visible window, as an installer waiting on a dialog nobody sees),
-// one that checks what an earlier installer left, and a stand-in for another installation that
-// holds Windows Installer.
+// one that checks what an earlier installer left, one that leaves a resident program running,
+// and a stand-in for another installation that holds Windows Installer.
 //
 //   supervised_installer.exe [/exit CODE] ACTION...
 //
@@ -64,19 +64,6 @@ std::wstring OwnPath() {
     return std::wstring(path, length);
 }
 
-bool StartCommand(std::wstring commandLine);
-
-bool StartCopy(const std::wstring& arguments) { return StartCommand(L"\"" + OwnPath() + L"\" " + arguments); }
-
-void NotePid(const std::wstring& name) { Note(name + L" pid", std::to_wstring(GetCurrentProcessId())); }
-
-// NAME.exe beside this program, a copy of it; empty when it could not be made.
-std::wstring CopyBeside(const std::wstring& name) {
-    const std::wstring own = OwnPath();
-    const std::wstring copy = own.substr(0, own.find_last_of(L'\\') + 1) + name + L".exe";
-    return CopyFileW(own.c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
-}
-
 bool StartCommand(std::wstring commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -87,6 +74,17 @@ bool StartCommand(std::wstring commandLine) {
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
     return true;
+}
+
+bool StartCopy(const std::wstring& arguments) { return StartCommand(L"\"" + OwnPath() + L"\" " + arguments); }
+
+void NotePid(const std::wstring& name) { Note(name + L" pid", std::to_wstring(GetCurrentProcessId())); }
+
+// NAME.exe beside this program, a copy of it; empty when it could not be made.
+std::wstring CopyBeside(const std::wstring& name) {
+    const std::wstring own = OwnPath();
+    const std::wstring copy = own.substr(0, own.find_last_of(L'\\') + 1) + name + L".exe";
+    return CopyFileW(own.c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
 }
 
 bool RegisterAtLogon(const std::wstring& name, const std::wstring& where, const std::wstring& command) {
