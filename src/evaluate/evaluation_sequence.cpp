@@ -42,8 +42,12 @@ void ConcludeDecisions(const ItemList& items, DecisionBook& decisions) {
 
 DecisionBook RunEvaluationPasses(ItemList& items, const EvaluationInputs& inputs, EvaluationRun run) {
     DecisionBook decisions;
-    DetectDevicePresence(items, inputs.hardware, decisions);
+    // The installed state first: it reads the registry only, and neither pass reads what the other
+    // writes. The program fetches the device answers (DeviceQuestions) on a worker thread
+    // meanwhile, so that the presence pass finds them ready rather than waiting for the walk of
+    // the devices before it reads anything.
     EvaluateInstalledState(items, inputs.facts, inputs.registry, inputs.switches, inputs.sink, decisions);
+    DetectDevicePresence(items, inputs.hardware, decisions);
     if (run == EvaluationRun::Startup) ApplyHardwareRule(items, decisions);
     ApplyOSRule(items, inputs.osDisplayName, decisions);
     ApplyLanguageRule(items, inputs.languageTag, decisions);

@@ -291,6 +291,74 @@ TEST(VendorLibrariesWithDoubles, TheEarlyDeviceListingRunsBesideTheCallerAndTheF
     EXPECT_EQ(disc.Queries(), "ENUM TAVELIN\\NO-SUCH-DEVICE | ENUM TAVELIN\\NO-SUCH-DEVICE answered");
 }
 
+// The evaluation's ids are asked on the worker thread, after the early query, while the caller
+// reads the registry; the evaluation's questions then find the answers waiting, and the next
+// evaluation (devices change when a driver is installed) asks the libraries afresh.
+TEST(VendorLibrariesWithDoubles, AnswersAskedAheadServeOneEvaluation) {
+    TAVELIN_REQUIRE_DOUBLES();
+    TemporaryDisc disc;
+    disc.CopyQueryLibraries(testing::DoublesDirectory());
+    disc.WriteScript("enum=PCI\\VEN_1&DEV_2\r\nusb=USB\\VID_3&PID_4\r\nenum_ms=300\r\n");
+    VendorLibraries libraries;
+    ASSERT_TRUE(libraries.Load(disc.Root(), disc.System().wstring()));
+    libraries.StartDeviceListing();
+    const DWORD before = GetTickCount();
+    libraries.AskAhead({L"PCI\\VEN_1&DEV_2", L"USB\\VID_3&PID_4", L"ACPI\\QVC0001"});
+    EXPECT_LT(GetTickCount() - before, 300u) << "the questions must not hold up the caller";
+
+    // The first question waits until the worker has asked every id, each once, ENUM then USB.
+    EXPECT_EQ(Narrow(libraries.FindDevice(L"USB\\VID_3&PID_4").source), "QVCDUSB.DLL");
+    EXPECT_EQ(disc.Queries(),
+              "ENUM TAVELIN\\NO-SUCH-DEVICE | ENUM TAVELIN\\NO-SUCH-DEVICE answered | ENUM PCI\\VEN_1&DEV_2 | "
+              "ENUM PCI\\VEN_1&DEV_2 answered | ENUM USB\\VID_3&PID_4 | ENUM USB\\VID_3&PID_4 answered | "
+              "USB USB\\VID_3&PID_4 | ENUM ACPI\\QVC0001 | ENUM ACPI\\QVC0001 answered | USB ACPI\\QVC0001");
+    struct Case {
+        const wchar_t* id;
+        bool present;
+        const char* source;
+        const char* queries;
+    };
+    const Case evaluation[] = {
+        {L"PCI\\VEN_1&DEV_2", true, "QVCDENUM.DLL", ""},
+        {L"ACPI\\QVC0001", false, "", ""},
+        {L"USB\\VID_3&PID_4", true, "QVCDUSB.DLL", ""},
+        // An id not asked ahead is asked at once.
+        {L"PCI\\VEN_9", false, "", "ENUM PCI\\VEN_9 | ENUM PCI\\VEN_9 answered | USB PCI\\VEN_9"},
+    };
+    for (const Case& c : evaluation) {
+        const DeviceAnswer answer = libraries.FindDevice(c.id);
+        EXPECT_EQ(answer.present, c.present) << Narrow(c.id);
+        EXPECT_EQ(Narrow(answer.source), c.source) << Narrow(c.id);
+        EXPECT_EQ(disc.Queries(), c.queries) << Narrow(c.id);
+    }
+
+    // A driver was installed: the machine now has other devices, and the next evaluation sees them.
+    libraries.ForgetAnswersAhead();
+    disc.WriteScript("enum=ACPI\\QVC0001\r\n");
+    EXPECT_FALSE(libraries.IsDevicePresent(L"PCI\\VEN_1&DEV_2"));
+    EXPECT_TRUE(libraries.IsDevicePresent(L"ACPI\\QVC0001"));
+    EXPECT_EQ(disc.Queries(), "ENUM PCI\\VEN_1&DEV_2 | USB PCI\\VEN_1&DEV_2 | ENUM ACPI\\QVC0001");
+}
+
+// A window closed during the start: unloading neither waits for the questions asked ahead nor lets
+// them go on past the one under way.
+TEST(VendorLibrariesWithDoubles, UnloadingStopsTheQuestionsAskedAhead) {
+    TAVELIN_REQUIRE_DOUBLES();
+    TemporaryDisc disc;
+    disc.CopyQueryLibraries(testing::DoublesDirectory());
+    disc.WriteScript("enum=PCI\\VEN_1&DEV_2\r\nenum_ms=600\r\n");
+    VendorLibraries libraries;
+    ASSERT_TRUE(libraries.Load(disc.Root(), disc.System().wstring()));
+    libraries.AskAhead({L"PCI\\VEN_1&DEV_2", L"PCI\\VEN_3", L"PCI\\VEN_4"});
+    // Until the first question is under way.
+    for (int waited = 0; waited < 10000 && !fs::exists(disc.Lib() / L"QUERIES.LOG"); waited += 10) Sleep(10);
+    const DWORD unloading = GetTickCount();
+    libraries.Unload();
+    EXPECT_LT(GetTickCount() - unloading, 300u) << "a window closed right after the start closes at once";
+    Sleep(1500);
+    EXPECT_EQ(disc.Queries(), "ENUM PCI\\VEN_1&DEV_2 | ENUM PCI\\VEN_1&DEV_2 answered");
+}
+
 TEST(VendorLibrariesWithDoubles, DmiLibraryWithoutEntryPointWarns) {
     TAVELIN_REQUIRE_DOUBLES();
     TemporaryDisc disc;
