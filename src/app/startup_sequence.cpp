@@ -10,7 +10,6 @@
 #include "config/disc_checks.h"
 #include "config/text.h"
 #include "evaluate/decision_text.h"
-#include "evaluate/device_questions.h"
 #include "evaluate/evaluation_sequence.h"
 #include "install/exit_code.h"
 #include "install/run_fingerprints_win.h"
@@ -290,13 +289,6 @@ void CTavelinDlg::LoadCatalogue() {
 
 void CTavelinDlg::EvaluateItems(tavelin::EvaluationRun run) {
     tavelin::Win32Registry registry;
-    // The device answers are fetched on a worker thread while the passes read the installed state;
-    // they serve this evaluation only.
-    m_vendor.AskAhead(tavelin::DeviceQuestions(m_pItemList));
-    struct AnswersForThisEvaluation {
-        tavelin::VendorLibraries& vendor;
-        ~AnswersForThisEvaluation() { vendor.ForgetAnswersAhead(); }
-    } answersForThisEvaluation{m_vendor};
     const tavelin::EvaluationInputs inputs{m_machine, m_szOSDisplayName, m_szLanguageTag, registry,
                                            m_vendor, m_switches, m_messages};
     m_decisions = tavelin::RunEvaluationPasses(m_pItemList, inputs, run);

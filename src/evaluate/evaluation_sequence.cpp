@@ -43,9 +43,9 @@ void ConcludeDecisions(const ItemList& items, DecisionBook& decisions) {
 DecisionBook RunEvaluationPasses(ItemList& items, const EvaluationInputs& inputs, EvaluationRun run) {
     DecisionBook decisions;
     // The installed state first: it reads the registry only, and neither pass reads what the other
-    // writes. The program fetches the device answers (DeviceQuestions) on a worker thread
-    // meanwhile, so that the presence pass finds them ready rather than waiting for the walk of
-    // the devices before it reads anything.
+    // writes. The device library is meanwhile reading the machine's devices on the worker thread
+    // the program started when it loaded the library; the first device question waits for that
+    // reading, so asked first it would leave the registry reads waiting behind it.
     EvaluateInstalledState(items, inputs.facts, inputs.registry, inputs.switches, inputs.sink, decisions);
     DetectDevicePresence(items, inputs.hardware, decisions);
     if (run == EvaluationRun::Startup) ApplyHardwareRule(items, decisions);

@@ -4,13 +4,22 @@
 
 #include "config/text.h"
 #include "evaluate/application_detection.h"
-#include "evaluate/device_questions.h"
 #include "evaluate/driver_detection.h"
 #include "evaluate/evaluation_passes.h"
 
 namespace tavelin {
 
 namespace {
+
+bool HasHardwareIdChecks(const CItem& item) {
+    switch (item.m_nType) {
+    case ITEM_TYPE_DRIVER: return true;
+    case ITEM_TYPE_RECOMMENDED_APP:
+    case ITEM_TYPE_OPTIONAL_APP:
+    case ITEM_TYPE_HOTFIX: return item.m_nHwIdCount > 0;
+    default: return false;
+    }
+}
 
 bool IsApplicationOrHotfix(int type) {
     return type == ITEM_TYPE_RECOMMENDED_APP || type == ITEM_TYPE_OPTIONAL_APP || type == ITEM_TYPE_HOTFIX;
@@ -33,7 +42,7 @@ void DetectDevicePresence(ItemList& items, HardwareQuery& hardware, DecisionBook
         return answer->second;
     };
     for (auto& item : items) {
-        if (AsksAboutDevices(*item)) {
+        if (HasHardwareIdChecks(*item)) {
             std::vector<DeviceFinding>& findings = decisions.For(item->m_nItemNo).devices;
             findings.clear();
             findings.reserve(item->m_pHwIdList.size());

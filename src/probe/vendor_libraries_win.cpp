@@ -112,63 +112,31 @@ bool VendorLibraries::IsDevicePresent(const std::wstring& hardwareId) {
     return FindDevice(hardwareId).present;
 }
 
-QuorvelIoControlFunction VendorLibraries::DeviceEntryPoint(Library library) const {
-    return FindEntryPoint<QuorvelIoControlFunction>(m_libraries[library].module.Get(), vendor::kEntryPointName);
-}
-
 void VendorLibraries::StartDeviceListing() {
-    // Its answer is thrown away: the id names no device.
-    static const wchar_t kNoSuchDevice[] = L"TAVELIN\\NO-SUCH-DEVICE";
-    m_answersAheadAsked = false;
-    m_deviceQuestions.Start(DeviceEntryPoint(kEnum), nullptr, {kNoSuchDevice});
-}
-
-void VendorLibraries::AskAhead(std::vector<std::wstring> ids) {
-    ForgetAnswersAhead();
-    if (ids.empty()) return;
-    m_answersAheadAsked = true;
-    m_deviceQuestions.Start(DeviceEntryPoint(kEnum), DeviceEntryPoint(kUsb), std::move(ids));
-}
-
-void VendorLibraries::ForgetAnswersAhead() {
-    // The early query is left to end: it is one question, and the one that starts the library's
-    // reading of the devices.
-    if (m_answersAheadAsked) m_deviceQuestions.Stop();
-    m_answersAheadAsked = false;
-    m_answersAhead.clear();
-}
-
-void VendorLibraries::CollectAnswersAhead() {
-    if (!m_answersAheadAsked) return;
-    m_answersAheadAsked = false;
-    DeviceQuestionThread::Answers answers = m_deviceQuestions.TakeAnswers();
-    m_answersAhead.reserve(answers.ids.size());
-    for (std::size_t i = 0; i < answers.ids.size(); ++i) {
-        if (answers.foundBy[i] != DeviceFoundBy::NotAsked) {
-            m_answersAhead.emplace(std::move(answers.ids[i]), answers.foundBy[i]);
-        }
-    }
-}
-
-DeviceAnswer VendorLibraries::AnswerFoundBy(DeviceFoundBy foundBy) const {
-    switch (foundBy) {
-    case DeviceFoundBy::EnumLibrary: return {true, m_libraries[kEnum].fileName};
-    case DeviceFoundBy::UsbLibrary: return {true, m_libraries[kUsb].fileName};
-    default: return {};
-    }
+    m_deviceListing.Start(
+        FindEntryPoint<QuorvelIoControlFunction>(m_libraries[kEnum].module.Get(), vendor::kEntryPointName));
 }
 
 DeviceAnswer VendorLibraries::FindDevice(const std::wstring& hardwareId) {
-    m_deviceQuestions.Wait();
-    CollectAnswersAhead();
-    if (const auto ahead = m_answersAhead.find(hardwareId); ahead != m_answersAhead.end()) {
-        return AnswerFoundBy(ahead->second);
+    m_deviceListing.Wait();
+    const auto enumEntryPoint =
+        FindEntryPoint<QuorvelIoControlFunction>(m_libraries[kEnum].module.Get(), vendor::kEntryPointName);
+    if (enumEntryPoint != nullptr &&
+        Ask(enumEntryPoint, vendor::kRequestDevicePresent, const_cast<wchar_t*>(hardwareId.c_str()),
+            static_cast<DWORD>(hardwareId.size()), nullptr, 0)) {
+        return {true, m_libraries[kEnum].fileName};
     }
-    return AnswerFoundBy(AskDeviceLibraries(DeviceEntryPoint(kEnum), DeviceEntryPoint(kUsb), hardwareId));
+    const auto usbEntryPoint =
+        FindEntryPoint<QuorvelIoControlFunction>(m_libraries[kUsb].module.Get(), vendor::kEntryPointName);
+    if (usbEntryPoint == nullptr) return {};
+    char ansiId[vendor::kUsbIdBufferSize] = {};
+    WideCharToMultiByte(CP_ACP, 0, hardwareId.c_str(), -1, ansiId, sizeof(ansiId), nullptr, nullptr);
+    ansiId[sizeof(ansiId) - 1] = '\0';  // an over-long id is cut, never left unterminated
+    if (!Ask(usbEntryPoint, vendor::kRequestDevicePresent, ansiId, sizeof(ansiId), nullptr, 0)) return {};
+    return {true, m_libraries[kUsb].fileName};
 }
 
 void VendorLibraries::Unload() {
-    ForgetAnswersAhead();
     for (VendorLibraryRecord& record : m_libraries) {
         record.entryPoint = nullptr;
         record.module.Reset();

@@ -9,13 +9,10 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
-#include <vector>
 
 #include "base/hardware_query.h"
 #include "platform/handles.h"
-#include "config/text.h"
-#include "probe/device_question_thread_win.h"
+#include "probe/device_query_warm_up_win.h"
 #include "probe/vendor_protocol.h"
 
 namespace tavelin {
@@ -48,13 +45,6 @@ public:
     // devices runs beside the rest of the start; the first device query waits for it.
     void StartDeviceListing();
 
-    // Asks the ENUM and USB libraries about every one of `ids` on the worker thread (after the early
-    // query), while the caller goes on; FindDevice then answers those ids from what was fetched. The
-    // answers serve one evaluation: ForgetAnswersAhead drops them, and a later evaluation (a
-    // re-scan after an installation, when devices may have changed) asks the libraries afresh.
-    void AskAhead(std::vector<std::wstring> ids);
-    void ForgetAnswersAhead();
-
     // <discRoot>\Lib\<languageCode>.DLL, mapped as a data file (its texts only); true when it loaded.
     bool LoadLanguageLibrary(const std::wstring& discRoot, const std::wstring& languageCode);
 
@@ -62,15 +52,13 @@ public:
     // when a request fails or the entry point is missing (then `warn` is told first).
     std::optional<std::wstring> ReadModel(const WarningSink& warn);
 
-    // Asks the ENUM library, then the USB library, unless the answer was fetched ahead. The entry
-    // points are looked up at every query. Waits first for the worker thread's questions.
+    // Asks the ENUM library, then the USB library. The entry points are looked up at every query.
     bool IsDevicePresent(const std::wstring& hardwareId) override;
     // The same, naming the library (its file name) that found the device.
     DeviceAnswer FindDevice(const std::wstring& hardwareId) override;
 
-    // Frees all four libraries and deletes the copied driver. Questions still under way on the worker
-    // thread stop after the current one, which keeps its libraries until it ends; answers fetched
-    // ahead are dropped. Safe when nothing is loaded, and twice.
+    // Frees all four libraries (an early query still under way keeps its library until it ends) and
+    // deletes the copied driver. Safe when nothing is loaded, and twice.
     void Unload();
 
     HMODULE LanguageModule() const { return m_libraries[kLanguage].module.Get(); }
@@ -80,14 +68,9 @@ public:
 
 private:
     bool LoadInto(Library library, const std::wstring& libFolder, const std::wstring& fileName);
-    QuorvelIoControlFunction DeviceEntryPoint(Library library) const;
-    DeviceAnswer AnswerFoundBy(DeviceFoundBy foundBy) const;
-    void CollectAnswersAhead();
 
     std::array<VendorLibraryRecord, kLibraryCount> m_libraries;
-    DeviceQuestionThread m_deviceQuestions;  // waited for before every query
-    bool m_answersAheadAsked = false;        // the worker's answers are to be kept when it ends
-    std::unordered_map<std::wstring, DeviceFoundBy, TextHash> m_answersAhead;
+    DeviceQueryWarmUp m_deviceListing;  // waited for before every query
     std::wstring m_copiedDriverPath;  // deleted by Unload; empty when there is nothing to delete
     // The model query's records; the model pointer points into memory the DMI library owns.
     std::array<std::uint8_t, 35> m_identifyRecord{};
