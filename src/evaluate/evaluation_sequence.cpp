@@ -42,8 +42,12 @@ void ConcludeDecisions(const ItemList& items, DecisionBook& decisions) {
 
 DecisionBook RunEvaluationPasses(ItemList& items, const EvaluationInputs& inputs, EvaluationRun run) {
     DecisionBook decisions;
-    DetectDevicePresence(items, inputs.hardware, decisions);
+    // The installed state first: it reads the registry only, and neither pass reads what the other
+    // writes. The device library is meanwhile reading the machine's devices on the worker thread
+    // the program started when it loaded the library; the first device question waits for that
+    // reading, so asked first it would leave the registry reads waiting behind it.
     EvaluateInstalledState(items, inputs.facts, inputs.registry, inputs.switches, inputs.sink, decisions);
+    DetectDevicePresence(items, inputs.hardware, decisions);
     if (run == EvaluationRun::Startup) ApplyHardwareRule(items, decisions);
     ApplyOSRule(items, inputs.osDisplayName, decisions);
     ApplyLanguageRule(items, inputs.languageTag, decisions);

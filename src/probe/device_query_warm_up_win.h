@@ -2,8 +2,8 @@
 // libraries are loaded. The library answers every query from one reading of the machine's devices
 // (our own libraries read the registry's Enum tree), which on a large machine takes a second or
 // more; asked early, that reading runs beside the rest of the start (the user-interface texts, the
-// skin, the model, the catalogue) instead of after it. Its answer is thrown away: the id names no
-// device.
+// skin, the model, the catalogue, and the evaluation's reading of the installed state) instead of
+// after it. Its answer is thrown away: the id names no device.
 #pragma once
 
 #include <windows.h>

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
 #include "evaluate/memory_registry.h"
 #include "evaluate/version_compare.h"
 #include "fake_evaluation_inputs.h"
@@ -300,6 +305,78 @@ TEST(EvaluateInstalledState, DispatchesByTypeAndReportsWrongTypes) {
     EXPECT_FALSE(items[2]->m_bVersionResult);
     EXPECT_TRUE(items[3]->m_bInstalled) << "hotfix found in the 64-bit view";
     EXPECT_FALSE(items[3]->m_bVersionResult);
+}
+
+// Notes what the evaluation reads, in order, in one list shared by the registry and the devices.
+class NotingRegistry : public Registry {
+public:
+    NotingRegistry(Registry& inner, std::vector<std::string>& events) : m_inner(inner), m_events(events) {}
+    std::unique_ptr<RegistryKey> OpenKey(const std::wstring& path, RegistryView view) override {
+        m_events.push_back("registry");
+        return m_inner.OpenKey(path, view);
+    }
+
+private:
+    Registry& m_inner;
+    std::vector<std::string>& m_events;
+};
+
+class NotingHardware : public FixedHardware {
+public:
+    NotingHardware(std::set<std::wstring> present, std::vector<std::string>& events)
+        : FixedHardware(std::move(present)), m_events(events) {}
+    bool IsDevicePresent(const std::wstring& hardwareId) override {
+        m_events.push_back("device");
+        return FixedHardware::IsDevicePresent(hardwareId);
+    }
+
+private:
+    std::vector<std::string>& m_events;
+};
+
+// The device library starts reading the machine's devices on a worker thread as soon as it is
+// loaded; the evaluation's first device question waits for that reading. The installed state is
+// read beside it only when every registry read of the evaluation comes before the first device
+// question, at startup and at a re-scan alike, with the same findings.
+TEST(RunEvaluationPasses, ReadsTheInstalledStateBeforeAskingAboutDevices) {
+    for (EvaluationRun run : {EvaluationRun::Startup, EvaluationRun::Rescan}) {
+        const char* name = run == EvaluationRun::Startup ? "startup" : "re-scan";
+        MemoryRegistry memory;
+        const std::wstring classKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{C}\\0000";
+        memory.SetValue(L"SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_1\\3&0", L"Driver", L"{C}\\0000");
+        memory.SetValue(classKey, L"DriverVersion", L"1.0");
+        memory.SetValue(classKey, L"DriverDate", L"1-1-2005");
+        memory.SetValue(classKey, L"ProviderName", L"Maker");
+        memory.SetValue(L"SOFTWARE\\App", L"Version", L"3.0");
+        ItemList items;
+        items.push_back(MakeItem(1, ITEM_TYPE_DRIVER, HWID_RULE_OR, {{false, 0}, {false, 0}}));
+        items[0]->m_pVersionList = {CVersion(1, L"2.0"), CVersion(2, L"2.0")};
+        items[0]->m_pDateList = {CDate(1, L"1-1-2006"), CDate(2, L"1-1-2006")};
+        items.push_back(MakeItem(2, ITEM_TYPE_OPTIONAL_APP, HWID_RULE_OR, {{false, 0}}));
+        items[1]->m_strVersionPath = L"SOFTWARE\\App\\Version";
+        items[1]->m_pVersionList = {CVersion(1, L"2.0")};
+
+        std::vector<std::string> events;
+        NotingRegistry registry(memory, events);
+        NotingHardware hardware({L"PCI\\VEN_1"}, events);
+        RecordingSink sink;
+        const MachineFacts facts;
+        const std::wstring os = L"WinXP";
+        const std::wstring tag = L"ENG";
+        RunEvaluationPasses(items, {facts, os, tag, registry, hardware, DiagnosticSwitches{}, sink}, run);
+
+        const auto firstQuestion = std::find(events.begin(), events.end(), "device");
+        ASSERT_NE(firstQuestion, events.end()) << name;
+        EXPECT_NE(firstQuestion, events.begin()) << name << ": the registry is read too";
+        EXPECT_EQ(std::find(firstQuestion, events.end(), "registry"), events.end())
+            << name << ": a registry read after a device question";
+        EXPECT_EQ(hardware.asked, (std::vector<std::wstring>{L"PCI\\VEN_1", L"PCI\\VEN_2"})) << name;
+        EXPECT_EQ(items[0]->m_pVersionList[0].m_nCompare, kIniNewer) << name;
+        EXPECT_TRUE(items[0]->m_pHwIdList[0].m_bFound) << name;
+        EXPECT_FALSE(items[0]->m_pHwIdList[1].m_bFound) << name;
+        EXPECT_TRUE(items[1]->m_bInstalled) << name;
+        EXPECT_TRUE(items[1]->m_pHwIdList[0].m_bFound) << name;
+    }
 }
 
 TEST(RunEvaluationPasses, RescanLeavesTheHardwareRuleOut) {
