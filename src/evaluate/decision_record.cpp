@@ -12,8 +12,8 @@ bool DriverFinding::VersionEmpty() const {
 
 VersionFinding DriverFinding::Comparison() const {
     VersionFinding version;
-    version.discVersion = discVersion;
-    version.discDate = discDate;
+    version.discVersion = std::wstring(discVersion);
+    version.discDate = std::wstring(discDate);
     if (compared) {
         version.installedVersion = installed->version;
         version.installedDate = installed->date;
@@ -25,6 +25,7 @@ VersionFinding DriverFinding::Comparison() const {
 DecisionRecord& DecisionBook::For(std::int32_t itemNo) {
     DecisionRecord& record = m_records[itemNo];
     record.itemNo = itemNo;
+    if (record.texts != m_texts) record.texts = m_texts;
     return record;
 }
 

@@ -62,10 +62,10 @@ public:
     DriverKeyCache& operator=(const DriverKeyCache&) = delete;
 
     // Announces a hardware id that Lookup will be asked for; optional, it only makes Lookup faster.
-    void Expect(const std::wstring& hardwareId);
+    void Expect(std::wstring_view hardwareId);
     // Never null. Every id that leads to the same class key (or the same failure) shares one
     // record, which the caller may keep beyond the cache's life instead of copying its texts.
-    const std::shared_ptr<const InstalledDriverRecord>& Lookup(const std::wstring& hardwareId);
+    const std::shared_ptr<const InstalledDriverRecord>& Lookup(std::wstring_view hardwareId);
 
 private:
     struct Enumerator;

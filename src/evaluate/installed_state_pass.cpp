@@ -49,7 +49,7 @@ void DetectDevicePresence(ItemList& items, HardwareQuery& hardware, DecisionBook
             for (CHW_ID& id : item->m_pHwIdList) {
                 const DeviceAnswer& answer = answerFor(id.m_strHwId);
                 id.m_bFound = answer.present;
-                findings.push_back({id.m_strHwId, answer.present, answer.source});
+                findings.push_back({decisions.Keep(id.m_strHwId), answer.present, decisions.Keep(answer.source)});
             }
         } else if (IsApplicationOrHotfix(item->m_nType)) {
             item->m_bHwFound = true;
@@ -80,10 +80,13 @@ void EvaluateInstalledState(ItemList& items, const MachineFacts& facts, Registry
             decision.drivers.reserve(count);
             for (std::size_t i = 0; i < count; ++i) {
                 CVersion& version = item->m_pVersionList[i];
+                DriverFinding& finding = decision.drivers.emplace_back();
                 version.m_nCompare = DetectInstalledDriver(switches, sink, *item, version.m_strVersion,
                                                            item->m_pDateList[i].m_strDate,
-                                                           item->m_pHwIdList[i].m_strHwId, drivers,
-                                                           decision.drivers.emplace_back());
+                                                           item->m_pHwIdList[i].m_strHwId, drivers, finding);
+                finding.hardwareId = decisions.Keep(finding.hardwareId);
+                finding.discVersion = decisions.Keep(finding.discVersion);
+                finding.discDate = decisions.Keep(finding.discDate);
             }
             break;
         }

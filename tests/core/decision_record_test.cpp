@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "config/catalogue.h"
 #include "evaluate/decision_text.h"
@@ -174,6 +175,33 @@ TEST(DecisionRecord, ReasonPerKind) {
     for (const auto& [number, reason] : expected) {
         EXPECT_EQ(ReasonSummary(*judged.decisions.Find(number), english), reason) << number;
     }
+}
+
+// The findings' texts are views: a record copied out of its book must still read them once the
+// book and the disc's items are gone. The items' texts are overwritten first, so that a finding that
+// viewed them instead would read the change.
+TEST(DecisionRecord, KeepsItsTextsBeyondTheBookAndTheItems) {
+    std::optional<DecisionRecord> kept;
+    {
+        Judged judged = Judge();
+        kept = *judged.decisions.Find(3);
+        for (const auto& item : judged.catalogue.m_pItemList) {
+            for (CHW_ID& id : item->m_pHwIdList) std::fill(id.m_strHwId.begin(), id.m_strHwId.end(), L'#');
+            for (CVersion& version : item->m_pVersionList) {
+                std::fill(version.m_strVersion.begin(), version.m_strVersion.end(), L'#');
+            }
+            for (CDate& date : item->m_pDateList) std::fill(date.m_strDate.begin(), date.m_strDate.end(), L'#');
+        }
+    }
+    ASSERT_EQ(kept->devices.size(), 1u);
+    EXPECT_EQ(kept->devices[0].hardwareId, L"PCI\\VEN_1&DEV_NEWER");
+    EXPECT_EQ(kept->devices[0].source, L"ENUM.DLL");
+    ASSERT_EQ(kept->drivers.size(), 1u);
+    EXPECT_EQ(kept->drivers[0].hardwareId, L"PCI\\VEN_1&DEV_NEWER");
+    EXPECT_EQ(kept->drivers[0].discVersion, L"1.0");
+    EXPECT_EQ(kept->drivers[0].discDate, L"1-1-2020");
+    EXPECT_EQ(ReasonSummary(*kept, ReasonTexts{}),
+              L"Offered: the disc installs it whatever is installed (installed 9.0, disc 1.0)");
 }
 
 TEST(DecisionRecord, KeepsWhereEachAnswerCameFrom) {
