@@ -162,6 +162,31 @@ struct DecisionRecord {
 // The records of one evaluation, by item number.
 class DecisionBook {
 public:
+    DecisionBook() = default;
+    // A copy or a move starts without a last record: the one remembered is the other book's.
+    DecisionBook(const DecisionBook& other) : m_records(other.m_records), m_texts(other.m_texts) {}
+    DecisionBook(DecisionBook&& other) noexcept
+        : m_records(std::move(other.m_records)), m_texts(std::move(other.m_texts)) {
+        other.Reset();
+    }
+    DecisionBook& operator=(const DecisionBook& other) {
+        if (this != &other) {
+            m_records = other.m_records;
+            m_texts = other.m_texts;
+            m_last = m_records.end();
+        }
+        return *this;
+    }
+    DecisionBook& operator=(DecisionBook&& other) noexcept {
+        if (this != &other) {
+            m_records = std::move(other.m_records);
+            m_texts = std::move(other.m_texts);
+            m_last = m_records.end();
+            other.Reset();
+        }
+        return *this;
+    }
+
     // The record of an item, made on first use.
     DecisionRecord& For(std::int32_t itemNo);
     const DecisionRecord* Find(std::int32_t itemNo) const;
@@ -171,6 +196,15 @@ public:
 
 private:
     std::map<std::int32_t, DecisionRecord> m_records;
+    // Every pass asks for the items in the disc's order: the next record is tried first.
+    std::map<std::int32_t, DecisionRecord>::iterator m_last = m_records.end();
+
+    // A book moved from is empty and usable.
+    void Reset() {
+        m_records.clear();
+        m_texts = std::make_shared<TextArena>();
+        m_last = m_records.end();
+    }
     std::shared_ptr<TextArena> m_texts = std::make_shared<TextArena>();
 };
 

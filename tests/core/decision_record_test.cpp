@@ -204,6 +204,39 @@ TEST(DecisionRecord, KeepsItsTextsBeyondTheBookAndTheItems) {
               L"Offered: the disc installs it whatever is installed (installed 9.0, disc 1.0)");
 }
 
+// Each pass asks for the records in the disc's order, and the book tries the next record first: a
+// copy or a move of a book must find its own records, in any order, never the other book's.
+TEST(DecisionBook, EachBookFindsItsOwnRecordsInAnyOrder) {
+    DecisionBook book;
+    for (const std::int32_t itemNo : {1, 2, 3, 5, 4, 1, 2, 3}) book.For(itemNo).osName += L"x";
+    ASSERT_EQ(book.Records().size(), 5u);
+    for (const auto& [itemNo, record] : book.Records()) {
+        EXPECT_EQ(record.itemNo, itemNo);
+        EXPECT_EQ(record.osName, itemNo <= 3 ? L"xx" : L"x") << itemNo;
+    }
+    book.For(1);
+    book.For(2);  // the book now tries record 3 next
+    DecisionBook copy = book;
+    copy.For(3).osName = L"copy";
+    EXPECT_EQ(book.Find(3)->osName, L"xx");
+    EXPECT_EQ(copy.Find(3)->osName, L"copy");
+    DecisionBook assigned;
+    assigned = copy;
+    assigned.For(4).osName = L"assigned";
+    EXPECT_EQ(copy.Find(4)->osName, L"x");
+
+    copy.For(4);  // copy tries record 5 next
+    DecisionBook moved = std::move(copy);
+    moved.For(5).osName = L"moved";
+    EXPECT_EQ(moved.Find(5)->osName, L"moved");
+    DecisionBook movedAgain;
+    movedAgain = std::move(moved);
+    movedAgain.For(1).osName = L"again";
+    EXPECT_EQ(movedAgain.Find(1)->osName, L"again");
+    EXPECT_EQ(movedAgain.Find(2)->osName, L"xx");
+    EXPECT_EQ(movedAgain.Records().size(), 5u);
+}
+
 TEST(DecisionRecord, KeepsWhereEachAnswerCameFrom) {
     const Judged judged = Judge();
     const DecisionRecord& hotfix = *judged.decisions.Find(9);
