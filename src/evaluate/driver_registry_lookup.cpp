@@ -246,12 +246,12 @@ const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::DeviceRecord
     if (!driver.Found()) {
         return entry.records.emplace_back(std::make_shared<const InstalledDriverRecord>(std::move(driver.failure)));
     }
-    auto cachedClass = m_recordByDriver.find(driver.driver);
-    if (cachedClass == m_recordByDriver.end()) {
-        auto read = std::make_shared<const InstalledDriverRecord>(ReadClassKey(m_registry, driver.driver));
-        cachedClass = m_recordByDriver.emplace(std::move(driver.driver), std::move(read)).first;
+    const TextIndex::Entry classKey = m_driverIndex.Insert(driver.driver);
+    if (classKey.added) {
+        m_driverIndex.Rekey(classKey.number, m_driverTexts.Keep(driver.driver));
+        m_recordByDriver.push_back(std::make_shared<const InstalledDriverRecord>(ReadClassKey(m_registry, driver.driver)));
     }
-    return entry.records.emplace_back(cachedClass->second);
+    return entry.records.emplace_back(m_recordByDriver[classKey.number]);
 }
 
 const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::Lookup(std::wstring_view hardwareId) {

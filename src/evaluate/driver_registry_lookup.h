@@ -14,6 +14,8 @@
 
 #include "config/text.h"
 #include "evaluate/registry.h"
+#include "evaluate/text_arena.h"
+#include "evaluate/text_index.h"
 
 namespace tavelin {
 
@@ -77,8 +79,11 @@ private:
     std::map<std::wstring, std::unique_ptr<Enumerator>, std::less<>> m_enumerators;
     Enumerator* m_lastEnumerator = nullptr;  // the enumerator asked for last, and its name
     std::wstring_view m_lastEnumeratorName;
-    // Class keys already read, by the "Driver" value that names them below Control\Class.
-    std::unordered_map<std::wstring, std::shared_ptr<const InstalledDriverRecord>, TextHash> m_recordByDriver;
+    // Class keys already read, numbered by the "Driver" value that names them below Control\Class
+    // (the values' texts kept in an arena).
+    TextIndex m_driverIndex;
+    TextArena m_driverTexts;
+    std::vector<std::shared_ptr<const InstalledDriverRecord>> m_recordByDriver;
     const std::shared_ptr<const InstalledDriverRecord> m_noMatchingDevice;
     std::wstring m_path;  // the path being opened, reused from one device to the next
 };
