@@ -1,5 +1,7 @@
 #include "evaluate/decision_record.h"
 
+#include <iterator>
+
 namespace tavelin {
 
 DriverLookupFailure DriverFinding::Failure() const {
@@ -12,8 +14,8 @@ bool DriverFinding::VersionEmpty() const {
 
 VersionFinding DriverFinding::Comparison() const {
     VersionFinding version;
-    version.discVersion = discVersion;
-    version.discDate = discDate;
+    version.discVersion = std::wstring(discVersion);
+    version.discDate = std::wstring(discDate);
     if (compared) {
         version.installedVersion = installed->version;
         version.installedDate = installed->date;
@@ -23,8 +25,17 @@ VersionFinding DriverFinding::Comparison() const {
 }
 
 DecisionRecord& DecisionBook::For(std::int32_t itemNo) {
-    DecisionRecord& record = m_records[itemNo];
+    if (m_last != m_records.end()) {
+        const auto next = std::next(m_last);
+        if (next != m_records.end() && next->first == itemNo) {
+            m_last = next;
+            return next->second;
+        }
+    }
+    m_last = m_records.try_emplace(itemNo).first;
+    DecisionRecord& record = m_last->second;
     record.itemNo = itemNo;
+    if (record.texts != m_texts) record.texts = m_texts;
     return record;
 }
 

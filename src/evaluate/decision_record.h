@@ -8,18 +8,24 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "evaluate/driver_registry_lookup.h"
 #include "evaluate/registry.h"
+#include "evaluate/text_arena.h"
 
 namespace tavelin {
 
+// The texts of the findings below are views: those of a book's records live in the book's texts
+// (DecisionBook::Keep), which every copy of a record keeps alive (DecisionRecord::texts). A disc of
+// a thousand hardware ids would otherwise make a few thousand strings per evaluation.
+
 // One hardware id asked of the device libraries.
 struct DeviceFinding {
-    std::wstring hardwareId;
+    std::wstring_view hardwareId;
     bool present = false;
-    std::wstring source;  // the library that found the device; empty when none did
+    std::wstring_view source;  // the library that found the device; empty when none did
 };
 
 // One comparison of the disc's version and date with an installed one (version_compare.h).
@@ -40,13 +46,13 @@ enum class VersionOverride {
 
 // The installed driver of one of a driver item's hardware ids.
 struct DriverFinding {
-    std::wstring hardwareId;
+    std::wstring_view hardwareId;
     // What the registry holds for the id's device: the failure and its path, or the class key
     // with its version, date and provider. Shared with the lookup that read it (many ids of a disc
     // lead to one class key); never null once the lookup ran.
     std::shared_ptr<const InstalledDriverRecord> installed;
-    std::wstring discVersion;
-    std::wstring discDate;
+    std::wstring_view discVersion;
+    std::wstring_view discDate;
     bool compared = false;  // an installed version was read and compared
     int comparison = 0;     // VERSION_STATUS_*, as the comparison gave it
     VersionOverride override = VersionOverride::None;
@@ -116,6 +122,8 @@ struct DependenceFinding {
 struct DecisionRecord {
     std::int32_t itemNo = 0;
     int type = 0;
+    // The texts the findings view, shared with the book and with every copy of the record.
+    std::shared_ptr<const TextArena> texts;
 
     // Hardware: every id asked, with the item's check rule as loaded.
     std::vector<DeviceFinding> devices;
@@ -154,13 +162,50 @@ struct DecisionRecord {
 // The records of one evaluation, by item number.
 class DecisionBook {
 public:
+    DecisionBook() = default;
+    // A copy or a move starts without a last record: the one remembered is the other book's.
+    DecisionBook(const DecisionBook& other) : m_records(other.m_records), m_texts(other.m_texts) {}
+    DecisionBook(DecisionBook&& other) noexcept
+        : m_records(std::move(other.m_records)), m_texts(std::move(other.m_texts)) {
+        other.Reset();
+    }
+    DecisionBook& operator=(const DecisionBook& other) {
+        if (this != &other) {
+            m_records = other.m_records;
+            m_texts = other.m_texts;
+            m_last = m_records.end();
+        }
+        return *this;
+    }
+    DecisionBook& operator=(DecisionBook&& other) noexcept {
+        if (this != &other) {
+            m_records = std::move(other.m_records);
+            m_texts = std::move(other.m_texts);
+            m_last = m_records.end();
+            other.Reset();
+        }
+        return *this;
+    }
+
     // The record of an item, made on first use.
     DecisionRecord& For(std::int32_t itemNo);
     const DecisionRecord* Find(std::int32_t itemNo) const;
     const std::map<std::int32_t, DecisionRecord>& Records() const { return m_records; }
+    // A copy of a finding's text that lives as long as the book or any record made by For.
+    std::wstring_view Keep(std::wstring_view text) { return m_texts->Keep(text); }
 
 private:
     std::map<std::int32_t, DecisionRecord> m_records;
+    // Every pass asks for the items in the disc's order: the next record is tried first.
+    std::map<std::int32_t, DecisionRecord>::iterator m_last = m_records.end();
+
+    // A book moved from is empty and usable.
+    void Reset() {
+        m_records.clear();
+        m_texts = std::make_shared<TextArena>();
+        m_last = m_records.end();
+    }
+    std::shared_ptr<TextArena> m_texts = std::make_shared<TextArena>();
 };
 
 }  // namespace tavelin

@@ -103,10 +103,10 @@ std::wstring OfferedDriver(const DecisionRecord& decision, const Reason& reason)
             return reason(ReasonText::OfferedAlways, {version.installedVersion, version.discVersion});
         }
         if (driver.Failure() == DriverLookupFailure::NoMatchingDevice || driver.VersionEmpty()) {
-            return reason(ReasonText::OfferedDriverMissing, {driver.hardwareId});
+            return reason(ReasonText::OfferedDriverMissing, {std::wstring(driver.hardwareId)});
         }
         if (driver.Failure() != DriverLookupFailure::None) {
-            return reason(ReasonText::OfferedDriverUnreadable, {driver.hardwareId});
+            return reason(ReasonText::OfferedDriverUnreadable, {std::wstring(driver.hardwareId)});
         }
         if (version.status == VERSION_STATUS_INI_NEWER) {
             return reason(ReasonText::OfferedDriverOlder,
@@ -169,12 +169,12 @@ std::wstring Excluded(const DecisionRecord& decision, const Reason& reason) {
         if (decision.hardwareRule == HWID_RULE_AND) {
             const auto absent = std::find_if(devices.begin(), devices.end(),
                                              [](const DeviceFinding& device) { return !device.present; });
-            if (absent != devices.end()) return reason(ReasonText::NotOfferedMissingDevice, {absent->hardwareId});
+            if (absent != devices.end()) return reason(ReasonText::NotOfferedMissingDevice, {std::wstring(absent->hardwareId)});
         }
-        if (devices.size() == 1) return reason(ReasonText::NotOfferedNoDevice, {devices.front().hardwareId});
+        if (devices.size() == 1) return reason(ReasonText::NotOfferedNoDevice, {std::wstring(devices.front().hardwareId)});
         return reason(ReasonText::NotOfferedNoDevices,
                       {DecimalText(static_cast<long long>(devices.size())),
-                       devices.empty() ? std::wstring() : devices.front().hardwareId});
+                       devices.empty() ? std::wstring() : std::wstring(devices.front().hardwareId)});
     }
     case ExclusionRule::Hidden: {
         const VisibilityFinding& rule = decision.visibility.back();
@@ -249,10 +249,10 @@ const wchar_t* LookupName(ApplicationLookup lookup) {
     return L"";
 }
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+std::wstring Quoted(std::wstring_view text) { return L"\"" + std::wstring(text) + L"\""; }
 
 std::wstring DriverLine(const DriverFinding& driver) {
-    std::wstring line = L"  driver for " + driver.hardwareId + L": ";
+    std::wstring line = L"  driver for " + std::wstring(driver.hardwareId) + L": ";
     if (!driver.installed) return line + L"not looked up";
     const InstalledDriverRecord& installed = *driver.installed;
     if (installed.failure != DriverLookupFailure::None) {
@@ -369,8 +369,8 @@ std::vector<std::wstring> DecisionLogLines(const DecisionRecord& decision, const
         lines.push_back(line);
     }
     for (const DeviceFinding& device : decision.devices) {
-        lines.push_back(L"  device " + device.hardwareId + L": " +
-                        (device.present ? L"present" + (device.source.empty() ? L"" : L" (found by " + device.source + L")")
+        lines.push_back(L"  device " + std::wstring(device.hardwareId) + L": " +
+                        (device.present ? L"present" + (device.source.empty() ? L"" : L" (found by " + std::wstring(device.source) + L")")
                                         : std::wstring(L"not present")));
     }
     for (const DriverFinding& driver : decision.drivers) lines.push_back(DriverLine(driver));

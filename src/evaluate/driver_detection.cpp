@@ -25,8 +25,8 @@ std::wstring DriverLookupErrorText(const InstalledDriverRecord& record) {
 }
 
 int DetectInstalledDriver(const DiagnosticSwitches& switches, MessageSink& sink, CItem& item,
-                          const std::wstring& iniVersion, const std::wstring& iniDate,
-                          const std::wstring& hardwareId, DriverKeyCache& drivers, DriverFinding& finding) {
+                          std::wstring_view iniVersion, std::wstring_view iniDate, std::wstring_view hardwareId,
+                          DriverKeyCache& drivers, DriverFinding& finding) {
     finding = DriverFinding{};
     finding.installed = drivers.Lookup(hardwareId);
     const InstalledDriverRecord& installed = *finding.installed;

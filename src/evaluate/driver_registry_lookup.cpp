@@ -6,6 +6,7 @@
 
 #include "config/text.h"
 #include "evaluate/substring_search.h"
+#include "evaluate/text_arena.h"
 
 namespace tavelin {
 
@@ -117,31 +118,6 @@ InstalledDriverRecord ReadClassKey(Registry& registry, const std::wstring& drive
     return record;
 }
 
-// Copies of texts that stay where they are for the arena's life, many in each block: the device
-// key names of an enumerator and the patterns a cache is told about, which its tables look into.
-class TextArena {
-public:
-    std::wstring_view Keep(std::wstring_view text) {
-        if (text.size() > m_left) {
-            const std::size_t size = std::max(kBlockCharacters, text.size());
-            m_blocks.emplace_back(new wchar_t[size]);  // left uninitialised: every character is written before use
-            m_next = m_blocks.back().get();
-            m_left = size;
-        }
-        std::copy(text.begin(), text.end(), m_next);
-        const std::wstring_view kept(m_next, text.size());
-        m_next += text.size();
-        m_left -= text.size();
-        return kept;
-    }
-
-private:
-    static constexpr std::size_t kBlockCharacters = 16384;
-    std::vector<std::unique_ptr<wchar_t[]>> m_blocks;
-    wchar_t* m_next = nullptr;
-    std::size_t m_left = 0;
-};
-
 }  // namespace
 
 HardwareIdParts SplitHardwareId(const std::wstring& hardwareId) {
@@ -229,7 +205,7 @@ DriverKeyCache::Enumerator& DriverKeyCache::EnumeratorFor(std::wstring_view enum
     return *m_lastEnumerator;
 }
 
-void DriverKeyCache::Expect(const std::wstring& hardwareId) {
+void DriverKeyCache::Expect(std::wstring_view hardwareId) {
     const HardwareIdViews parts = SplitHardwareIdViews(hardwareId);
     Enumerator& entry = EnumeratorFor(parts.enumerator);
     if (!entry.opened) return;
@@ -270,15 +246,15 @@ const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::DeviceRecord
     if (!driver.Found()) {
         return entry.records.emplace_back(std::make_shared<const InstalledDriverRecord>(std::move(driver.failure)));
     }
-    auto cachedClass = m_recordByDriver.find(driver.driver);
-    if (cachedClass == m_recordByDriver.end()) {
-        auto read = std::make_shared<const InstalledDriverRecord>(ReadClassKey(m_registry, driver.driver));
-        cachedClass = m_recordByDriver.emplace(std::move(driver.driver), std::move(read)).first;
+    const TextIndex::Entry classKey = m_driverIndex.Insert(driver.driver);
+    if (classKey.added) {
+        m_driverIndex.Rekey(classKey.number, m_driverTexts.Keep(driver.driver));
+        m_recordByDriver.push_back(std::make_shared<const InstalledDriverRecord>(ReadClassKey(m_registry, driver.driver)));
     }
-    return entry.records.emplace_back(cachedClass->second);
+    return entry.records.emplace_back(m_recordByDriver[classKey.number]);
 }
 
-const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::Lookup(const std::wstring& hardwareId) {
+const std::shared_ptr<const InstalledDriverRecord>& DriverKeyCache::Lookup(std::wstring_view hardwareId) {
     const HardwareIdViews parts = SplitHardwareIdViews(hardwareId);
     Enumerator& entry = EnumeratorFor(parts.enumerator);
     if (!entry.opened) return entry.openFailure;

@@ -14,6 +14,8 @@
 
 #include "config/text.h"
 #include "evaluate/registry.h"
+#include "evaluate/text_arena.h"
+#include "evaluate/text_index.h"
 
 namespace tavelin {
 
@@ -62,10 +64,10 @@ public:
     DriverKeyCache& operator=(const DriverKeyCache&) = delete;
 
     // Announces a hardware id that Lookup will be asked for; optional, it only makes Lookup faster.
-    void Expect(const std::wstring& hardwareId);
+    void Expect(std::wstring_view hardwareId);
     // Never null. Every id that leads to the same class key (or the same failure) shares one
     // record, which the caller may keep beyond the cache's life instead of copying its texts.
-    const std::shared_ptr<const InstalledDriverRecord>& Lookup(const std::wstring& hardwareId);
+    const std::shared_ptr<const InstalledDriverRecord>& Lookup(std::wstring_view hardwareId);
 
 private:
     struct Enumerator;
@@ -77,8 +79,11 @@ private:
     std::map<std::wstring, std::unique_ptr<Enumerator>, std::less<>> m_enumerators;
     Enumerator* m_lastEnumerator = nullptr;  // the enumerator asked for last, and its name
     std::wstring_view m_lastEnumeratorName;
-    // Class keys already read, by the "Driver" value that names them below Control\Class.
-    std::unordered_map<std::wstring, std::shared_ptr<const InstalledDriverRecord>, TextHash> m_recordByDriver;
+    // Class keys already read, numbered by the "Driver" value that names them below Control\Class
+    // (the values' texts kept in an arena).
+    TextIndex m_driverIndex;
+    TextArena m_driverTexts;
+    std::vector<std::shared_ptr<const InstalledDriverRecord>> m_recordByDriver;
     const std::shared_ptr<const InstalledDriverRecord> m_noMatchingDevice;
     std::wstring m_path;  // the path being opened, reused from one device to the next
 };

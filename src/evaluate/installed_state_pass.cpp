@@ -1,11 +1,12 @@
 // The passes that ask the machine: which devices are present, and what is installed.
 #include <algorithm>
-#include <unordered_map>
+#include <vector>
 
 #include "config/text.h"
 #include "evaluate/application_detection.h"
 #include "evaluate/driver_detection.h"
 #include "evaluate/evaluation_passes.h"
+#include "evaluate/text_index.h"
 
 namespace tavelin {
 
@@ -31,15 +32,16 @@ void DetectDevicePresence(ItemList& items, HardwareQuery& hardware, DecisionBook
     // Each question makes the device libraries walk every device of the machine, and the answer
     // cannot change within one evaluation: every distinct id is asked once, however many items or
     // records repeat it (ids missing from the file all read as the same empty text).
-    // The answers are keyed by the items' own id texts, which outlive this pass.
-    std::unordered_map<std::wstring_view, DeviceAnswer, TextHash> answers;
+    // The answers are numbered by the items' own id texts, which outlive this pass.
     std::size_t ids = 0;
     for (const auto& item : items) ids += item->m_pHwIdList.size();
+    TextIndex asked(ids);
+    std::vector<DeviceAnswer> answers;
     answers.reserve(ids);
     const auto answerFor = [&](const std::wstring& hardwareId) -> const DeviceAnswer& {
-        const auto [answer, added] = answers.try_emplace(hardwareId);
-        if (added) answer->second = hardware.FindDevice(hardwareId);
-        return answer->second;
+        const TextIndex::Entry entry = asked.Insert(hardwareId);
+        if (entry.added) answers.push_back(hardware.FindDevice(hardwareId));
+        return answers[entry.number];
     };
     for (auto& item : items) {
         if (HasHardwareIdChecks(*item)) {
@@ -49,7 +51,7 @@ void DetectDevicePresence(ItemList& items, HardwareQuery& hardware, DecisionBook
             for (CHW_ID& id : item->m_pHwIdList) {
                 const DeviceAnswer& answer = answerFor(id.m_strHwId);
                 id.m_bFound = answer.present;
-                findings.push_back({id.m_strHwId, answer.present, answer.source});
+                findings.push_back({decisions.Keep(id.m_strHwId), answer.present, decisions.Keep(answer.source)});
             }
         } else if (IsApplicationOrHotfix(item->m_nType)) {
             item->m_bHwFound = true;
@@ -80,10 +82,13 @@ void EvaluateInstalledState(ItemList& items, const MachineFacts& facts, Registry
             decision.drivers.reserve(count);
             for (std::size_t i = 0; i < count; ++i) {
                 CVersion& version = item->m_pVersionList[i];
+                DriverFinding& finding = decision.drivers.emplace_back();
                 version.m_nCompare = DetectInstalledDriver(switches, sink, *item, version.m_strVersion,
                                                            item->m_pDateList[i].m_strDate,
-                                                           item->m_pHwIdList[i].m_strHwId, drivers,
-                                                           decision.drivers.emplace_back());
+                                                           item->m_pHwIdList[i].m_strHwId, drivers, finding);
+                finding.hardwareId = decisions.Keep(finding.hardwareId);
+                finding.discVersion = decisions.Keep(finding.discVersion);
+                finding.discDate = decisions.Keep(finding.discDate);
             }
             break;
         }

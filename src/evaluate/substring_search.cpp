@@ -36,19 +36,39 @@ public:
     void ScanFolded(std::wstring_view name, Report&& report) const {
         if (!m_table.empty()) {
             // Each entry is the next node's row (node x width), negated and less one when the
-            // node ends a pattern: one look-up and one sign test per character.
-            // Written out so that an ASCII character costs a handful of instructions: every
-            // device key name of a bus passes through here.
+            // node ends a pattern: one look-up and one sign test per character. Every device key
+            // name of a bus passes through here, so the names are read four characters at a time,
+            // with one test that all four are ASCII (the usual case) before their numbers are
+            // read from the ASCII table.
             const std::int32_t* const table = m_table.data();
             const std::int32_t* const asciiSymbol = m_asciiNameSymbol;
             std::ptrdiff_t row = 0;
-            for (const wchar_t* at = name.data(), *const end = at + name.size(); at != end; ++at) {
-                const auto code = static_cast<std::uint32_t>(*at);
-                row = table[row + (code < kAscii ? asciiSymbol[code] : OtherNameSymbol(*at))];
-                if (row < 0) {
-                    row = -row - 1;
-                    if (!ReportFrom(static_cast<std::int32_t>(row / m_symbolCount), report)) return;
+            const auto advance = [&](std::ptrdiff_t symbol) {
+                row = table[row + symbol];
+                if (row >= 0) return true;
+                row = -row - 1;
+                return ReportFrom(static_cast<std::int32_t>(row / m_symbolCount), report);
+            };
+            const wchar_t* at = name.data();
+            const wchar_t* const end = at + name.size();
+            const wchar_t* const fourEnd = at + (name.size() & ~std::size_t{3});
+            for (; at != fourEnd; at += 4) {
+                const auto c0 = static_cast<std::uint32_t>(at[0]);
+                const auto c1 = static_cast<std::uint32_t>(at[1]);
+                const auto c2 = static_cast<std::uint32_t>(at[2]);
+                const auto c3 = static_cast<std::uint32_t>(at[3]);
+                if ((c0 | c1 | c2 | c3) < kAscii) {
+                    if (!advance(asciiSymbol[c0]) || !advance(asciiSymbol[c1]) || !advance(asciiSymbol[c2]) ||
+                        !advance(asciiSymbol[c3])) {
+                        return;
+                    }
+                } else if (!advance(NameSymbol(at[0])) || !advance(NameSymbol(at[1])) ||
+                           !advance(NameSymbol(at[2])) || !advance(NameSymbol(at[3]))) {
+                    return;
                 }
+            }
+            for (; at != end; ++at) {
+                if (!advance(NameSymbol(*at))) return;
             }
             return;
         }
@@ -240,11 +260,12 @@ private:
     }
 
     // The table form, when the nodes times the character numbers stay within maxTableEntries: the
-    // trie is made in the table itself (a child is one look-up away), then row by row in
-    // breadth-first order a node's missing transitions are copied from its failure node's row,
-    // already complete. Entries are in the form ScanFolded reads: the next node's row (node x
-    // width), negated and less one when that node ends a pattern. False, leaving nothing made,
-    // when the table would be too large.
+    // trie is made in the table itself (a child is one look-up away), then in breadth-first order
+    // each node's row becomes a copy of its failure node's row, already complete, with the node's
+    // own children written over it (a trie node has few children, so a row costs one copy rather
+    // than a test per character number). Entries are in the form ScanFolded reads: the next
+    // node's row (node x width), negated and less one when that node ends a pattern. False,
+    // leaving nothing made, when the table would be too large.
     bool BuildTable(const std::vector<std::wstring_view>& patterns, std::size_t maxTableEntries) {
         const auto width = static_cast<std::size_t>(m_symbolCount);
         std::size_t characters = 0;
@@ -257,11 +278,14 @@ private:
         m_firstId.assign(1, -1);
         m_nextSameId.assign(patterns.size(), -1);
         std::vector<std::int32_t> lastId{-1};
+        std::vector<std::int32_t> parentOf{0};
+        std::vector<std::int32_t> symbolOf{0};
         for (std::size_t id = 0; id < patterns.size(); ++id) {
             if (patterns[id].empty()) continue;
             std::size_t node = 0;
             for (const wchar_t c : patterns[id]) {
-                std::int32_t& child = m_table[node * width + static_cast<std::size_t>(Symbol(c))];
+                const std::int32_t symbol = Symbol(c);
+                std::int32_t& child = m_table[node * width + static_cast<std::size_t>(symbol)];
                 if (child == 0) {
                     if (m_firstId.size() == rows) {  // one node more than the table may hold
                         m_table.clear();
@@ -271,6 +295,8 @@ private:
                     child = static_cast<std::int32_t>(m_firstId.size());
                     m_firstId.push_back(-1);
                     lastId.push_back(-1);
+                    parentOf.push_back(static_cast<std::int32_t>(node));
+                    symbolOf.push_back(symbol);
                     m_table.resize(m_table.size() + width);  // within the room: `child` stays valid
                 }
                 node = static_cast<std::size_t>(child);
@@ -287,8 +313,21 @@ private:
         m_outputLink.assign(nodes, 0);
         m_firstHit.assign(nodes, 0);
 
-        // Until its own turn, a row holds only its node's children (0 for none: no transition
-        // leads back into the root but by a character of no pattern).
+        // Every node's children in one run, in the order they were made.
+        std::vector<std::int32_t> childBegin(nodes + 1, 0);
+        for (std::size_t node = 1; node < nodes; ++node) ++childBegin[static_cast<std::size_t>(parentOf[node]) + 1];
+        for (std::size_t node = 0; node < nodes; ++node) childBegin[node + 1] += childBegin[node];
+        std::vector<std::int32_t> children(nodes);
+        {
+            std::vector<std::int32_t> filled(childBegin.begin(), childBegin.end() - 1);
+            for (std::size_t node = 1; node < nodes; ++node) {
+                children[static_cast<std::size_t>(filled[static_cast<std::size_t>(parentOf[node])]++)] =
+                    static_cast<std::int32_t>(node);
+            }
+        }
+
+        // The root's row keeps 0 for a character of no pattern; every other row is complete once
+        // its turn comes, and a failure node always comes before the nodes that fail to it.
         const auto nodeOf = [&](std::int32_t entry) { return (entry < 0 ? -entry - 1 : entry) / m_symbolCount; };
         std::vector<std::int32_t> queue{0};
         queue.reserve(nodes);
@@ -296,19 +335,21 @@ private:
             const auto node = static_cast<std::size_t>(queue[next]);
             std::int32_t* const row = m_table.data() + node * width;
             const std::int32_t* const failRow = m_table.data() + static_cast<std::size_t>(m_fail[node]) * width;
-            for (std::size_t symbol = 1; symbol < width; ++symbol) {
-                const std::int32_t child = row[symbol];
-                if (child == 0) {
-                    if (node != 0) row[symbol] = failRow[symbol];
-                    continue;
-                }
+            const std::int32_t* const first = children.data() + childBegin[node];
+            const std::int32_t* const last = children.data() + childBegin[node + 1];
+            for (const std::int32_t* child = first; child != last; ++child) {
+                const std::size_t symbol = static_cast<std::size_t>(symbolOf[static_cast<std::size_t>(*child)]);
                 const std::int32_t fail = node == 0 ? 0 : nodeOf(failRow[symbol]);
-                m_fail[child] = fail;
-                m_outputLink[child] = m_firstId[fail] >= 0 ? fail : m_outputLink[fail];
-                m_firstHit[child] = m_firstId[child] >= 0 ? child : m_outputLink[child];
-                const std::int32_t childRow = child * m_symbolCount;
-                row[symbol] = m_firstHit[child] > 0 ? -childRow - 1 : childRow;
-                queue.push_back(child);
+                m_fail[*child] = fail;
+                m_outputLink[*child] = m_firstId[fail] >= 0 ? fail : m_outputLink[fail];
+                m_firstHit[*child] = m_firstId[*child] >= 0 ? *child : m_outputLink[*child];
+                queue.push_back(*child);
+            }
+            if (node != 0) std::copy(failRow, failRow + width, row);
+            for (const std::int32_t* child = first; child != last; ++child) {
+                const std::size_t symbol = static_cast<std::size_t>(symbolOf[static_cast<std::size_t>(*child)]);
+                const std::int32_t childRow = *child * m_symbolCount;
+                row[symbol] = m_firstHit[*child] > 0 ? -childRow - 1 : childRow;
             }
         }
         return true;

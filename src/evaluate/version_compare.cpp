@@ -22,6 +22,21 @@ public:
             return true;
         }
         while (m_position < m_text.size()) {
+            // Nearly every piece is a few ASCII digits and nothing else, which read the same as
+            // ParseLeadingInt reads them: taken in one pass, without looking for the separator
+            // first. Up to nine digits, so that the number cannot reach the CRT's clamp.
+            std::size_t at = m_position;
+            int number = 0;
+            for (; at < m_text.size() && at - m_position < 9; ++at) {
+                const auto digit = static_cast<unsigned>(m_text[at]) - L'0';
+                if (digit > 9) break;
+                number = number * 10 + static_cast<int>(digit);
+            }
+            if (at > m_position && (at == m_text.size() || m_text[at] == m_separator)) {
+                m_position = at + 1;
+                value = number;
+                return true;
+            }
             std::size_t end = m_text.find(m_separator, m_position);
             if (end == std::wstring_view::npos) end = m_text.size();
             const std::wstring_view piece = m_text.substr(m_position, end - m_position);

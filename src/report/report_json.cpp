@@ -11,10 +11,10 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string U8(const std::wstring& text) { return EncodeUtf8(text); }
+std::string U8(std::wstring_view text) { return EncodeUtf8(text); }
 
 // Null for an empty text: "not known" reads differently from an empty value in a tool.
-Json TextOrNull(const std::wstring& text) { return text.empty() ? Json(nullptr) : Json(U8(text)); }
+Json TextOrNull(std::wstring_view text) { return text.empty() ? Json(nullptr) : Json(U8(text)); }
 
 const char* ComparisonName(int status) {
     switch (status) {

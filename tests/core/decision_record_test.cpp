@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "config/catalogue.h"
 #include "evaluate/decision_text.h"
@@ -174,6 +175,74 @@ TEST(DecisionRecord, ReasonPerKind) {
     for (const auto& [number, reason] : expected) {
         EXPECT_EQ(ReasonSummary(*judged.decisions.Find(number), english), reason) << number;
     }
+}
+
+// A view's characters read one by one in this file's own code, where the sanitizers see every read
+// (the library compares and copies wide texts in code they do not watch).
+std::wstring ReadEach(std::wstring_view text) {
+    std::wstring read;
+    for (const wchar_t c : text) read.push_back(c);
+    return read;
+}
+
+// The findings' texts are views: a record copied out of its book must still read them once the
+// book and the disc's items are gone. The items' texts are overwritten first, so that a finding that
+// viewed them instead would read the change.
+TEST(DecisionRecord, KeepsItsTextsBeyondTheBookAndTheItems) {
+    std::optional<DecisionRecord> kept;
+    {
+        Judged judged = Judge();
+        kept = *judged.decisions.Find(3);
+        for (const auto& item : judged.catalogue.m_pItemList) {
+            for (CHW_ID& id : item->m_pHwIdList) std::fill(id.m_strHwId.begin(), id.m_strHwId.end(), L'#');
+            for (CVersion& version : item->m_pVersionList) {
+                std::fill(version.m_strVersion.begin(), version.m_strVersion.end(), L'#');
+            }
+            for (CDate& date : item->m_pDateList) std::fill(date.m_strDate.begin(), date.m_strDate.end(), L'#');
+        }
+    }
+    ASSERT_EQ(kept->devices.size(), 1u);
+    EXPECT_EQ(ReadEach(kept->devices[0].hardwareId), L"PCI\\VEN_1&DEV_NEWER");
+    EXPECT_EQ(ReadEach(kept->devices[0].source), L"ENUM.DLL");
+    ASSERT_EQ(kept->drivers.size(), 1u);
+    EXPECT_EQ(ReadEach(kept->drivers[0].hardwareId), L"PCI\\VEN_1&DEV_NEWER");
+    EXPECT_EQ(ReadEach(kept->drivers[0].discVersion), L"1.0");
+    EXPECT_EQ(ReadEach(kept->drivers[0].discDate), L"1-1-2020");
+    EXPECT_EQ(ReasonSummary(*kept, ReasonTexts{}),
+              L"Offered: the disc installs it whatever is installed (installed 9.0, disc 1.0)");
+}
+
+// Each pass asks for the records in the disc's order, and the book tries the next record first: a
+// copy or a move of a book must find its own records, in any order, never the other book's.
+TEST(DecisionBook, EachBookFindsItsOwnRecordsInAnyOrder) {
+    DecisionBook book;
+    for (const std::int32_t itemNo : {1, 2, 3, 5, 4, 1, 2, 3}) book.For(itemNo).osName += L"x";
+    ASSERT_EQ(book.Records().size(), 5u);
+    for (const auto& [itemNo, record] : book.Records()) {
+        EXPECT_EQ(record.itemNo, itemNo);
+        EXPECT_EQ(record.osName, itemNo <= 3 ? L"xx" : L"x") << itemNo;
+    }
+    book.For(1);
+    book.For(2);  // the book now tries record 3 next
+    DecisionBook copy = book;
+    copy.For(3).osName = L"copy";
+    EXPECT_EQ(book.Find(3)->osName, L"xx");
+    EXPECT_EQ(copy.Find(3)->osName, L"copy");
+    DecisionBook assigned;
+    assigned = copy;
+    assigned.For(4).osName = L"assigned";
+    EXPECT_EQ(copy.Find(4)->osName, L"x");
+
+    copy.For(4);  // copy tries record 5 next
+    DecisionBook moved = std::move(copy);
+    moved.For(5).osName = L"moved";
+    EXPECT_EQ(moved.Find(5)->osName, L"moved");
+    DecisionBook movedAgain;
+    movedAgain = std::move(moved);
+    movedAgain.For(1).osName = L"again";
+    EXPECT_EQ(movedAgain.Find(1)->osName, L"again");
+    EXPECT_EQ(movedAgain.Find(2)->osName, L"xx");
+    EXPECT_EQ(movedAgain.Records().size(), 5u);
 }
 
 TEST(DecisionRecord, KeepsWhereEachAnswerCameFrom) {

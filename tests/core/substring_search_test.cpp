@@ -77,6 +77,14 @@ TEST(FirstFoldedNamesContaining, EdgeCases) {
         {"Cyrillic and full-width letters fold", {L"\u0434\u0435\u0432", L"\uff41"},
          {L"\u0414\u0415\u0412", L"\uff21"}, {0, 1}},
         {"characters of no id reset the walk", {L"VEN_1#0", L"VEN_10"}, {L"EN_10"}, {1}},
+        // Names are read four characters at a time: matches ending at every place of a group and
+        // in the characters after the last whole group, and a letter beyond ASCII at each place.
+        {"a match ending at each place of four and after them",
+         {L"A1xx", L"xA2x", L"xxA3", L"xxxA4xxx", L"xxxxxA5x", L"xxxxxxA6", L"xxxxxxxxA7"},
+         {L"A1", L"A2", L"A3", L"A4", L"A5", L"A6", L"A7"}, {0, 1, 2, 3, 4, 5, 6}},
+        {"a letter beyond ASCII at each place of four and after them",
+         {L"\u00e90xx", L"x\u00e91x", L"xx\u00e92", L"xxx\u00e93", L"xxxx\u00e94"},
+         {L"\u00c90", L"\u00c91", L"\u00c92", L"\u00c93", L"\u00c94"}, {0, 1, 2, 3, 4}},
     };
     for (const Case& c : cases) {
         const std::vector<std::wstring_view> patterns(c.patterns.begin(), c.patterns.end());

@@ -41,6 +41,17 @@ TEST(CompareVersionAndDate, Table) {
         {"zero against empty", L"0", L"", L"", L"", VERSION_STATUS_SAME},
         {"blanks around components", L" 1 . 2 ", L"", L"1.2", L"", VERSION_STATUS_SAME},
         {"first difference decides", L"2.0.9", L"", L"1.9.0", L"", VERSION_STATUS_INI_NEWER},
+        // Plain ASCII digits are read in one pass, anything else as the CRT reads a number: both
+        // ways must agree where they meet.
+        {"nine digits read whole", L"999999999.1", L"", L"999999998.1", L"", VERSION_STATUS_INI_NEWER},
+        {"ten digits and more clamp as the CRT does", L"2147483648.1", L"", L"99999999999.1", L"",
+         VERSION_STATUS_SAME},
+        {"the clamp against the largest number", L"2147483647", L"", L"2147483648", L"", VERSION_STATUS_SAME},
+        {"a sign", L"+1.-1", L"", L"1.0", L"", VERSION_STATUS_REGISTRY_NEWER},
+        {"digits beyond ASCII", L"\uff11.\uff10", L"", L"1.0", L"", VERSION_STATUS_SAME},
+        {"a digit then a blank", L"1 .2", L"", L"1.3", L"", VERSION_STATUS_REGISTRY_NEWER},
+        {"dates of plain digits and of padded ones", L"1.0", L"01-02-2007", L"1.0", L"1- 2 -2007",
+         VERSION_STATUS_SAME},
     };
     for (const CompareCase& c : cases) {
         EXPECT_EQ(CompareVersionAndDate(c.iniVersion, c.iniDate, c.registryVersion, c.registryDate), c.expected)
