@@ -1,5 +1,6 @@
 #include "install/left_running.h"
 
+#include "base/folder_trust.h"
 #include "config/text.h"
 
 namespace tavelin {
@@ -17,11 +18,6 @@ void AddWithExtension(std::vector<std::wstring>& paths, const std::wstring& path
     if (trimmed.empty()) return;
     paths.push_back(trimmed);
     if (!NamesAnExtension(trimmed)) paths.push_back(trimmed + L".exe");
-}
-
-std::wstring WithoutLongPathPrefix(const std::wstring& path) {
-    const std::wstring prefix = L"\\\\?\\";
-    return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
 }
 
 std::wstring ProcessText(const LeftProcess& process) {
@@ -47,11 +43,8 @@ std::vector<std::wstring> ProgramPathsOfCommand(const std::wstring& command) {
 }
 
 bool SameProgramPath(const std::wstring& a, const std::wstring& b) {
-    std::wstring left = WithoutLongPathPrefix(a);
-    std::wstring right = WithoutLongPathPrefix(b);
-    for (wchar_t& c : left) c = c == L'/' ? L'\\' : c;
-    for (wchar_t& c : right) c = c == L'/' ? L'\\' : c;
-    return !left.empty() && EqualsNoCase(left, right);
+    // A file's path compares as a folder's does: the same prefixes, separators and case rules.
+    return SameFolderPath(a, b);
 }
 
 LeftProcessesVerdict JudgeLeftProcesses(const std::vector<LeftProcess>& left, const std::vector<LogonProgram>& programs) {
